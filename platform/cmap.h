@@ -1,0 +1,335 @@
+// cmap.h - CMap: the framework's hash map, with the behaviour that shows outside:
+//  - hash: h = h*33 + c over UTF-16 units for text keys, (value >> 4) for pointer and integer keys;
+//  - 17 buckets by default; entries allocated in blocks (10 by default) and recycled via a free
+//  list;
+//  - a new key goes to the head of its bucket; re-assigning a key keeps its place;
+//  - iteration: buckets 0..n-1, each from its newest entry to its oldest;
+//  - the object layout (table pointer, hash table, table size, count, free list, blocks, block
+//  size)
+//    and the entry layout (key, value, next, hash), because a pointer-keyed map crosses the
+//    boundary.
+// Text-keyed maps also keep an index beside the buckets, so lookups stay O(1) however many keys
+// share the 17 buckets; the iteration order is that of the buckets alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string_view>
+#include <type_traits>
+#include <unordered_map>
+#include <utility>
+
+#include "platform/cstring.h"
+#include "platform/types.h"
+
+namespace platform {
+
+extern const void* const kMapTable;
+
+inline UINT HashKey(std::u16string_view key) {
+    UINT h = 0;
+    for (char16_t c : key) {
+        h = h * 33 + c;
+    }
+    return h;
+}
+inline UINT HashKey(const CString& key) {
+    return HashKey(key.view());
+}
+inline UINT HashKey(LPCWSTR key) {
+    return HashKey(std::u16string_view(key == nullptr ? u"" : key));
+}
+template <class T>
+inline UINT HashKey(T* key) {
+    return static_cast<UINT>(reinterpret_cast<uintptr_t>(key) >> 4);
+}
+inline UINT HashKey(int key) {
+    return static_cast<UINT>(key) >> 4;
+}
+
+// Key equality and lookup views per key kind.
+template <class KEY>
+struct MapKeyTraits {
+    static constexpr bool kIndexed = false;
+    template <class A>
+    static bool Equal(const KEY& k, const A& a) {
+        return k == a;
+    }
+};
+template <>
+struct MapKeyTraits<CString> {
+    static constexpr bool kIndexed = true;
+    static std::u16string_view View(const CString& k) { return k.view(); }
+    static std::u16string_view View(LPCWSTR k) { return k == nullptr ? u"" : k; }
+    static bool Equal(const CString& k, LPCWSTR a) { return View(k) == View(a); }
+    static bool Equal(const CString& k, const CString& a) { return k == a; }
+};
+
+// Empty unless the key is text: then a hash index from key text to entry.
+template <class Assoc, bool kIndexed>
+struct MapIndex {};
+template <class Assoc>
+struct MapIndex<Assoc, true> {
+    std::unique_ptr<std::unordered_map<std::u16string_view, Assoc*>> index;
+};
+
+struct CPlex {
+    CPlex* pNext;
+    void* data() { return this + 1; }
+};
+
+}  // namespace platform
+
+template <class KEY, class VALUE>
+struct CMapAssoc {
+    KEY key;
+    VALUE value;
+    CMapAssoc* pNext;
+    UINT nHashValue;
+};
+
+template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
+class CMap {
+  public:
+    using CAssoc = CMapAssoc<KEY, VALUE>;
+    using Traits = platform::MapKeyTraits<KEY>;
+
+    explicit CMap(INT_PTR blockSize = 10) : m_nBlockSize(blockSize > 0 ? blockSize : 10) {}
+    CMap(const CMap&) = delete;
+    CMap& operator=(const CMap&) = delete;
+    ~CMap() { RemoveAll(); }
+
+    INT_PTR GetCount() const { return m_nCount; }
+    INT_PTR GetSize() const { return m_nCount; }
+    bool IsEmpty() const { return m_nCount == 0; }
+    UINT GetHashTableSize() const { return m_nHashTableSize; }
+
+    // Only before the first insertion (the framework asserts the same).
+    void InitHashTable(UINT size) {
+        if (m_pHashTable == nullptr && size > 0) {
+            m_nHashTableSize = size;
+        }
+    }
+
+    bool Lookup(ARG_KEY key, VALUE& value) const {
+        const CAssoc* a = Find(key);
+        if (a == nullptr) {
+            return false;
+        }
+        value = a->value;
+        return true;
+    }
+
+    // The value slot of key, inserting a default value when key is new.
+    VALUE& operator[](ARG_KEY key) { return GetOrInsert(key)->value; }
+
+    void SetAt(ARG_KEY key, ARG_VALUE value) {
+        CAssoc* a = Find(key);
+        if (a != nullptr) {
+            a->value = VALUE(value);
+            return;
+        }
+        // Build the value first so that a throwing copy leaves the map unchanged.
+        VALUE v(value);
+        Insert(key, platform::HashKey(key))->value = std::move(v);
+    }
+
+    // Inserts without looking key up first. Only for keys known to be absent (fresh pointers).
+    void InsertNew(ARG_KEY key, ARG_VALUE value) {
+        VALUE v(value);
+        Insert(key, platform::HashKey(key))->value = std::move(v);
+    }
+
+    bool RemoveKey(ARG_KEY key) {
+        if (m_pHashTable == nullptr) {
+            return false;
+        }
+        const UINT hash = platform::HashKey(key);
+        CAssoc** link = &m_pHashTable[hash % m_nHashTableSize];
+        for (CAssoc* a = *link; a != nullptr; link = &a->pNext, a = a->pNext) {
+            if (a->nHashValue == hash && Traits::Equal(a->key, key)) {
+                *link = a->pNext;
+                IndexErase(a);
+                FreeAssoc(a);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void RemoveAll() {
+        if (m_pHashTable != nullptr) {
+            for (UINT b = 0; b < m_nHashTableSize; ++b) {
+                for (CAssoc* a = m_pHashTable[b]; a != nullptr; a = a->pNext) {
+                    a->key.~KEY();
+                    a->value.~VALUE();
+                }
+            }
+            delete[] m_pHashTable;
+            m_pHashTable = nullptr;
+        }
+        m_nCount = 0;
+        m_pFreeList = nullptr;
+        while (m_pBlocks != nullptr) {
+            platform::CPlex* next = m_pBlocks->pNext;
+            ::operator delete(static_cast<void*>(m_pBlocks));
+            m_pBlocks = next;
+        }
+        if constexpr (Traits::kIndexed) {
+            m_index.index.reset();
+        }
+    }
+
+    POSITION GetStartPosition() const {
+        if (m_nCount == 0 || m_pHashTable == nullptr) {
+            return nullptr;
+        }
+        for (UINT b = 0; b < m_nHashTableSize; ++b) {
+            if (m_pHashTable[b] != nullptr) {
+                return reinterpret_cast<POSITION>(m_pHashTable[b]);
+            }
+        }
+        return nullptr;
+    }
+
+    void GetNextAssoc(POSITION& pos, KEY& key, VALUE& value) const {
+        const CAssoc* a = reinterpret_cast<const CAssoc*>(pos);
+        key = a->key;
+        value = a->value;
+        pos = reinterpret_cast<POSITION>(Next(a));
+    }
+
+    // The entry at pos, advancing pos; for walks that must not copy keys.
+    const CAssoc* GetNextAssocPtr(POSITION& pos) const {
+        const CAssoc* a = reinterpret_cast<const CAssoc*>(pos);
+        pos = reinterpret_cast<POSITION>(Next(a));
+        return a;
+    }
+
+    const CAssoc* PLookup(ARG_KEY key) const { return Find(key); }
+    CAssoc* PLookup(ARG_KEY key) { return Find(key); }
+
+  private:
+    CAssoc* Next(const CAssoc* a) const {
+        if (a->pNext != nullptr) {
+            return a->pNext;
+        }
+        for (UINT b = a->nHashValue % m_nHashTableSize + 1; b < m_nHashTableSize; ++b) {
+            if (m_pHashTable[b] != nullptr) {
+                return m_pHashTable[b];
+            }
+        }
+        return nullptr;
+    }
+
+    CAssoc* Find(ARG_KEY key) const {
+        if (m_pHashTable == nullptr) {
+            return nullptr;
+        }
+        if constexpr (Traits::kIndexed) {
+            if (m_index.index) {
+                auto it = m_index.index->find(Traits::View(key));
+                return it == m_index.index->end() ? nullptr : it->second;
+            }
+        }
+        const UINT hash = platform::HashKey(key);
+        for (CAssoc* a = m_pHashTable[hash % m_nHashTableSize]; a != nullptr; a = a->pNext) {
+            if (a->nHashValue == hash && Traits::Equal(a->key, key)) {
+                return a;
+            }
+        }
+        return nullptr;
+    }
+
+    CAssoc* GetOrInsert(ARG_KEY key) {
+        CAssoc* a = Find(key);
+        return a != nullptr ? a : Insert(key, platform::HashKey(key));
+    }
+
+    // Links a new entry at the head of its bucket. Everything that can throw happens before the
+    // entry is linked, so a failure leaves the map as it was.
+    CAssoc* Insert(ARG_KEY key, UINT hash) {
+        if (m_pHashTable == nullptr) {
+            m_pHashTable = new CAssoc*[m_nHashTableSize]();
+        }
+        if constexpr (Traits::kIndexed) {
+            if (!m_index.index) {
+                m_index.index =
+                    std::make_unique<std::unordered_map<std::u16string_view, CAssoc*>>();
+            }
+        }
+        CAssoc* a = NewAssoc(key);
+        a->nHashValue = hash;
+        if constexpr (Traits::kIndexed) {
+            try {
+                m_index.index->emplace(Traits::View(a->key), a);
+            } catch (...) {
+                FreeAssoc(a);
+                throw;
+            }
+        }
+        CAssoc** head = &m_pHashTable[hash % m_nHashTableSize];
+        a->pNext = *head;
+        *head = a;
+        return a;
+    }
+
+    CAssoc* NewAssoc(ARG_KEY key) {
+        if (m_pFreeList == nullptr) {
+            const size_t n = static_cast<size_t>(m_nBlockSize);
+            auto* plex = static_cast<platform::CPlex*>(
+                ::operator new(sizeof(platform::CPlex) + n * sizeof(CAssoc)));
+            plex->pNext = m_pBlocks;
+            m_pBlocks = plex;
+            auto* first = static_cast<CAssoc*>(plex->data());
+            for (size_t i = n; i-- > 0;) {
+                first[i].pNext = m_pFreeList;
+                m_pFreeList = &first[i];
+            }
+        }
+        CAssoc* a = m_pFreeList;
+        CAssoc* rest = a->pNext;
+        ::new (static_cast<void*>(&a->key)) KEY(key);
+        try {
+            ::new (static_cast<void*>(&a->value)) VALUE();
+        } catch (...) {
+            a->key.~KEY();
+            throw;
+        }
+        m_pFreeList = rest;
+        ++m_nCount;
+        return a;
+    }
+
+    void FreeAssoc(CAssoc* a) {
+        a->key.~KEY();
+        a->value.~VALUE();
+        a->pNext = m_pFreeList;
+        m_pFreeList = a;
+        if (--m_nCount == 0) {
+            RemoveAll();
+        }
+    }
+
+    void IndexErase(CAssoc* a) {
+        if constexpr (Traits::kIndexed) {
+            if (m_index.index) {
+                m_index.index->erase(Traits::View(a->key));
+            }
+        }
+    }
+
+  public:
+    // Layout fields, in the framework's order.
+    const void* m_pVtbl = platform::kMapTable;
+    CAssoc** m_pHashTable = nullptr;
+    UINT m_nHashTableSize = 17;
+    INT_PTR m_nCount = 0;
+    CAssoc* m_pFreeList = nullptr;
+    platform::CPlex* m_pBlocks = nullptr;
+    INT_PTR m_nBlockSize;
+    // Not part of the layout: takes no space for pointer keys.
+    [[no_unique_address]] platform::MapIndex<CAssoc, Traits::kIndexed> m_index;
+};

@@ -1,0 +1,113 @@
+// cmap_test.cpp - the map's visible order and its bookkeeping.
+#include "platform/cmap.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using TextMap = CMap<CString, LPCWSTR, CString, LPCWSTR>;
+
+std::vector<std::u16string> Keys(const TextMap& map) {
+    std::vector<std::u16string> keys;
+    POSITION pos = map.GetStartPosition();
+    while (pos != nullptr) {
+        CString k;
+        CString v;
+        map.GetNextAssoc(pos, k, v);
+        keys.push_back(k.str());
+    }
+    return keys;
+}
+
+TEST(CMap, IterationFollowsBucketsThenNewestFirst) {
+    // Worked out by hand: h = h*33 + c, bucket = h % 17.
+    //   "a" = 97 -> 12, "b" = 98 -> 13, "r" = 114 -> 12, "q" = 113 -> 11,
+    //   "ab" = 97*33 + 98 = 3299 -> 1.
+    TextMap map;
+    map.SetAt(u"a", u"1");
+    map.SetAt(u"b", u"2");
+    map.SetAt(u"r", u"3");
+    map.SetAt(u"q", u"4");
+    map.SetAt(u"ab", u"5");
+    EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"r", u"a", u"b"}));
+
+    // Re-assigning keeps the place; the value changes.
+    map.SetAt(u"a", u"again");
+    EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"r", u"a", u"b"}));
+    CString value;
+    ASSERT_TRUE(map.Lookup(u"a", value));
+    EXPECT_EQ(value, u"again");
+    EXPECT_EQ(map.GetCount(), 5);
+
+    // Removing the newer key of a shared bucket, then adding it back, puts it at the head again.
+    EXPECT_TRUE(map.RemoveKey(u"a"));
+    EXPECT_FALSE(map.RemoveKey(u"a"));
+    map.SetAt(u"a", u"back");
+    EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"a", u"r", u"b"}));
+}
+
+TEST(CMap, LookupIsExactAndSurvivesManyKeysAndRemovals) {
+    TextMap map;
+    for (int i = 0; i < 5000; ++i) {
+        map.SetAt(CString(std::to_string(i).c_str()), CString(std::to_string(i * 2).c_str()));
+    }
+    EXPECT_EQ(map.GetCount(), 5000);
+    for (int i = 0; i < 5000; i += 2) {
+        ASSERT_TRUE(map.RemoveKey(CString(std::to_string(i).c_str())));
+    }
+    CString v;
+    EXPECT_FALSE(map.Lookup(u"10", v));
+    ASSERT_TRUE(map.Lookup(u"11", v));
+    EXPECT_EQ(v, u"22");
+    EXPECT_FALSE(map.Lookup(u"X", v));
+    map.SetAt(u"Title", u"T");
+    EXPECT_FALSE(map.Lookup(u"title", v));  // case-sensitive
+    EXPECT_EQ(map.GetCount(), 2501);
+
+    // Freed entries are recycled and the bucket walk still sees every key exactly once.
+    for (int i = 0; i < 5000; i += 2) {
+        map.SetAt(CString(std::to_string(i).c_str()), u"x");
+    }
+    EXPECT_EQ(Keys(map).size(), 5001u);
+    map.RemoveAll();
+    EXPECT_EQ(map.GetStartPosition(), nullptr);
+    EXPECT_FALSE(map.Lookup(u"11", v));
+}
+
+TEST(CMap, PointerKeysHashByAddressAndBlocksHoldTen) {
+    using PtrMap = CMap<WCHAR*, WCHAR*, WCHAR*, WCHAR*>;
+    static_assert(sizeof(PtrMap) == 56);
+    static_assert(sizeof(PtrMap::CAssoc) == 32);
+    PtrMap map;
+    EXPECT_EQ(map.m_pHashTable, nullptr);
+    alignas(16) static WCHAR slots[40];
+    for (int i = 0; i < 11; ++i) {
+        map.InsertNew(&slots[i * 2], &slots[i * 2 + 1]);
+    }
+    ASSERT_NE(map.m_pHashTable, nullptr);
+    EXPECT_EQ(map.m_nHashTableSize, 17u);
+    EXPECT_EQ(map.m_nBlockSize, 10);
+    EXPECT_EQ(map.m_nCount, 11);
+    // Two blocks of ten: nine entries are left on the free list.
+    int free = 0;
+    for (auto* a = map.m_pFreeList; a != nullptr; a = a->pNext) {
+        ++free;
+    }
+    EXPECT_EQ(free, 9);
+    // Every entry sits in bucket (address >> 4) % 17 with that hash.
+    int seen = 0;
+    for (UINT b = 0; b < map.m_nHashTableSize; ++b) {
+        for (auto* a = map.m_pHashTable[b]; a != nullptr; a = a->pNext) {
+            const auto hash = static_cast<UINT>(reinterpret_cast<uintptr_t>(a->key) >> 4);
+            EXPECT_EQ(a->nHashValue, hash);
+            EXPECT_EQ(hash % 17, b);
+            ++seen;
+        }
+    }
+    EXPECT_EQ(seen, 11);
+}
+
+}  // namespace

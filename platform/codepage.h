@@ -1,0 +1,24 @@
+// codepage.h - narrow-to-wide conversion. The "ANSI code page" of this platform is UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The system error a strict conversion reports for an invalid sequence (no mapping for the Unicode
+// character in the target code page).
+constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
+
+// Lenient: each byte that does not start a valid UTF-8 sequence becomes U+FFFD. Null is "".
+std::u16string NarrowToWide(const char* text);
+std::u16string NarrowToWide(const char* text, size_t bytes);
+
+// Strict, like MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS): false and *error set to
+// kErrorNoUnicodeTranslation on the first invalid sequence (out then holds the text before it).
+bool Utf8ToUtf16Strict(const char* text, size_t bytes, std::u16string& out, uint32_t* error);
+
+// UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string WideToUtf8(std::u16string_view text);
+
+// Index of the first unpaired surrogate in text, or npos.
+size_t FindUnpairedSurrogate(std::u16string_view text);
