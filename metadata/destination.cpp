@@ -1,0 +1,71 @@
+// destination.cpp - CDestination and DeleteDestination.
+#include "metadata/destination.h"
+
+#include "platform/bstr.h"
+
+namespace {
+BSTR EmptyBstr() {
+    return AllocBstrOrThrow(u"", 0);
+}
+}  // namespace
+
+void AssignBstr(BSTR& field, const CString& text) {
+    BSTR copy = text.AllocSysString();
+    SysFreeString(field);
+    field = copy;
+}
+
+CDestination::CDestination() : m_bstrName(EmptyBstr()), m_bstrKey(nullptr), m_nHostData(0) {
+    try {
+        m_bstrKey = EmptyBstr();
+    } catch (...) {
+        SysFreeString(m_bstrName);
+        throw;
+    }
+}
+
+CDestination::~CDestination() {
+    SysFreeString(m_bstrName);
+    SysFreeString(m_bstrKey);
+}
+
+int CDestination::GetType() const {
+    return 0;
+}
+
+CString CDestination::GetName() const {
+    return CString(m_bstrName, SysStringLen(m_bstrName));
+}
+
+void CDestination::CopyFrom(const CDestination* src) {
+    if (src == nullptr) {
+        return;
+    }
+    m_nHostData = src->m_nHostData;
+    AssignBstr(m_bstrName, CString(src->m_bstrName, SysStringLen(src->m_bstrName)));
+    AssignBstr(m_bstrKey, CString(src->m_bstrKey, SysStringLen(src->m_bstrKey)));
+}
+
+int DeleteDestination(CDestination* object) {
+    if (object == nullptr) {
+        return -4;
+    }
+    // The key goes first, whatever the object is; only the two known kinds are freed.
+    SysFreeString(object->m_bstrKey);
+    object->m_bstrKey = nullptr;
+    const int type = object->GetType();
+    if (type != 0 && type != 1) {
+        return -3;
+    }
+    delete object;
+    return 1;
+}
+
+void RemoveAllDestinations(CDestinationMap& map) {
+    POSITION pos = map.GetStartPosition();
+    while (pos != nullptr) {
+        const auto* entry = map.GetNextAssocPtr(pos);
+        DeleteDestination(entry->value);
+    }
+    map.RemoveAll();
+}

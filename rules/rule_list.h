@@ -1,0 +1,18 @@
+// rule_list.h - operations on a rule list: copies, evaluation against a source's values.
+#pragma once
+
+#include "rules/rule.h"
+#include "rules/tag_resolver.h"
+
+// FreeRuleArray on to, then a clone of each rule of from, in order. Null from: nothing.
+void CopyRuleArray(CRuleArray& to, const CRuleArray* from);
+// A new array of clones, owned by the caller.
+CRuleArray* CloneRuleArray(const CRuleArray& from);
+// out's size set to the number of rules, slot i a clone of rule i. Null out: nothing.
+void GetRuleCopies(const CRuleArray& rules, CRuleArray* out);
+// A clone of rule i with every tag of its chain resolved, or null when i is out of range.
+CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source);
+// 1 resolved, -1 null rule, -2 fewer than two arguments, -3 no value (type set to -1).
+int ResolveTag(CRule* rule, const ITagResolver& source);
+// FreeRuleArray on out, then EvaluateRule of each rule in order. Null out: nothing.
+void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out);
