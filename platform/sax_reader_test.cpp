@@ -142,9 +142,11 @@ class SaxReader : public ::testing::Test {
         VARIANT input;
         input.vt = VT_BSTR;
         input.bstrVal = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
-        const HRESULT hr = reader->parse(input);
-        VariantClear(&input);
-        return hr;
+        struct Clear {
+            VARIANT& v;
+            ~Clear() { VariantClear(&v); }
+        } clear{input};
+        return reader->parse(input);
     }
     HRESULT ParseFile(const std::string& path, const std::string& bytes) {
         FILE* f = std::fopen(path.c_str(), "wb");
