@@ -39,19 +39,6 @@ TEST(Element, AttributesAreOrderedByCodeUnitsAndLookupsAreExact) {
     e->Release();
 }
 
-TEST(Element, TextIsReplacedOrExtended) {
-    auto* e = new CElement(u"a");
-    e->SetText(u"one");
-    e->AppendText(u" two");
-    EXPECT_EQ(e->text(), u"one two");
-    e->SetText(u"three");
-    EXPECT_EQ(e->text(), u"three");
-    e->SetQualifiedName(u"p:a");
-    EXPECT_EQ(e->qualifiedName(), u"p:a");
-    EXPECT_EQ(std::u16string(e->GetClassName()), u"CElement");
-    e->Release();
-}
-
 TEST(Element, AppendChildMovesTheChildOrRefuses) {
     auto* p = new CElement(u"p");
     auto* q = new CElement(u"q");
