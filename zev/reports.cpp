@@ -99,8 +99,9 @@ void ReportDanglingObjects(IByteSink* stream) {
         const std::u16string owner = parent ? parent->GetObjectName() : std::u16string();
         if (parent && !parent->ReleaseUnlessLast()) {
             lastReferences.push_back(std::move(parent));
+        } else {
+            parent.Detach();  // already given back, or none
         }
-        parent.Detach();
         // The whole address, as wide as the platform's pointers.
         WriteReportLine(stream, u"0x%0.8zx %3.3d %-20.20s %-22.22s %s",
                         reinterpret_cast<size_t>(object), static_cast<int>(object->GetRefCount()),
