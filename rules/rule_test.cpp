@@ -12,18 +12,35 @@
 
 namespace {
 
-using Setter = void (CRule::*)(const CString&, const CString&);
-
-const Setter kSetters[] = {
-    &CRule::SetPush,         &CRule::SetEqualsStr,    &CRule::SetEqualsDest,
-    &CRule::SetNotEqualStr,  &CRule::SetNotEqualDest, &CRule::SetContainsStr,
-    &CRule::SetContainsDest, &CRule::SetWithoutStr,   &CRule::SetWithoutDest,
-    &CRule::SetIsOneOf,
-};
+// Calls the setter of the given type.
+void Set(CRule& rule, int type, const CString& tag, const CString& second) {
+    switch (type) {
+        case 1:
+            return rule.SetPush(tag, second);
+        case 2:
+            return rule.SetEqualsStr(tag, second);
+        case 3:
+            return rule.SetEqualsDest(tag, second);
+        case 4:
+            return rule.SetNotEqualStr(tag, second);
+        case 5:
+            return rule.SetNotEqualDest(tag, second);
+        case 6:
+            return rule.SetContainsStr(tag, second);
+        case 7:
+            return rule.SetContainsDest(tag, second);
+        case 8:
+            return rule.SetWithoutStr(tag, second);
+        case 9:
+            return rule.SetWithoutDest(tag, second);
+        default:
+            return rule.SetIsOneOf(tag, second);
+    }
+}
 
 CRule* MakeRule(int type, const char16_t* tag, const char16_t* second, bool validation = false) {
     auto* rule = new CRule;
-    (rule->*kSetters[type - 1])(CString(tag), CString(second));
+    Set(*rule, type, tag, second);
     rule->m_bValidation = validation;
     return rule;
 }
@@ -60,7 +77,7 @@ TEST(Rule, ConstructionAndSettersMatchTheRecord) {
         CString second(u"dest");
         CRule rule;
         rule.m_bValidation = true;
-        (rule.*kSetters[type - 1])(tag, second);
+        Set(rule, type, tag, second);
         tag += u'!';  // the rule holds its own copies
         second.Empty();
         EXPECT_EQ(rule.m_nType, type) << RuleTypeName(type);
