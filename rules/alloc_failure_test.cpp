@@ -4,22 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <new>
 #include <string>
 
-#include "platform/bstr.h"
 #include "rules/rule.h"
 #include "rules/rule_list.h"
+#include "rules/rules_xml.h"
+#include "rules/test_support.h"
 
 namespace {
 
 long g_liveBlocks = 0;      // blocks handed out by operator new and not yet deleted
 long g_failCountdown = -1;  // the allocation that sees 0 throws; negative: never
+bool g_failed = false;      // the armed allocation has thrown
 
 void* Allocate(std::size_t size) {
     if (g_failCountdown >= 0 && g_failCountdown-- == 0) {
+        g_failed = true;
         throw std::bad_alloc();
     }
     void* p = std::malloc(size == 0 ? 1 : size);
@@ -76,27 +78,64 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 
 namespace {
 
-// Runs op with the 0th, 1st, 2nd ... allocation failing until it gets through. After every failure
-// no block may be left over and check() must hold. Returns how many points there were.
-template <class Op, class Check>
-int FailEachAllocation(Op op, Check check) {
-    for (int n = 0; n < 10000; ++n) {
+using rules_test::Describe;
+using rules_test::MakeRule;
+using rules_test::RuleList;
+
+// Four rules: one with a chain, one never set, one whose values need escaping.
+void FillSample(CRuleArray& rules) {
+    rules.Add(MakeRule(1, u"ns://x/:a", u"dest", true));
+    rules.Add(MakeRule(3, u"ns://x/:b", u"other"));
+    rules[1]->m_pNext = MakeRule(10, u"ns://x/:a", u"1,2");
+    rules.Add(new CRule);
+    rules.Add(MakeRule(6, u"ns://x/:a&b", u"\"quoted\" <and> long enough to allocate"));
+}
+
+// Runs op on a fresh Fixture with the 0th, 1st, 2nd ... allocation failing, until op gets through
+// without reaching the armed one. A run that throws must leave the fixture's state as it was; one
+// that returns must have done the whole job, or nothing when a lower layer may turn the failure
+// into a result code (quiet). Once the fixture is gone no block may be left over. Returns the
+// number of failure points.
+template <class Fixture, class Op>
+int FailEachAllocation(Op op, bool quiet = false) {
+    std::string before;
+    std::string after;
+    {
+        Fixture reference;
+        before = reference.State();
+        op(reference);
+        after = reference.State();
+    }
+    EXPECT_NE(before, after) << "the operation changes nothing";
+    for (int n = 0; n < 100000; ++n) {
         const long live = g_liveBlocks;
-        g_failCountdown = n;
         bool failed = false;
-        try {
-            op();
-        } catch (const std::bad_alloc&) {
-            failed = true;
+        {
+            Fixture f;
+            bool threw = false;
+            g_failed = false;
+            g_failCountdown = n;
+            try {
+                op(f);
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            }
+            g_failCountdown = -1;
+            failed = g_failed;
+            EXPECT_TRUE(failed || !threw) << "bad_alloc without a failed allocation";
+            const std::string state = f.State();
+            if (threw) {
+                EXPECT_EQ(state, before) << "changed by a failed run";
+            } else if (!(quiet && failed && state == before)) {
+                EXPECT_EQ(state, after) << "incomplete run";
+            }
         }
-        g_failCountdown = -1;
-        if (!failed) {
+        EXPECT_EQ(g_liveBlocks, live) << "leaked blocks";
+        if (::testing::Test::HasFailure()) {
+            ADD_FAILURE() << "with allocation " << n << " failing";
             return n;
         }
-        EXPECT_EQ(g_liveBlocks, live) << "leak after failing allocation " << n;
-        check();
-        if (::testing::Test::HasFailure()) {
-            ADD_FAILURE() << "at allocation " << n;
+        if (!failed) {
             return n;
         }
     }
@@ -104,122 +143,67 @@ int FailEachAllocation(Op op, Check check) {
     return -1;
 }
 
-struct RuleList {
-    ~RuleList() { FreeRuleArray(&a); }
-    CRuleArray a;
-};
-
-CRule* MakeRule(int type, const char16_t* tag, const char16_t* second, bool validation) {
-    auto* rule = new CRule;
-    rule->SetPush(tag, second);
-    rule->m_nType = type;
-    rule->m_bValidation = validation;
-    return rule;
-}
-
-// Everything a rule list says, chains included, plus where its storage is.
-std::u16string Describe(const CRuleArray& rules) {
-    std::u16string text = u"@" + std::u16string(rules.m_nMaxSize, u'.');
-    for (INT_PTR i = 0; i < rules.GetSize(); ++i) {
-        for (const CRule* r = rules[i]; r != nullptr; r = r->m_pNext) {
-            text += u"[" + std::u16string(1, static_cast<char16_t>(u'0' + r->m_nType + 1)) +
-                    (r->m_bValidation ? u"v" : u"-");
-            for (INT_PTR a = 0; a < r->m_Args.GetSize(); ++a) {
-                text += u"|" + r->GetArg(a).str();
-            }
-            text += r->m_pNext != nullptr ? u"]->" : u"]";
-        }
-        text += u";";
+struct Fixture {
+    Fixture() {
+        source.values[u"ns://x/:a"] = u"a value long enough to need its own allocation";
+        FillSample(rules.a);
+        out.a.Add(MakeRule(9, u"old://:tag", u"old", true));
     }
-    return text;
-}
-
-class FakeSource : public ITagResolver {
-  public:
-    bool GetValue(const CString& tag, CString& value) const override {
-        const auto it = values.find(tag.str());
-        if (it == values.end()) {
-            return false;
-        }
-        value = CString(it->second);
-        return true;
+    std::string State() const {
+        return Describe(rules.a) + "/" + Describe(out.a) + "/" + Describe(rule.get()) + "/" +
+               (array ? Describe(array->a) : "none") + "/" + WideToUtf8(text.view()) + "/" +
+               std::to_string(out.a.m_nMaxSize);
     }
-    std::map<std::u16string, std::u16string> values;
-};
-
-// Three rules, one with a chain, one never set.
-void FillSample(CRuleArray& rules) {
-    rules.Add(MakeRule(1, u"ns://x/:a", u"dest", true));
-    rules.Add(MakeRule(3, u"ns://x/:b", u"other", false));
-    rules[1]->m_pNext = MakeRule(10, u"ns://x/:a", u"1,2", false);
-    rules.Add(new CRule);
-}
-
-TEST(AllocationFailure, CloneAndListCopies) {
-    RuleList from;
-    FillSample(from.a);
-    const std::u16string fromBefore = Describe(from.a);
-
-    int points = FailEachAllocation([&] { std::unique_ptr<CRule>(from.a[1]->Clone()); },
-                                    [&] { EXPECT_EQ(Describe(from.a), fromBefore); });
-    EXPECT_GE(points, 4);  // two rules, two argument lists
-
-    RuleList to;
-    to.a.Add(MakeRule(5, u"old://:tag", u"old", false));
-    const std::u16string toBefore = Describe(to.a);
-    points = FailEachAllocation([&] { CopyRuleArray(to.a, &from.a); },
-                                [&] {
-                                    EXPECT_EQ(Describe(from.a), fromBefore);
-                                    EXPECT_EQ(Describe(to.a), toBefore);
-                                });
-    EXPECT_GE(points, 6);
-    EXPECT_EQ(Describe(to.a), Describe(from.a));
-
-    RuleList out;
-    out.a.Add(MakeRule(2, u"old://:tag", u"old", false));
-    const std::u16string outBefore = Describe(out.a);
-    FailEachAllocation([&] { GetRuleCopies(from.a, &out.a); },
-                       [&] { EXPECT_EQ(Describe(out.a), outBefore); });
-    EXPECT_EQ(out.a.GetSize(), 3);
-
-    FailEachAllocation(
-        [&] {
-            std::unique_ptr<CRuleArray> copy(CloneRuleArray(from.a));
-            FreeRuleArray(copy.get());
-        },
-        [&] { EXPECT_EQ(Describe(from.a), fromBefore); });
-
-    // A setter that fails keeps the rule as it was.
-    CRule rule;
-    rule.SetEqualsStr(u"keep:me", u"please");
-    FailEachAllocation([&] { rule.SetNotEqualDest(u"new:tag", u"new"); },
-                       [&] {
-                           EXPECT_EQ(rule.m_nType, RuleTypeEqualsStr);
-                           EXPECT_EQ(rule.GetArg(0), u"keep:me");
-                       });
-    EXPECT_EQ(rule.m_nType, RuleTypeNotEqualDest);
-}
-
-TEST(AllocationFailure, Evaluation) {
-    FakeSource source;
-    source.values[u"ns://x/:a"] = u"a value long enough to need its own allocation";
+    // Written once, before any allocation is counted.
+    static const CString& Sample() {
+        static const CString text = [] {
+            RuleList rules;
+            FillSample(rules.a);
+            return WriteRulesXML(rules.a, 8);
+        }();
+        return text;
+    }
+    rules_test::FakeSource source;
     RuleList rules;
-    FillSample(rules.a);
-    const std::u16string rulesBefore = Describe(rules.a);
-
     RuleList out;
-    out.a.Add(MakeRule(4, u"stale://:record", u"stale", true));
-    const std::u16string outBefore = Describe(out.a);
-    const int points = FailEachAllocation([&] { EvaluateRules(rules.a, source, &out.a); },
-                                          [&] {
-                                              EXPECT_EQ(Describe(rules.a), rulesBefore);
-                                              EXPECT_EQ(Describe(out.a), outBefore);
-                                          });
-    EXPECT_GE(points, 8);
-    ASSERT_EQ(out.a.GetSize(), 3);
-    EXPECT_EQ(out.a[0]->GetArg(0), u"a value long enough to need its own allocation");
-    EXPECT_EQ(out.a[1]->m_nType, RuleTypeUnresolved);
-    EXPECT_EQ(out.a[1]->m_pNext->GetArg(0), out.a[0]->GetArg(0));
+    std::unique_ptr<CRule> rule;
+    std::unique_ptr<RuleList> array;
+    CString text;
+};
+
+TEST(AllocationFailure, CloneCopyAndEvaluate) {
+    // Two rules with two argument lists, then four clones and their storage.
+    EXPECT_GE(FailEachAllocation<Fixture>([](Fixture& f) { f.rule.reset(f.rules.a[1]->Clone()); }),
+              4);
+    EXPECT_GE(FailEachAllocation<Fixture>([](Fixture& f) { CopyRuleArray(f.out.a, &f.rules.a); }),
+              9);
+    FailEachAllocation<Fixture>([](Fixture& f) { GetRuleCopies(f.rules.a, &f.out.a); });
+    FailEachAllocation<Fixture>([](Fixture& f) {
+        auto list = std::make_unique<RuleList>();
+        const std::unique_ptr<CRuleArray> copy(CloneRuleArray(f.rules.a));
+        std::swap(list->a.m_pData, copy->m_pData);
+        std::swap(list->a.m_nSize, copy->m_nSize);
+        std::swap(list->a.m_nMaxSize, copy->m_nMaxSize);
+        f.array = std::move(list);
+    });
+    FailEachAllocation<Fixture>(
+        [](Fixture& f) { f.rules.a[0]->SetNotEqualDest(u"new:tag", u"new"); });
+    EXPECT_GE(FailEachAllocation<Fixture>(
+                  [](Fixture& f) { EvaluateRules(f.rules.a, f.source, &f.out.a); }),
+              12);
+}
+
+TEST(AllocationFailure, WriteAndRead) {
+    FailEachAllocation<Fixture>([](Fixture& f) { f.text = WriteRulesXML(f.rules.a, 8); });
+    ASSERT_NE(Fixture::Sample().Find(u"&quot;quoted&quot;"), -1);
+    for (const int append : {0, 1}) {
+        EXPECT_GE(FailEachAllocation<Fixture>(
+                      [append](Fixture& f) {
+                          ReadRulesXML(f.out.a, Fixture::Sample().GetString(), append);
+                      },
+                      true),
+                  10);
+    }
 }
 
 }  // namespace
