@@ -14,6 +14,8 @@
 
 #include "metadata/meta_data_test_util.h"
 #include "rules/rule.h"
+#include "zev/object.h"
+#include "zev/parser.h"
 
 namespace {
 
@@ -373,6 +375,62 @@ TEST(MetaDataSource, RuleListCopiesAndEvaluation) {
     source->ParseRules(&source->m_Rules);
     ASSERT_EQ(source->m_Rules.GetSize(), 3);
     EXPECT_EQ(source->m_Rules[0]->GetArg(0).str(), title);
+}
+
+std::u16string TakeBstr(BSTR text) {
+    std::u16string out(text, SysStringLen(text));
+    SysFreeString(text);
+    return out;
+}
+
+TEST(MetaDataSource, RulesXmlThroughTheSource) {
+    auto source = Split(kExample);
+    EXPECT_EQ(TakeBstr(source->GetRulesXML()),
+              u"<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<Pavex-MetaData-Rules>\n"
+              u"</Pavex-MetaData-Rules>\n");
+    source->m_nEncoding = 16;
+    EXPECT_TRUE(TakeBstr(source->GetRulesXML())
+                    .starts_with(u"<?xml version=\"1.0\" encoding=\"utf-16\" ?>"));
+
+    CRuleArray rules;
+    rules.Add(MakeRule(RuleTypeEqualsDest, Tag(kDc, u"title"), u"a&b", true).release());
+    rules.Add(MakeRule(RuleTypeIsOneOf, Tag(kXmp, u"Rating"), u"1,2", false).release());
+    source->CopyRules(&rules);
+    FreeRuleArray(&rules);
+    const std::u16string xml = TakeBstr(source->GetRulesXML());
+
+    // Replace, then append: the text's rules, then the same again.
+    CMetaDataSource other;
+    other.SetRulesXML(xml.c_str(), 0);
+    other.SetRulesXML(xml.c_str(), 0x100);  // only the low byte of append counts
+    ASSERT_EQ(other.m_Rules.GetSize(), 2);
+    other.SetRulesXML(xml.c_str(), 1);
+    ASSERT_EQ(other.m_Rules.GetSize(), 4);
+    EXPECT_EQ(other.m_Rules[2]->m_nType, RuleTypeEqualsDest);
+    EXPECT_EQ(other.m_Rules[2]->GetArg(1).str(), u"a&b");
+    EXPECT_TRUE(other.m_Rules[2]->m_bValidation);
+    EXPECT_EQ(other.m_Rules[3]->m_nType, RuleTypeIsOneOf);
+    // What does not parse changes nothing.
+    other.SetRulesXML(u"-1", 0);
+    other.SetRulesXML(u"<Pavex-MetaData-Rules>", 0);
+    other.SetRulesXML(nullptr, 0);
+    EXPECT_EQ(other.m_Rules.GetSize(), 4);
+
+    // The element-level reader appends the rules under a rules root; a rule element alone
+    // builds one rule of type 1.
+    zev::CElement* document = nullptr;
+    ASSERT_EQ(zev::ParseXMLText(xml.c_str(), &document), 0);
+    zev::CObjectRef<zev::CElement> holdDocument(document);
+    zev::CObjectRef<zev::CElement> root(document->GetChildElement(0));
+    other.ReadRules(root.get());
+    other.ReadRules(nullptr);
+    EXPECT_EQ(other.m_Rules.GetSize(), 6);
+    zev::CObjectRef<zev::CElement> first(root->GetChildElement(0));
+    std::unique_ptr<CRule> rule(other.RuleFromElement(first.get()));
+    ASSERT_NE(rule, nullptr);
+    EXPECT_EQ(rule->m_nType, RuleTypePush);
+    EXPECT_EQ(rule->GetArg(0).str(), Tag(kDc, u"title").str());
+    EXPECT_EQ(other.RuleFromElement(nullptr), nullptr);
 }
 
 }  // namespace
