@@ -132,8 +132,8 @@ void CMetaDataTree::FromElement(zev::CElement* element) {
     if (element == nullptr) {
         return;
     }
-    // Breadth of the walk is kept on a list rather than the call stack, so nesting depth costs
-    // no stack. The caller's reference to element stays the caller's.
+    // The walk keeps its to-do list on the heap, so nesting depth costs no call stack. The
+    // caller's reference to element stays the caller's.
     std::vector<Pending> pending;
     struct Releaser {
         std::vector<Pending>& list;
