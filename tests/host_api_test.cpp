@@ -22,7 +22,7 @@ const char16_t kOneRule[] =
 
 // Every test gets the library freshly loaded, as a host process would.
 class HostApi : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(p.Load(OLVANE_PLUGIN_PATH), ""); }
     void TearDown() override { p.Unload(); }
     Plugin p;
@@ -208,12 +208,16 @@ TEST(HostApiUnload, RepeatedLoadAndUnloadLeavesNothingBehind) {
         }
         p.Unload();  // scenes are left for the unload to delete
     };
-    cycle();
-    cycle();
+    // dlopen itself keeps a little bookkeeping for the first few rounds; let it settle, then a leak
+    // of even one scene per round (far more than 4 KB over ten rounds) shows.
+    for (int i = 0; i < 10; ++i) {
+        cycle();
+    }
     const size_t settled = mallinfo2().uordblks;
-    cycle();
-    cycle();
-    EXPECT_EQ(mallinfo2().uordblks, settled);
+    for (int i = 0; i < 10; ++i) {
+        cycle();
+    }
+    EXPECT_LT(mallinfo2().uordblks, settled + 4096);
 }
 #endif
 
