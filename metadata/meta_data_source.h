@@ -8,7 +8,10 @@
 #include "platform/carray.h"
 #include "rules/rule.h"
 #include "rules/tag_resolver.h"
-#include "zev/element.h"
+
+namespace zev {
+class CElement;
+}  // namespace zev
 
 class CMetaDataSource : public CDestination, public ITagResolver {
   public:

@@ -5,7 +5,10 @@
 #include "platform/carray.h"
 #include "platform/cmap.h"
 #include "platform/cstring.h"
-#include "zev/element.h"
+
+namespace zev {
+class CElement;
+}  // namespace zev
 
 class CMetaDataTree {
   public:
