@@ -214,6 +214,9 @@ std::vector<CString> CFakeDialogWindow::TakeMessages() {
 int CFakeRunner::RunModal(CDialog& dialog) {
     m_pWindow = std::make_unique<CFakeDialogWindow>(dialog.GetTemplate());
     CFakeDialogWindow& window = *m_pWindow;
+    if (m_beforeInit) {
+        m_beforeInit(window);
+    }
     dialog.Attach(&window);
     dialog.OnInitDialog();
     m_initMessages = window.m_messages;

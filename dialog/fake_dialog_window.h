@@ -165,7 +165,7 @@ class CFakeRunner final : public IModalRunner {
 
     std::unique_ptr<CFakeDialogWindow> m_pWindow;
     std::vector<FakeMessage> m_initMessages;  // shown while the dialog opened
-
-  private:
     Script m_script;
+    // Runs on the new window before OnInitDialog.
+    std::function<void(CFakeDialogWindow& window)> m_beforeInit;
 };
