@@ -139,6 +139,8 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             combo->setEditable((control.style & kDropDown) != 0);
             // Typed text stays typed text; it is never added to the list.
             combo->setInsertPolicy(QComboBox::NoInsert);
+            // No completion either: what the operator types is compared as typed.
+            combo->setCompleter(nullptr);
             entry.widget = combo;
             entry.comboBox = std::make_unique<CQtComboBox>(combo);
             break;
