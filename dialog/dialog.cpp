@@ -7,11 +7,15 @@ int CDialog::DoModal(IModalRunner& runner) {
     if (m_bRunning) {
         return -1;
     }
+    struct Running {
+        CDialog& dialog;
+        ~Running() {
+            dialog.m_bRunning = false;
+            dialog.m_pWindow = nullptr;
+        }
+    } running{*this};
     m_bRunning = true;
-    const int result = runner.RunModal(*this);
-    m_bRunning = false;
-    m_pWindow = nullptr;
-    return result;
+    return runner.RunModal(*this);
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -93,7 +93,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             auto* button = new QPushButton(caption, this);
             button->setDefault((control.style & kDefaultButton) != 0);
             QObject::connect(button, &QPushButton::clicked, this,
-                             [this, id] { m_dialog.OnCommand(id); });
+                             [this, id] { Deliver([&] { m_dialog.OnCommand(id); }); });
             entry.widget = button;
             entry.button = std::make_unique<CQtButton>(button);
             entry.text = std::make_unique<CQtWindowText<QPushButton>>(button);
@@ -163,7 +163,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             }
             QObject::connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, id] {
                 long result = 0;
-                m_dialog.OnNotify(id, TVN_SELCHANGED, result);
+                Deliver([&] { m_dialog.OnNotify(id, TVN_SELCHANGED, result); });
             });
             entry.widget = tree;
             entry.treeCtrl = std::make_unique<CQtTreeCtrl>(tree);
@@ -252,21 +252,43 @@ void CQtDialogWindow::FocusFirstTabStop() {
 }
 
 void CQtDialogWindow::accept() {
-    m_dialog.OnCommand(IDOK);
+    Deliver([this] { m_dialog.OnCommand(IDOK); });
 }
 
 void CQtDialogWindow::reject() {
-    m_dialog.OnCommand(IDCANCEL);
+    Deliver([this] { m_dialog.OnCommand(IDCANCEL); });
+}
+
+void CQtDialogWindow::Deliver(const std::function<void()>& handler) {
+    // Qt's event loop cannot carry an exception: keep it, close the window, and let the runner
+    // throw it once the run is over.
+    try {
+        handler();
+    } catch (...) {
+        if (!m_pException) {
+            m_pException = std::current_exception();
+        }
+        EndDialog(IDCANCEL);
+    }
 }
 
 int CQtModalRunner::RunModal(CDialog& dialog) {
     CQtDialogWindow window(dialog.GetTemplate(), dialog);
     dialog.Attach(&window);
+    // However the run ends, the dialog sees its window go.
+    struct Destroyed {
+        CDialog& dialog;
+        ~Destroyed() {
+            dialog.OnDestroy();
+            dialog.Attach(nullptr);
+        }
+    } destroyed{dialog};
     if (dialog.OnInitDialog() != FALSE) {
         window.FocusFirstTabStop();
     }
     const int result = window.RunModal();
-    dialog.OnDestroy();
-    dialog.Attach(nullptr);
+    if (std::exception_ptr failure = window.Failure()) {
+        std::rethrow_exception(failure);
+    }
     return result;
 }

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <QFont>
+#include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -36,6 +38,9 @@ class CQtDialogWindow final : public QDialog, public IDialogWindow {
     // Gives the focus to the first control that takes it with the Tab key.
     void FocusFirstTabStop();
 
+    // What a handler threw while the window ran, if anything.
+    std::exception_ptr Failure() const { return m_pException; }
+
     const DialogBaseUnits& BaseUnits() const { return m_baseUnits; }
     // The template's font as the platform resolved it.
     static QFont TemplateFont(const DialogTemplate& dialogTemplate);
@@ -47,11 +52,14 @@ class CQtDialogWindow final : public QDialog, public IDialogWindow {
   private:
     QWidget* BuildControl(const DialogControl& control);
     void Place(QWidget* widget, const DialogControl& control);
+    // Calls a handler of the dialog's logic.
+    void Deliver(const std::function<void()>& handler);
 
     CDialog& m_dialog;
     DialogBaseUnits m_baseUnits{};
     bool m_bEnded = false;
     int m_nResult = 0;
+    std::exception_ptr m_pException;
 
     struct Control {
         QWidget* widget = nullptr;

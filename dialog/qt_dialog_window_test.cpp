@@ -23,14 +23,20 @@ class CProbeDialog final : public CDialog {
     CProbeDialog() : CDialog(RulesDialogTemplate()) {}
     bool OnCommand(int id) override {
         commands.push_back(id);
+        if (id == IDC_REMOVE && throwOnRemove) {
+            throw std::bad_alloc();
+        }
         return CDialog::OnCommand(id);
     }
+    void OnDestroy() override { ++destroyed; }
     bool OnNotify(int id, int code, long& result) override {
         notifications.push_back(id);
         return CDialog::OnNotify(id, code, result);
     }
     std::vector<int> commands;
     std::vector<int> notifications;
+    bool throwOnRemove = false;
+    int destroyed = 0;
 };
 
 int ControlIdOf(const QWidget* widget) {
@@ -214,4 +220,23 @@ TEST(QtDialogWindow, RulesListScrollsSidewaysOnlyToItsExtent) {
         EXPECT_GT(list->GetTextExtent(u"mm"), list->GetTextExtent(u"m"));
         window->reject();
     });
+}
+
+TEST(QtDialogWindow, AFailingHandlerEndsTheRunAndItsExceptionComesOut) {
+    CProbeDialog dialog;
+    dialog.throwOnRemove = true;
+    TestApplication();
+    CModalScript script([](QDialog* window) {
+        QTest::mouseClick(window->findChild<QPushButton*>(ControlObjectName(IDC_REMOVE)),
+                          Qt::LeftButton);
+    });
+    CQtModalRunner runner;
+    EXPECT_THROW(dialog.DoModal(runner), std::bad_alloc);
+    EXPECT_TRUE(script.Ran());
+    EXPECT_EQ(dialog.destroyed, 1);
+    EXPECT_EQ(dialog.GetWindow(), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // And it can run again.
+    dialog.throwOnRemove = false;
+    EXPECT_EQ(RunWith(dialog, [](QDialog* window) { window->reject(); }), IDCANCEL);
 }
