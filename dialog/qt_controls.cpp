@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace {
@@ -53,6 +54,34 @@ void CExtentListWidget::updateGeometries() {
     const int range = m_nExtent - viewport()->width();
     horizontalScrollBar()->setRange(0, range > 0 ? range : 0);
     horizontalScrollBar()->setPageStep(viewport()->width());
+}
+
+void CLinedTreeWidget::drawBranches(QPainter* painter, const QRect& rect,
+                                    const QModelIndex& index) const {
+    if (!m_bHasLines) {
+        return;
+    }
+    const int indent = indentation();
+    const int middle = rect.top() + rect.height() / 2;
+    QPen pen(palette().color(QPalette::Mid));
+    pen.setStyle(Qt::DotLine);
+    painter->save();
+    painter->setPen(pen);
+    // From the right: this row's own cell, then one cell per ancestor below the top level.
+    int right = rect.right() + 1;
+    bool own = true;
+    for (QModelIndex i = index; i.parent().isValid(); i = i.parent(), own = false) {
+        const int x = right - indent / 2;
+        const bool last = i.row() + 1 == model()->rowCount(i.parent());
+        if (own) {
+            painter->drawLine(x, rect.top(), x, last ? middle : rect.bottom());
+            painter->drawLine(x, middle, right - 2, middle);
+        } else if (!last) {
+            painter->drawLine(x, rect.top(), x, rect.bottom());
+        }
+        right -= indent;
+    }
+    painter->restore();
 }
 
 int CQtListBox::AddString(const CString& text) {

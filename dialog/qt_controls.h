@@ -76,6 +76,21 @@ class CExtentListWidget final : public QListWidget {
     int m_nExtent = 0;
 };
 
+// A tree widget that can draw dotted lines from each row to its parent, as a tree control with
+// lines between its items does; no expand buttons are drawn.
+class CLinedTreeWidget final : public QTreeWidget {
+  public:
+    explicit CLinedTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
+    void SetHasLines(bool hasLines) { m_bHasLines = hasLines; }
+
+  protected:
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
+
+  private:
+    bool m_bHasLines = false;
+};
+
 class CQtListBox final : public IListBox {
   public:
     explicit CQtListBox(CExtentListWidget* list) : m_pList(list) {}

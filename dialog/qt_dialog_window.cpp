@@ -146,7 +146,8 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             break;
         }
         case ControlKind::TreeView: {
-            auto* tree = new QTreeWidget(this);
+            auto* tree = new CLinedTreeWidget(this);
+            tree->SetHasLines((control.style & kHasLines) != 0);
             tree->setHeaderHidden(true);
             tree->setColumnCount(1);
             tree->setRootIsDecorated(false);  // no expand buttons
