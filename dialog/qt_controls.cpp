@@ -11,7 +11,7 @@ namespace {
 constexpr int kDataRole = Qt::UserRole;
 
 void* DataOf(const QVariant& value) {
-    return reinterpret_cast<void*>(value.value<quintptr>());
+    return reinterpret_cast<void*>(value.value<quintptr>());  // NOLINT(performance-no-int-to-ptr)
 }
 QVariant ToVariant(void* data) {
     return QVariant::fromValue(reinterpret_cast<quintptr>(data));

@@ -178,9 +178,9 @@ void CRulesCreator::AddRuleToList(CRule* rule) {
         return;
     }
     const CString sentence = DescribeRule(rule);
-    // The working copy takes the rule before the row points at it, so a failure leaves neither.
+    // The working copy owns the rule from here on; a row never points at a rule it does not hold.
     m_pWorkingRules->Add(rule);
-    owned.release();
+    static_cast<void>(owned.release());
     const int row = m_listRules->AddString(sentence);
     m_listRules->SetItemDataPtr(row, rule);
 }
