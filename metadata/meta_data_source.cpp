@@ -94,6 +94,14 @@ int CMetaDataSource::GetType() const {
     return 1;
 }
 
+void CMetaDataSource::Load(const char* packet) {
+    CMetaDataTree root;
+    root.Load(packet);
+    CMetaData flat;
+    flat.Flatten(&root);
+    SplitByNamespace(&flat);
+}
+
 void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     using Assoc = CMetaData::ValueMap::CAssoc;
 

@@ -8,10 +8,7 @@
 #include "platform/carray.h"
 #include "rules/rule.h"
 #include "rules/tag_resolver.h"
-
-namespace zev {
-class CElement;
-}  // namespace zev
+#include "zev/element.h"
 
 class CMetaDataSource : public CDestination, public ITagResolver {
   public:

@@ -1,7 +1,8 @@
-// meta_data_source_rules.cpp - CMetaDataSource's rule list: copies and evaluation against its own
-// values.
+// meta_data_source_rules.cpp - CMetaDataSource's rule list: copies, evaluation against its own
+// values, and the rules XML.
 #include "metadata/meta_data_source.h"
 #include "rules/rule_list.h"
+#include "rules/rules_xml.h"
 
 void CMetaDataSource::CopyRules(const CArray<CRule*, CRule*>* from) {
     CopyRuleArray(m_Rules, from);
@@ -31,4 +32,20 @@ CRule* CMetaDataSource::EvaluateRule(INT_PTR i) const {
 
 int CMetaDataSource::ResolveTag(CRule* rule) const {
     return ::ResolveTag(rule, *this);
+}
+
+BSTR CMetaDataSource::GetRulesXML() const {
+    return WriteRulesXML(m_Rules, m_nEncoding).AllocSysString();
+}
+
+void CMetaDataSource::SetRulesXML(const char16_t* text, int append) {
+    ReadRulesXML(m_Rules, text, append);
+}
+
+void CMetaDataSource::ReadRules(zev::CElement* element) {
+    ::ReadRules(m_Rules, element);
+}
+
+CRule* CMetaDataSource::RuleFromElement(zev::CElement* element) const {
+    return ::RuleFromElement(element);
 }

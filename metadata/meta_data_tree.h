@@ -5,10 +5,7 @@
 #include "platform/carray.h"
 #include "platform/cmap.h"
 #include "platform/cstring.h"
-
-namespace zev {
-class CElement;
-}  // namespace zev
+#include "zev/element.h"
 
 class CMetaDataTree {
   public:
