@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QMessageBox>
 
 #include "dialog/qt_text.h"
@@ -151,6 +152,11 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             tree->setHeaderHidden(true);
             tree->setColumnCount(1);
             tree->setRootIsDecorated(false);  // no expand buttons
+            // Long rows scroll sideways instead of being cut short.
+            tree->header()->setStretchLastSection(false);
+            tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+            tree->setTextElideMode(Qt::ElideNone);
+            tree->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
             tree->setSelectionMode(QAbstractItemView::SingleSelection);
             tree->setFrameShape((control.style & kBorder) != 0 ? QFrame::StyledPanel
                                                                : QFrame::NoFrame);

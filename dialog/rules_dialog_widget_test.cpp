@@ -8,7 +8,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
 
 #include "dialog/qt_dialog_window.h"
 #include "dialog/qt_test_support.h"
@@ -38,6 +41,21 @@ void ClickTemplate(QDialog* dialog, const QString& text) {
     const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << text.toStdString();
     ClickRow(list, list->indexFromItem(found.first()));
+}
+
+// The source's rules as the host stores them.
+std::u16string RulesXml(const CMetaDataSource* source) {
+    BSTR xml = source->GetRulesXML();
+    std::u16string text(xml, SysStringLen(xml));
+    SysFreeString(xml);
+    return text;
+}
+
+std::string ReadSample(const char* name) {
+    std::ifstream in(std::string(OLVANE_SAMPLES_DIR) + "/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 void Click(QDialog* dialog, int id) {
@@ -124,8 +142,15 @@ TEST_F(RulesDialogTest, AddThenOkStoresTheRule) {
                   QStringList{"Data from tag \"nw:title\" to template \"Ticker\""});
         Click(dialog, IDOK);
     }));
-    ASSERT_EQ(source->m_Rules.GetSize(), 1);
-    const CRule* rule = source->m_Rules[0];
+    // Read back as the host reads it: the XML holds the one new rule, and reads in again as it.
+    const std::u16string xml = RulesXml(source);
+    EXPECT_NE(xml.find(u"<DataPush"), std::u16string::npos);
+    EXPECT_NE(xml.find(u"\"news/1.0/:title\""), std::u16string::npos);
+    EXPECT_NE(xml.find(u"\"k-ticker\""), std::u16string::npos);
+    CMetaDataSource reread;
+    reread.SetRulesXML(xml.c_str(), 0);
+    ASSERT_EQ(reread.m_Rules.GetSize(), 1);
+    const CRule* rule = reread.m_Rules[0];
     EXPECT_EQ(rule->m_nType, RuleTypePush);
     EXPECT_EQ(rule->GetArg(0), CString(u"news/1.0/:title"));
     EXPECT_EQ(rule->GetArg(1), CString(u"k-ticker"));
@@ -137,6 +162,7 @@ TEST_F(RulesDialogTest, EscAfterAddingLeavesTheRulesAlone) {
     kept->SetEqualsStr(u"news/1.0/:desk", u"City");
     CRule* stored = kept.get();
     source->m_Rules.Add(kept.release());
+    const std::u16string before = RulesXml(source);
 
     EXPECT_TRUE(Open(u"src", [](QDialog* dialog) {
         ClickTag(dialog, QStringLiteral("  desk (City)"));
@@ -152,9 +178,9 @@ TEST_F(RulesDialogTest, EscAfterAddingLeavesTheRulesAlone) {
                               "Rule)"});
         QTest::keyClick(dialog, Qt::Key_Escape);
     }));
+    EXPECT_EQ(RulesXml(source), before);
     ASSERT_EQ(source->m_Rules.GetSize(), 1);
     EXPECT_EQ(source->m_Rules[0], stored);
-    EXPECT_EQ(stored->GetArg(1), CString(u"City"));
 }
 
 TEST_F(RulesDialogTest, TypedActionsAreComparedExactly) {
@@ -203,5 +229,42 @@ TEST_F(RulesDialogTest, OpeningMessages) {
         ASSERT_EQ(answerer.m_answered.size(), 1u);
         EXPECT_EQ(answerer.m_answered[0].text, QStringLiteral("Scene is invalid!"));
         EXPECT_FALSE(answerer.m_answered[0].flags & Qt::WindowStaysOnTopHint);
+    }
+}
+
+// The editor on a real packet, photographed. With OLVANE_EDITOR_SCREENSHOT set, the picture is
+// written there (docs/editor.png is made this way).
+TEST_F(RulesDialogTest, ScreenshotWithARealPacket) {
+    const std::string packet = ReadSample("real_01_basic.xmp");
+    ASSERT_FALSE(packet.empty());
+    scene.Delete(u"src");
+    scene.AddDestination(u"k-ticker", u"Lower third");
+    CMetaDataSource* photo = scene.AddPacket(u"photo-7", u"Harbour at dawn", packet.c_str());
+    photo->SetRulesXML(
+        u"<Pavex-MetaData-Rules>"
+        u"<DataPush tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"k-headline\" "
+        u"val=\"false\" />"
+        u"<DataIsOneOf tag=\"http://ns.adobe.com/xap/1.0/:Rating\" to=\"3,4,5\" val=\"true\" />"
+        u"</Pavex-MetaData-Rules>",
+        0);
+    ASSERT_EQ(photo->m_Rules.GetSize(), 2);
+
+    QImage image;
+    EXPECT_TRUE(Open(u"photo-7", [&](QDialog* dialog) {
+        EXPECT_EQ(Control<QLabel>(dialog, IDC_OBJECT_NAME)->text(),
+                  QStringLiteral("Harbour at dawn"));
+        EXPECT_EQ(Rows(dialog, IDC_RULES),
+                  (QStringList{"Data from tag \"dc:title\" to template \"Headline\"",
+                               "Check to see if tag \"http://ns.adobe.com/xap/1.0/:Rating\" is "
+                               "any of \"3,4,5\"  (Validation Rule)"}));
+        ClickTag(dialog, QStringLiteral("  CreatorTool (Anchor Writer 1.0)"));
+        ClickTemplate(dialog, QStringLiteral("Lower third"));
+        image = dialog->grab().toImage();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    }));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_GT(image.width(), 400);
+    if (const char* path = std::getenv("OLVANE_EDITOR_SCREENSHOT")) {
+        EXPECT_TRUE(image.save(QString::fromLocal8Bit(path)));
     }
 }

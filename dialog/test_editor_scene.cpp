@@ -57,6 +57,16 @@ CMetaDataSource* CTestScene::AddSource(
     return raw;
 }
 
+CMetaDataSource* CTestScene::AddPacket(const CString& key, const CString& name,
+                                       const char* packet) {
+    auto source = std::make_unique<CMetaDataSource>();
+    AssignBstr(source->m_bstrName, name);
+    source->Load(packet);
+    CMetaDataSource* raw = source.release();
+    Store(key, raw);
+    return raw;
+}
+
 void CTestScene::Delete(const CString& key) {
     CDestination* old = nullptr;
     if (m_map.Lookup(key, old)) {

@@ -28,6 +28,8 @@ class CTestScene final : public IEditorScene {
     // them ("xmlns:nw" -> URI declares a namespace, "nw:title" -> value).
     CMetaDataSource* AddSource(const CString& key, const CString& name,
                                const std::vector<std::pair<std::u16string, std::u16string>>& flat);
+    // Stores a source read from an XMP packet.
+    CMetaDataSource* AddPacket(const CString& key, const CString& name, const char* packet);
     void Delete(const CString& key);
 
   private:
