@@ -1,7 +1,6 @@
 // bstr.cpp - BSTRs: a 32-bit byte count, the UTF-16 text, a 16-bit NUL.
 #include "platform/bstr.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -28,7 +27,10 @@ BSTR OLVANE_CALL SysAllocStringLen(const OLECHAR* text, unsigned int length) {
         return nullptr;
     }
     const size_t bytes = static_cast<size_t>(length) * sizeof(OLECHAR);
-    auto* block = static_cast<unsigned char*>(std::malloc(kPrefix + bytes + sizeof(OLECHAR)));
+    // Through operator new, like every other allocation of the library, so that a test that fails
+    // the N-th allocation reaches the strings too.
+    auto* block = static_cast<unsigned char*>(
+        ::operator new(kPrefix + bytes + sizeof(OLECHAR), std::nothrow));
     if (block == nullptr) {
         return nullptr;
     }
@@ -57,7 +59,7 @@ BSTR OLVANE_CALL SysAllocString(const OLECHAR* text) {
 
 void OLVANE_CALL SysFreeString(BSTR text) {
     if (text != nullptr) {
-        std::free(reinterpret_cast<unsigned char*>(text) - kPrefix);
+        ::operator delete(reinterpret_cast<unsigned char*>(text) - kPrefix);
     }
 }
 

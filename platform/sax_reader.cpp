@@ -4,6 +4,8 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -37,6 +39,51 @@ size_t Utf16Length(const char* s, size_t n) {
     }
     return units;
 }
+
+// Expat allocates through operator new too, so that a test that fails the N-th allocation reaches
+// the reader's own memory. Each block carries its size in front of it, for realloc.
+constexpr size_t kBlockHeader = alignof(std::max_align_t);
+
+// Expat does not always say that it stopped for want of memory (a failed lookup can come out as an
+// unbound prefix), so the reader counts the failures itself.
+thread_local unsigned t_expatAllocationFailures = 0;
+
+void* ExpatMalloc(size_t size) {
+    if (size > SIZE_MAX - kBlockHeader) {
+        ++t_expatAllocationFailures;
+        return nullptr;
+    }
+    auto* block = static_cast<unsigned char*>(::operator new(kBlockHeader + size, std::nothrow));
+    if (block == nullptr) {
+        ++t_expatAllocationFailures;
+        return nullptr;
+    }
+    std::memcpy(block, &size, sizeof size);
+    return block + kBlockHeader;
+}
+
+void ExpatFree(void* p) {
+    if (p != nullptr) {
+        ::operator delete(static_cast<unsigned char*>(p) - kBlockHeader);
+    }
+}
+
+void* ExpatRealloc(void* p, size_t size) {
+    if (p == nullptr) {
+        return ExpatMalloc(size);
+    }
+    void* moved = ExpatMalloc(size);
+    if (moved == nullptr) {
+        return nullptr;  // the old block stays valid, as with realloc
+    }
+    size_t old = 0;
+    std::memcpy(&old, static_cast<unsigned char*>(p) - kBlockHeader, sizeof old);
+    std::memcpy(moved, p, old < size ? old : size);
+    ExpatFree(p);
+    return moved;
+}
+
+const XML_Memory_Handling_Suite kExpatMemory = {ExpatMalloc, ExpatRealloc, ExpatFree};
 
 int ClampToInt(size_t n) {
     return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
@@ -285,7 +332,8 @@ class CParseRun {
 
     // encoding: the text's encoding, overriding its XML declaration; null lets expat detect it.
     HRESULT Create(const XML_Char* encoding) {
-        m_parser = XML_ParserCreateNS(encoding, kNsSeparator);
+        const XML_Char separator[] = {kNsSeparator, '\0'};
+        m_parser = XML_ParserCreate_MM(encoding, &kExpatMemory, separator);
         if (m_parser == nullptr) {
             return E_OUTOFMEMORY;
         }
@@ -330,6 +378,7 @@ class CParseRun {
                 return Report(hr, u"The content handler refused the document.");
             }
         }
+        const unsigned allocationFailures = t_expatAllocationFailures;
         const XML_Status status = XML_Parse(m_parser, bytes, static_cast<int>(count), XML_TRUE);
         if (m_exception) {
             std::rethrow_exception(m_exception);
@@ -337,6 +386,9 @@ class CParseRun {
         if (status != XML_STATUS_OK) {
             if (FAILED(m_failure)) {
                 return Report(m_failure, m_failureMessage);
+            }
+            if (t_expatAllocationFailures != allocationFailures) {
+                return Report(E_OUTOFMEMORY, u"Out of memory.");
             }
             const XML_Error error = XML_GetErrorCode(m_parser);
             const std::u16string message = NarrowToWide(XML_ErrorString(error));
