@@ -116,7 +116,12 @@ void CMetaDataTree::Load(const char* packet) {
     std::u16string wide;
     const char16_t* text = zev::Utf8ToWide(wide, packet == nullptr ? "" : packet);
     zev::CElement* parsed = nullptr;
-    if (zev::ParseXMLText(text, &parsed) != 0 || parsed == nullptr) {
+    const zev::HRESULT result = zev::ParseXMLText(text, &parsed);
+    if (zev::IsAllocationFailure(result)) {
+        // Not an unreadable packet: storing an empty source would replace what the scene holds.
+        throw std::bad_alloc();
+    }
+    if (result != 0 || parsed == nullptr) {
         return;  // unreadable: the node stays empty
     }
     // The parser hands back a nameless document whose child 0 is the document element.

@@ -1,5 +1,6 @@
 // rules_reader.cpp - reading a rules document back into a rule list.
 #include <memory>
+#include <new>
 #include <string_view>
 
 #include "rules/rule_stage.h"
@@ -63,7 +64,11 @@ void ReadRulesInto(CRuleStage& stage, zev::CElement* element) {
 
 void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append) {
     zev::CElement* document = nullptr;
-    if (zev::ParseXMLText(text, &document) != 0 || document == nullptr) {
+    const zev::HRESULT result = zev::ParseXMLText(text, &document);
+    if (zev::IsAllocationFailure(result)) {
+        throw std::bad_alloc();  // the host must learn that its rules were not read
+    }
+    if (result != 0 || document == nullptr) {
         return;
     }
     const zev::CObjectRef<zev::CElement> holdDocument(document);

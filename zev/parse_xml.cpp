@@ -74,6 +74,10 @@ HRESULT ParseXMLText(const char16_t* text, CElement** document) {
     return Parse(text, false, document);
 }
 
+bool IsAllocationFailure(HRESULT result) {
+    return result == E_OUTOFMEMORY || result == kCannotCreate;
+}
+
 HRESULT ParseXMLURL(const char16_t* url, CElement** document) {
     return Parse(url, true, document);
 }

@@ -18,6 +18,10 @@ namespace zev {
 // reader's negative code (see platform/sax.h for its limits). Allocation failure throws
 // std::bad_alloc and leaves nothing behind.
 HRESULT ParseXMLText(const char16_t* text, CElement** document);
+// True for the results that only a failed allocation gives (the reader's E_OUTOFMEMORY, an element
+// that could not be created). Callers raise std::bad_alloc for them instead of taking the text as
+// unreadable, which would drop what they hold.
+bool IsAllocationFailure(HRESULT result);
 // The same for a file path (or file:// URL), read through the reader's parseURL; no 232 check.
 HRESULT ParseXMLURL(const char16_t* url, CElement** document);
 // Converts NUL-terminated UTF-8 (null is "") into out and returns out's characters. Invalid input
