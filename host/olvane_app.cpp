@@ -83,14 +83,14 @@ int COlvaneApp::GetAllNamespaces(int sceneID, const char* key, CBSTRMetaDataTree
     if (tree == nullptr) {
         return -2;
     }
-    // The root is the host's from here on, whatever the result.
-    *tree = new CBSTRMetaDataTree();
+    // The root is the host's whatever the result, but it is handed over only once filled: a call
+    // that raises leaves the host's pointer as it was and keeps nothing half-built.
+    auto root = std::make_unique<CBSTRMetaDataTree>();
     const CString wideKey(key);
     CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->GetAllNamespaces(wideKey, *tree);
+    const int result = scene == nullptr ? -1 : scene->GetAllNamespaces(wideKey, root.get());
+    *tree = root.release();
+    return result;
 }
 
 int COlvaneApp::GetRules(int sceneID, const char* key, CRuleArray* rules) {
@@ -170,10 +170,12 @@ int COlvaneApp::SetRulesXML(int sceneID, const char* key, BSTR xml, int append) 
     if (scene == nullptr) {
         return -1;  // the BSTR stays the host's
     }
-    // The length prefix counts, not a terminator; once copied, the host's string is ours to free.
+    // The length prefix counts, not a terminator. The host's string is freed only once the call
+    // is through, so that a call that raises leaves it with the host like everything else.
     const CString text(xml, SysStringLen(xml));
+    const int result = scene->SetRulesXML(wideKey, text.GetString(), append & 0xFF);
     SysFreeString(xml);
-    return scene->SetRulesXML(wideKey, text.GetString(), append & 0xFF);
+    return result;
 }
 
 int FreeRuleRecords(CRuleArray* rules) {

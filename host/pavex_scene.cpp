@@ -100,14 +100,13 @@ int CPavexScene::GetRules(const CString& key, CRuleArray* rules) const {
     if (rules == nullptr) {
         return -4;
     }
-    FreeRuleArray(rules);
     const CDestination* obj = FindDestination(key);
-    if (obj == nullptr) {
-        return -2;
+    if (obj == nullptr || obj->GetType() != 1) {
+        FreeRuleArray(rules);  // emptied whatever the key holds
+        return obj == nullptr ? -2 : -3;
     }
-    if (obj->GetType() != 1) {
-        return -3;
-    }
+    // The copies replace the host's records only once all of them exist, so that a failed
+    // allocation leaves the array as the host passed it.
     static_cast<const CMetaDataSource*>(obj)->GetRules(rules);
     return 1;
 }

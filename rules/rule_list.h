@@ -10,7 +10,7 @@ void CopyRuleArray(CRuleArray& to, const CRuleArray* from);
 // A new array of clones, owned by the caller.
 CRuleArray* CloneRuleArray(const CRuleArray& from);
 // out's size set to the number of rules, slot i a clone of rule i. Null out: nothing. Rules still
-// in out are freed rather than overwritten.
+// in out are freed rather than overwritten, once every clone exists (a failure leaves out as is).
 void GetRuleCopies(const CRuleArray& rules, CRuleArray* out);
 // A clone of rule i with every tag of its chain resolved, or null when i is out of range.
 CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source);

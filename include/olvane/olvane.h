@@ -20,8 +20,10 @@
  * NULL, SysFreeString(NULL) does nothing, SysStringLen(NULL) is 0. The text may hold NUL units; the
  * length prefix is what counts.
  *
- * Allocation failure: the library raises a C++ std::bad_alloc through the export. A host written in C
- * that cannot handle it should treat out-of-memory as fatal.
+ * Allocation failure: the library raises a C++ std::bad_alloc through the export. A call that raises
+ * has changed nothing: the scene, the host's rule array and namespace pointer are as they were, and
+ * the BSTR given to SetRulesXML is still the host's. A host written in C that cannot handle the
+ * exception should treat out-of-memory as fatal.
  *
  * Record layouts: the structs below are the objects the host reads. Counts are pointer-sized signed
  * integers, hash values and table sizes 32-bit unsigned, natural alignment. Sizes on LP64 (32-bit in
@@ -207,6 +209,7 @@ OLVANE_API int OLVANE_CALL SetMetaData(int sceneID, const char* packet, const ch
 OLVANE_API int OLVANE_CALL SetRulesDialog(int sceneID, const char* key);
 
 /* Loads rules from XML text (replacing them, or appending when the low byte of append is non-zero).
+ * Only the first SysStringLen(xml) units are read; a NUL unit before that ends the text.
  * -1 no scene: xml stays the host's. Otherwise the library frees xml: 1 done (also when the text does
  * not parse; then nothing changes), -2 no metadata source under key. */
 OLVANE_API int OLVANE_CALL SetRulesXML(int sceneID, const char* key, BSTR xml, BOOL append);
