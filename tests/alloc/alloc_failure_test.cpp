@@ -1,0 +1,338 @@
+// alloc_failure_test.cpp - every allocation of an export failing in turn: std::bad_alloc reaches
+// the caller, nothing leaks, and the scene (and whatever the host passed in) is exactly as before.
+// operator new is replaced for this whole binary; BSTRs and the XML reader allocate through it
+// too. It only fails while a test has armed it.
+#include <execinfo.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "host/olvane_app.h"
+#include "olvane/olvane.h"
+#include "rules/test_support.h"
+#include "tests/alloc/scene_dump.h"
+#include "zev/registry.h"
+
+namespace {
+
+long g_liveBlocks = 0;   // blocks handed out and not yet freed
+long g_countdown = -1;   // the allocation that sees 0 fails; negative: none
+long g_allocations = 0;  // allocations since the last Arm
+bool g_failed = false;   // the armed allocation has failed
+
+void Arm(long n) {
+    g_countdown = n;
+    g_allocations = 0;
+    g_failed = false;
+}
+
+void Disarm() {
+    g_countdown = -1;
+}
+
+void* Allocate(std::size_t size) {
+    ++g_allocations;
+    if (g_countdown >= 0 && g_countdown-- == 0) {
+        g_failed = true;
+        const char* trace = std::getenv("OLVANE_ALLOC_TRACE");
+        if (trace != nullptr && std::atol(trace) == g_allocations - 1) {
+            // Where the N-th allocation fails (OLVANE_ALLOC_TRACE=N); symbolise with addr2line.
+            void* frames[32];
+            backtrace_symbols_fd(frames, backtrace(frames, 32), 2);
+        }
+        throw std::bad_alloc();
+    }
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    ++g_liveBlocks;
+    return p;
+}
+
+void Deallocate(void* p) noexcept {
+    if (p != nullptr) {
+        --g_liveBlocks;
+        std::free(p);
+    }
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return Allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+    Deallocate(p);
+}
+void operator delete[](void* p) noexcept {
+    Deallocate(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    Deallocate(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    Deallocate(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    Deallocate(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    Deallocate(p);
+}
+
+namespace {
+
+using alloc_test::DumpRecords;
+using alloc_test::DumpScene;
+using alloc_test::DumpTree;
+
+const char kPacket[] =
+    "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+    "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+    "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/' "
+    "xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmp:Rating='3'>"
+    "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Harbour at dawn</rdf:li></rdf:Alt></dc:title>"
+    "<dc:subject><rdf:Bag><rdf:li>harbour</rdf:li><rdf:li>dawn</rdf:li></rdf:Bag></dc:subject>"
+    "<dc:format>video</dc:format></rdf:Description></rdf:RDF></x:xmpmeta>";
+
+const char kOtherPacket[] =
+    "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+    "xmlns:photoshop='http://ns.adobe.com/photoshop/1.0/' photoshop:Headline='Saturday market'>"
+    "<photoshop:Source>Staff</photoshop:Source></rdf:Description></rdf:RDF>";
+
+const char16_t kRules[] =
+    u"<Pavex-MetaData-Rules>"
+    u"<DataPush tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"T1\" val=\"true\"/>"
+    u"<DataIsOneOf tag=\"http://ns.adobe.com/xap/1.0/:Rating\" to=\"1,2,3\" val=\"false\"/>"
+    u"<DataContainsStr tag=\"http://purl.org/dc/elements/1.1/:missing\" to=\"a &amp; b\"/>"
+    u"</Pavex-MetaData-Rules>";
+
+const char16_t kMoreRules[] =
+    u"<Pavex-MetaData-Rules>"
+    u"<DataEqualsDest tag=\"http://purl.org/dc/elements/1.1/:format\" to=\"T1\" val=\"TRUE\"/>"
+    u"<DataWithoutStr tag=\"http://ns.adobe.com/photoshop/1.0/:Source\" to=\"&lt;none&gt;\"/>"
+    u"</Pavex-MetaData-Rules>";
+
+BSTR Bstr(const char16_t* text) {
+    return SysAllocString(text);
+}
+
+// A scene as a host builds one: a destination, a source with rules, and what the host holds: a
+// rule array filled by an earlier call and a namespace tree.
+struct Fixture {
+    Fixture() {
+        scene = AddScene();
+        EXPECT_EQ(AddDestination(scene, "Headline", "T1", 7), 1);
+        EXPECT_EQ(SetMetaData(scene, kPacket, "clip", "Clip"), 1);
+        EXPECT_EQ(SetRulesXML(scene, "clip", Bstr(kRules), 0), 1);
+        EXPECT_EQ(SetMetaData(scene, kOtherPacket, "still", "Still"), 1);
+        EXPECT_EQ(SetRulesXML(scene, "still", Bstr(kMoreRules), 0), 1);
+        EXPECT_EQ(GetRules(scene, "clip", &records), 1);
+        EXPECT_EQ(GetAllNamespaces(scene, "still", &tree), 1);
+    }
+    ~Fixture() {
+        FreeRules(&records);
+        if (tree != nullptr) {
+            FreeNamespace(&tree);
+        }
+        DelScene(scene);
+        SysFreeString(xml);
+        SysFreeString(text);
+    }
+    Fixture(const Fixture&) = delete;
+    Fixture& operator=(const Fixture&) = delete;
+
+    // Everything a call may change, as text.
+    std::string State() const {
+        return DumpScene(*TheApp().FindScene(scene)) + "records: " + DumpRecords(records) +
+               "\ntree: " + DumpTree(tree) + "\nreturned: " + std::to_string(returned) + " " +
+               alloc_test::Text(text) + "\n";
+    }
+
+    int scene = 0;
+    OlvaneRuleArray records{};
+    OlvaneNamespace* tree = nullptr;
+    BSTR xml = nullptr;   // a string the test handed over and still owns
+    BSTR text = nullptr;  // a string the call handed back
+    int returned = 0;
+};
+
+using Op = std::function<int(Fixture&)>;
+
+long g_plan = -1;  // the allocation that Armed makes fail; negative: none
+
+// Runs one export with the planned allocation failing. Only the export itself is armed, never the
+// test's own preparation or bookkeeping around it.
+template <class Call>
+int Armed(Call call) {
+    Arm(g_plan);
+    try {
+        const int result = call();
+        Disarm();
+        return result;
+    } catch (...) {
+        Disarm();
+        throw;
+    }
+}
+
+// Runs op on a fresh fixture with the 0th, 1st, 2nd ... allocation of its export failing, until a
+// run gets through without reaching the armed one. A run that throws must leave the fixture as it
+// was and hold no block more than before once the fixture is gone; the scene must then still take
+// the call. A run that swallows its failure must have done the whole job. Returns the number of
+// failure points.
+int FailEachAllocation(const Op& op) {
+    const auto failures = [] {
+        return ::testing::UnitTest::GetInstance()
+            ->current_test_info()
+            ->result()
+            ->total_part_count();
+    };
+    const int failuresBefore = failures();
+    std::string before;
+    std::string after;
+    int expected = 0;
+    g_plan = -1;
+    {
+        Fixture reference;
+        before = reference.State();
+        expected = op(reference);
+        after = reference.State();
+    }
+    EXPECT_NE(before, after) << "the call changes nothing visible";
+    for (long n = 0; n < 1000000; ++n) {
+        const long live = g_liveBlocks;
+        bool failed = false;
+        {
+            Fixture f;
+            EXPECT_EQ(f.State(), before);
+            bool threw = false;
+            int result = 0;
+            g_plan = n;
+            g_failed = false;
+            try {
+                result = op(f);
+            } catch (const std::bad_alloc&) {
+                threw = true;
+            }
+            g_plan = -1;
+            failed = g_failed;
+            EXPECT_EQ(zev::GetRegisteredObjectCount(), 0u);
+            if (threw) {
+                EXPECT_EQ(f.State(), before) << "changed by a failed call";
+                EXPECT_EQ(op(f), expected) << "the scene no longer takes the call";
+            } else {
+                EXPECT_EQ(result, expected);
+            }
+            EXPECT_EQ(f.State(), after) << (threw ? "after the retry" : "incomplete call");
+        }
+        EXPECT_EQ(g_liveBlocks, live) << "leaked blocks";
+        if (failures() != failuresBefore) {
+            ADD_FAILURE() << "with allocation " << n << " failing";
+            return static_cast<int>(n);
+        }
+        if (!failed) {
+            return static_cast<int>(n);
+        }
+    }
+    ADD_FAILURE() << "never got through";
+    return -1;
+}
+
+// The export and its case, and the number of failure points it had.
+void Report(const char* what, int points) {
+    std::printf("alloc-failure points: %-40s %d\n", what, points);
+    static int total = 0;
+    total += points;
+    ::testing::Test::RecordProperty(what, points);
+    std::printf("alloc-failure points so far: %d\n", total);
+}
+
+TEST(AllocationFailure, SetMetaData) {
+    Report("SetMetaData new key", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return SetMetaData(f.scene, kOtherPacket, "new", "New"); });
+           }));
+    Report("SetMetaData replacing a source", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return SetMetaData(f.scene, kOtherPacket, "clip", "Again"); });
+           }));
+    Report("SetMetaData replacing a destination", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return SetMetaData(f.scene, kPacket, "T1", "Clip"); });
+           }));
+}
+
+TEST(AllocationFailure, SetRulesXML) {
+    // The host keeps its string while the call throws; once the call is through, the library has
+    // freed it.
+    for (const int append : {0, 1}) {
+        Report(append ? "SetRulesXML append" : "SetRulesXML replace",
+               FailEachAllocation([append](Fixture& f) {
+                   SysFreeString(f.xml);
+                   f.xml = Bstr(kMoreRules);
+                   const int result =
+                       Armed([&] { return SetRulesXML(f.scene, "clip", f.xml, append); });
+                   f.xml = nullptr;
+                   return result;
+               }));
+    }
+}
+
+TEST(AllocationFailure, RuleRecords) {
+    // The host's array holds the records of an earlier call, which the call replaces.
+    Report("GetRules", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return GetRules(f.scene, "still", &f.records); });
+           }));
+    Report("ParseRules", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return ParseRules(f.scene, "clip", &f.records); });
+           }));
+    Report("GetRulesXML", FailEachAllocation([](Fixture& f) {
+               f.returned = Armed([&] {
+                   f.text = GetRulesXML(f.scene, "clip");
+                   return 1;
+               });
+               return 1;
+           }));
+}
+
+TEST(AllocationFailure, GetAllNamespaces) {
+    Report("GetAllNamespaces", FailEachAllocation([](Fixture& f) {
+               OlvaneNamespace* old = f.tree;
+               const int result = Armed([&] { return GetAllNamespaces(f.scene, "clip", &f.tree); });
+               FreeNamespace(&old);
+               return result;
+           }));
+}
+
+TEST(AllocationFailure, Destinations) {
+    Report("AddDestination new key", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return AddDestination(f.scene, "Lower third", "T2", 9); });
+           }));
+    Report("AddDestination replacing a source", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return AddDestination(f.scene, "Was a clip", "clip", 3); });
+           }));
+    Report("AddDestination replacing a destination", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return AddDestination(f.scene, "Headline 2", "T1", 8); });
+           }));
+    Report("DelDestination", FailEachAllocation([](Fixture& f) {
+               return Armed([&] { return DelDestination(f.scene, "clip"); });
+           }));
+}
+
+}  // namespace
