@@ -43,7 +43,7 @@ class CByteChoices final : public IChoices {
     size_t m_at = 0;
 };
 
-// Endless choices from a seeded generator.
+// Endless choices from a seeded generator; its free text is markup-like ASCII.
 class CRandomChoices final : public IChoices {
   public:
     explicit CRandomChoices(uint64_t seed) : m_engine(seed) {}
