@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -96,7 +97,8 @@ class HostProcess : public testing::Test {
         return path;
     }
 
-    // Runs the program with args, stdin from input, and collects both outputs.
+    // Runs the program with args, stdin from input, and collects both outputs. The plug-in is named
+    // unless args name one, since the build may not put it beside the program.
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
         const std::string in = Temp("stdin", input);
         const std::string out = dir_ + "/stdout";
@@ -109,6 +111,9 @@ class HostProcess : public testing::Test {
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         std::vector<std::string> all{OLVANE_HOST_EXE};
+        if (std::find(args.begin(), args.end(), "--plugin") == args.end()) {
+            all.insert(all.end(), {"--plugin", OLVANE_PLUGIN_PATH});
+        }
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
         for (std::string& a : all) {
