@@ -81,7 +81,8 @@ bool ReadPacket(const std::string& path, std::string& packet, std::string& error
     }
     if (!scanner.Finish()) {
         if (scanner.GaveUpOversized()) {
-            error = "no XMP packet found (a packet larger than 64 MiB was skipped)";
+            error = "no XMP packet found (a packet larger than " +
+                    std::to_string(PacketScanner::kDefaultMaxPacket >> 20) + " MiB was skipped)";
         } else if (scanner.SawUnfinished()) {
             error = "no XMP packet found (a packet starts but never ends)";
         } else {

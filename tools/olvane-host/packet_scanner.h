@@ -18,7 +18,7 @@ class PacketScanner {
   public:
     // Packets larger than this are given up (and scanning goes on after them), so that a file with
     // a stray start marker cannot make the scanner hold the rest of the file.
-    static constexpr size_t kDefaultMaxPacket = size_t{64} << 20;
+    static constexpr size_t kDefaultMaxPacket = size_t{16} << 20;
 
     explicit PacketScanner(size_t maxPacket = kDefaultMaxPacket) : maxPacket_(maxPacket) {}
 
