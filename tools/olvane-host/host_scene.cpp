@@ -71,6 +71,10 @@ std::vector<RuleRecord> HostScene::Fetch(decltype(&::GetRules) call, const char*
     OlvaneRuleArray array{};
     const int code = call(id_, kKey.c_str(), &array);
     std::vector<RuleRecord> records;
+    if (code == 1 && (array.size < 0 || (array.size > 0 && array.data == nullptr))) {
+        api_.FreeRules(&array);
+        throw PluginError(std::string(what) + " returned a malformed array");
+    }
     if (code == 1) {
         records.reserve(static_cast<size_t>(array.size));
         for (intptr_t i = 0; i < array.size; ++i) {
@@ -110,6 +114,10 @@ std::vector<NamespaceRecord> HostScene::Namespaces() {
     std::vector<NamespaceRecord> result;
     if (code == 1 && root != nullptr) {
         const OlvaneNamespaceArray& children = root->children;
+        if (children.size > 0 && children.data == nullptr) {
+            api_.FreeNamespace(&root);
+            throw PluginError("GetAllNamespaces returned a malformed tree");
+        }
         for (intptr_t i = 0; i < children.size; ++i) {
             const OlvaneNamespace* ns = children.data[i];
             if (ns == nullptr) {
