@@ -208,6 +208,12 @@ class CMap {
         return a;
     }
 
+    CAssoc* GetNextAssocPtr(POSITION& pos) {
+        CAssoc* a = reinterpret_cast<CAssoc*>(pos);
+        pos = reinterpret_cast<POSITION>(Next(a));
+        return a;
+    }
+
     const CAssoc* PLookup(ARG_KEY key) const { return Find(key); }
     CAssoc* PLookup(ARG_KEY key) { return Find(key); }
 

@@ -4,11 +4,13 @@
 #include "rules/rule.h"
 #include "rules/tag_resolver.h"
 
-// FreeRuleArray on to, then a clone of each rule of from, in order. Null from: nothing.
+// FreeRuleArray on to, then a clone of each rule of from, in order. Null from: nothing. The
+// clones are made first, so a failed allocation leaves to as it was (these hold for all below).
 void CopyRuleArray(CRuleArray& to, const CRuleArray* from);
 // A new array of clones, owned by the caller.
 CRuleArray* CloneRuleArray(const CRuleArray& from);
-// out's size set to the number of rules, slot i a clone of rule i. Null out: nothing.
+// out's size set to the number of rules, slot i a clone of rule i. Null out: nothing. Rules still
+// in out are freed rather than overwritten.
 void GetRuleCopies(const CRuleArray& rules, CRuleArray* out);
 // A clone of rule i with every tag of its chain resolved, or null when i is out of range.
 CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source);

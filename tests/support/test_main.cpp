@@ -1,7 +1,57 @@
-// test_main.cpp - the main of every test binary.
+// test_main.cpp - the main of every test binary; fails any test that leaves a zev object alive.
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/byte_sink.h"
+#include "platform/codepage.h"
+#include "zev/registry.h"
+#include "zev/reports.h"
+
+namespace {
+
+// The dangling-object report as UTF-8 text.
+std::string DanglingObjectReport() {
+    CMemoryByteSink sink;
+    zev::ReportDanglingObjects(&sink);
+    const std::vector<uint8_t>& bytes = sink.bytes();
+    std::u16string text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    return WideToUtf8(text);
+}
+
+// Compares the registry before and after each test, so that one leak fails one test.
+class ZevLeakCheck : public ::testing::EmptyTestEventListener {
+  public:
+    void OnTestStart(const ::testing::TestInfo&) override {
+        m_before = zev::GetRegisteredObjectCount();
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override {
+        const size_t after = zev::GetRegisteredObjectCount();
+        if (after > m_before) {
+            ADD_FAILURE() << (after - m_before) << " zev object(s) left alive by this test:\n"
+                          << DanglingObjectReport();
+        }
+    }
+
+  private:
+    size_t m_before = 0;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    // Appended after the default printer: end-of-test events run in reverse order, so the check
+    // reports its failure before the printer prints the test's verdict.
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ZevLeakCheck);
+    int result = RUN_ALL_TESTS();
+    if (zev::GetRegisteredObjectCount() != 0) {
+        std::printf("zev objects still alive after the suite:\n%s", DanglingObjectReport().c_str());
+        result = 1;
+    }
+    return result;
 }

@@ -1,0 +1,42 @@
+// pavex_scene.h - CPavexScene: one scene of the host, its template destinations and metadata sources
+// in one keyed collection.
+#pragma once
+
+#include "dialog/editor_scene.h"
+#include "metadata/bstr_meta_data_tree.h"
+#include "metadata/destination.h"
+#include "metadata/meta_data_source.h"
+#include "platform/cstring.h"
+#include "rules/rule.h"
+
+class CPavexScene : public IEditorScene {
+public:
+    CPavexScene();  // takes the next scene ID
+    ~CPavexScene();
+    CPavexScene(const CPavexScene&) = delete;
+    CPavexScene& operator=(const CPavexScene&) = delete;
+
+    int AddDestination(const char* name, const CString& key, int hostData);
+    int DelDestination(const CString& key);
+    int SetMetaData(const char* packet, const char* name, const CString& key, int hostData);
+    CDestination* FindDestination(const CString& key) const override;
+    CMetaDataSource* FindMetaDataSource(const CString& key) const override;
+    BSTR GetRulesXML(const CString& key) const;
+    int SetRulesXML(const CString& key, const char16_t* text, int append);
+    int GetRules(const CString& key, CRuleArray* rules) const;
+    int ParseRules(const CString& key, CRuleArray* rules) const;
+    int GetAllNamespaces(const CString& key, CBSTRMetaDataTree* root) const;
+    void CopyScene(CDestinationMap& target) const override;
+    void RemoveAllDestinations();
+    int GetSceneID() const override { return m_nID; }
+
+    CDestinationMap m_mapDestinations;
+    const int m_nID;
+
+    static int s_nNextSceneID;
+
+private:
+    // Stores obj under key, replacing (and deleting) what was there; 1 or -3. Never throws once the
+    // old object is gone.
+    int StoreReplacing(const CString& key, CDestination* obj);
+};

@@ -1,0 +1,159 @@
+// sax.h - the SAX2 reader interfaces and the factory that stands in for CoCreateInstance.
+//
+// The reader (sax_reader.cpp, over expat) always works with namespace processing on and reports
+// every namespace declaration of an element among that element's attributes ("xmlns" or "xmlns:p",
+// the URI as value). Names are handed over as written: local names, and qualified names with their
+// prefix. Strings passed to handlers are not NUL-terminated; their lengths are what count, and they
+// are valid only during the call.
+//
+// Limits (each is a fatal error; parse/parseURL return the code named):
+//  - elements nested deeper than kSaxMaxElementDepth (256)              SAX_E_TOO_DEEP
+//  - one attribute value, or one run of character data between two tags,
+//    longer than kSaxMaxValueLength (10,000,000) UTF-16 units           SAX_E_VALUE_TOO_LONG
+//  - general entities nested deeper than kSaxMaxEntityDepth (40)        SAX_E_ENTITY_NESTING
+//  - a document of more than kSaxMaxDocumentBytes (2^31 - 1) bytes      SAX_E_DOCUMENT_TOO_LARGE
+//  - an unpaired UTF-16 surrogate in the text (or a UTF-16 file)        SAX_E_UNPAIRED_SURROGATE
+//  - any reference to an external entity (nothing is ever loaded)       SAX_E_EXTERNAL_ENTITY
+//  - entity expansion beyond expat's amplification limit                SAX_E_PARSE_BASE + 43
+// Other malformed input gives SAX_E_PARSE_BASE + the expat error number; the reader's own
+// allocation failures give E_OUTOFMEMORY. A handler's failure code ends the parse and is returned
+// unchanged. A C++ exception thrown by a handler stops the parse and is rethrown from
+// parse/parseURL.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/com.h"
+
+// {1545CDFA-9E4E-4497-A8A4-2BF7D0112C44}
+constexpr IID IID_ISAXContentHandler = {
+    0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0xF7, 0xD0, 0x11, 0x2C, 0x44}};
+// {A60511C4-CCF5-479E-98A3-DC8DC545B7D0}
+constexpr IID IID_ISAXErrorHandler = {
+    0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
+// {A4F96ED0-F829-476E-81C0-CDC7BD2A0802}
+constexpr IID IID_ISAXXMLReader = {
+    0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
+// {079AA557-4A18-424A-8EEE-E39F0A8D41B9}
+constexpr CLSID CLSID_SAXXMLReader = {
+    0x079AA557, 0x4A18, 0x424A, {0x8E, 0xEE, 0xE3, 0x9F, 0x0A, 0x8D, 0x41, 0xB9}};
+// This platform's own: {8C433708-28D6-4C57-BA6F-6B2D4748A6D6}
+constexpr IID IID_ISAXAttributes = {
+    0x8C433708, 0x28D6, 0x4C57, {0xBA, 0x6F, 0x6B, 0x2D, 0x47, 0x48, 0xA6, 0xD6}};
+// This platform's own: {E03808A4-F362-410B-8C31-A56F402F2C63}
+constexpr IID IID_ISAXLocator = {
+    0xE03808A4, 0xF362, 0x410B, {0x8C, 0x31, 0xA5, 0x6F, 0x40, 0x2F, 0x2C, 0x63}};
+
+constexpr int kSaxMaxElementDepth = 256;
+constexpr int kSaxMaxValueLength = 10'000'000;
+constexpr int kSaxMaxEntityDepth = 40;
+constexpr int64_t kSaxMaxDocumentBytes = 0x7FFFFFFF;
+
+constexpr HRESULT SAX_E_PARSE_BASE = MakeHresult(0x80EC0000);
+constexpr HRESULT SAX_E_TOO_DEEP = MakeHresult(0x80EC1001);
+constexpr HRESULT SAX_E_VALUE_TOO_LONG = MakeHresult(0x80EC1002);
+constexpr HRESULT SAX_E_ENTITY_NESTING = MakeHresult(0x80EC1003);
+constexpr HRESULT SAX_E_DOCUMENT_TOO_LARGE = MakeHresult(0x80EC1004);
+constexpr HRESULT SAX_E_UNPAIRED_SURROGATE = MakeHresult(0x80EC1005);
+constexpr HRESULT SAX_E_EXTERNAL_ENTITY = MakeHresult(0x80EC1006);
+constexpr HRESULT SAX_E_BUSY = MakeHresult(0x80EC1007);  // parse called from inside a parse
+
+// Feature names the reader answers for; both are always on.
+constexpr const char16_t* kSaxFeatureNamespaces = u"http://xml.org/sax/features/namespaces";
+constexpr const char16_t* kSaxFeatureNamespacePrefixes =
+    u"http://xml.org/sax/features/namespace-prefixes";
+
+class ISAXLocator : public IUnknown {
+  public:
+    virtual HRESULT getColumnNumber(int* column) = 0;
+    virtual HRESULT getLineNumber(int* line) = 0;
+    virtual HRESULT getPublicId(const char16_t** publicId) = 0;  // null when there is none
+    virtual HRESULT getSystemId(const char16_t** systemId) = 0;  // null when there is none
+
+  protected:
+    ~ISAXLocator() = default;
+};
+
+// The attributes of one element, valid during its startElement call. Indices run from 0 to
+// getLength() - 1; a bad index gives E_INVALIDARG, a missing name E_INVALIDARG.
+class ISAXAttributes : public IUnknown {
+  public:
+    virtual HRESULT getLength(int* length) = 0;
+    virtual HRESULT getURI(int index, const char16_t** uri, int* uriLength) = 0;
+    virtual HRESULT getLocalName(int index, const char16_t** localName, int* localNameLength) = 0;
+    virtual HRESULT getQName(int index, const char16_t** qName, int* qNameLength) = 0;
+    virtual HRESULT getName(int index, const char16_t** uri, int* uriLength,
+                            const char16_t** localName, int* localNameLength,
+                            const char16_t** qName, int* qNameLength) = 0;
+    virtual HRESULT getIndexFromName(const char16_t* uri, int uriLength, const char16_t* localName,
+                                     int localNameLength, int* index) = 0;
+    virtual HRESULT getIndexFromQName(const char16_t* qName, int qNameLength, int* index) = 0;
+    virtual HRESULT getValue(int index, const char16_t** value, int* valueLength) = 0;
+    virtual HRESULT getValueFromName(const char16_t* uri, int uriLength, const char16_t* localName,
+                                     int localNameLength, const char16_t** value,
+                                     int* valueLength) = 0;
+    virtual HRESULT getValueFromQName(const char16_t* qName, int qNameLength,
+                                      const char16_t** value, int* valueLength) = 0;
+
+  protected:
+    ~ISAXAttributes() = default;
+};
+
+class ISAXContentHandler : public IUnknown {
+  public:
+    virtual HRESULT putDocumentLocator(ISAXLocator* locator) = 0;
+    virtual HRESULT startDocument() = 0;
+    virtual HRESULT endDocument() = 0;
+    virtual HRESULT startPrefixMapping(const char16_t* prefix, int prefixLength,
+                                       const char16_t* uri, int uriLength) = 0;
+    virtual HRESULT endPrefixMapping(const char16_t* prefix, int prefixLength) = 0;
+    virtual HRESULT startElement(const char16_t* namespaceUri, int namespaceUriLength,
+                                 const char16_t* localName, int localNameLength,
+                                 const char16_t* qName, int qNameLength,
+                                 ISAXAttributes* attributes) = 0;
+    virtual HRESULT endElement(const char16_t* namespaceUri, int namespaceUriLength,
+                               const char16_t* localName, int localNameLength,
+                               const char16_t* qName, int qNameLength) = 0;
+    virtual HRESULT characters(const char16_t* chars, int length) = 0;
+    virtual HRESULT ignorableWhitespace(const char16_t* chars, int length) = 0;
+    virtual HRESULT processingInstruction(const char16_t* target, int targetLength,
+                                          const char16_t* data, int dataLength) = 0;
+    virtual HRESULT skippedEntity(const char16_t* name, int nameLength) = 0;
+
+  protected:
+    ~ISAXContentHandler() = default;
+};
+
+class ISAXErrorHandler : public IUnknown {
+  public:
+    virtual HRESULT error(ISAXLocator* locator, const char16_t* message, HRESULT code) = 0;
+    virtual HRESULT fatalError(ISAXLocator* locator, const char16_t* message, HRESULT code) = 0;
+    virtual HRESULT ignorableWarning(ISAXLocator* locator, const char16_t* message,
+                                     HRESULT code) = 0;
+
+  protected:
+    ~ISAXErrorHandler() = default;
+};
+
+class ISAXXMLReader : public IUnknown {
+  public:
+    virtual HRESULT getFeature(const char16_t* name, bool* value) = 0;
+    virtual HRESULT putFeature(const char16_t* name, bool value) = 0;
+    virtual HRESULT getContentHandler(ISAXContentHandler** handler) = 0;
+    virtual HRESULT putContentHandler(ISAXContentHandler* handler) = 0;
+    virtual HRESULT getErrorHandler(ISAXErrorHandler** handler) = 0;
+    virtual HRESULT putErrorHandler(ISAXErrorHandler* handler) = 0;
+    // Parses a VT_BSTR VARIANT holding the whole document as UTF-16. The text is taken as UTF-16
+    // whatever its XML declaration says.
+    virtual HRESULT parse(VARIANT input) = 0;
+    // Parses a file: a path, or a file:// URL. Its encoding is detected from its bytes.
+    virtual HRESULT parseURL(const char16_t* url) = 0;
+
+  protected:
+    ~ISAXXMLReader() = default;
+};
+
+// Creates the SAX2 reader (CLSID_SAXXMLReader) and hands out the interface asked for, with one
+// reference. outer must be null (no aggregation); the class context is accepted as given.
+HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t classContext, REFIID iid,
+                         void** object);

@@ -1,0 +1,347 @@
+// sax_reader_test.cpp - the SAX2 reader over expat: events, names, declarations, errors, limits.
+#include <expat.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/sax.h"
+
+namespace {
+
+std::u16string Str(const char16_t* s, int n) {
+    return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));
+}
+
+// Logs every event as one line; a hook may fail or throw on any of them.
+class Recorder final : public ISAXContentHandler {
+  public:
+    std::vector<std::u16string> events;
+    std::function<HRESULT(const std::u16string&)> hook;
+    ISAXLocator* locator = nullptr;
+    ULONG refs = 1;
+
+    std::string Joined() const {
+        std::u16string all;
+        for (const auto& e : events) {
+            all += e + u"\n";
+        }
+        return WideToUtf8(all);
+    }
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = iid == IID_IUnknown || iid == IID_ISAXContentHandler ? this : nullptr;
+        if (*object == nullptr) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; }
+
+    HRESULT putDocumentLocator(ISAXLocator* l) override {
+        locator = l;
+        return Log(u"locator");
+    }
+    HRESULT startDocument() override { return Log(u"startDocument"); }
+    HRESULT endDocument() override { return Log(u"endDocument"); }
+    HRESULT startPrefixMapping(const char16_t* p, int pn, const char16_t* u, int un) override {
+        return Log(u"prefix " + Str(p, pn) + u"=" + Str(u, un));
+    }
+    HRESULT endPrefixMapping(const char16_t* p, int pn) override {
+        return Log(u"endprefix " + Str(p, pn));
+    }
+    HRESULT startElement(const char16_t* u, int un, const char16_t* l, int ln, const char16_t* q,
+                         int qn, ISAXAttributes* attributes) override {
+        std::u16string e = u"start " + Str(u, un) + u"|" + Str(l, ln) + u"|" + Str(q, qn);
+        int count = 0;
+        EXPECT_EQ(attributes->getLength(&count), S_OK);
+        for (int i = 0; i < count; ++i) {
+            const char16_t *au, *al, *aq, *av;
+            int aun, aln, aqn, avn;
+            EXPECT_EQ(attributes->getName(i, &au, &aun, &al, &aln, &aq, &aqn), S_OK);
+            EXPECT_EQ(attributes->getValue(i, &av, &avn), S_OK);
+            e += u" [" + Str(au, aun) + u"|" + Str(al, aln) + u"|" + Str(aq, aqn) + u"=" +
+                 Str(av, avn) + u"]";
+        }
+        const char16_t* v = nullptr;
+        int vn = 0;
+        EXPECT_EQ(attributes->getValue(count, &v, &vn), E_INVALIDARG);
+        return Log(e);
+    }
+    HRESULT endElement(const char16_t* u, int un, const char16_t* l, int ln, const char16_t* q,
+                       int qn) override {
+        return Log(u"end " + Str(u, un) + u"|" + Str(l, ln) + u"|" + Str(q, qn));
+    }
+    HRESULT characters(const char16_t* c, int n) override { return Log(u"chars " + Str(c, n)); }
+    HRESULT ignorableWhitespace(const char16_t* c, int n) override {
+        return Log(u"ws " + Str(c, n));
+    }
+    HRESULT processingInstruction(const char16_t* t, int tn, const char16_t* d, int dn) override {
+        return Log(u"pi " + Str(t, tn) + u" " + Str(d, dn));
+    }
+    HRESULT skippedEntity(const char16_t* n, int nn) override {
+        return Log(u"skipped " + Str(n, nn));
+    }
+
+  private:
+    HRESULT Log(std::u16string e) {
+        events.push_back(std::move(e));
+        return hook ? hook(events.back()) : S_OK;
+    }
+};
+
+class ErrorRecorder final : public ISAXErrorHandler {
+  public:
+    std::vector<HRESULT> fatal;
+    int line = 0;
+    std::u16string systemId;
+    ULONG refs = 1;
+
+    HRESULT QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; }
+    HRESULT error(ISAXLocator*, const char16_t*, HRESULT) override { return S_OK; }
+    HRESULT fatalError(ISAXLocator* locator, const char16_t* message, HRESULT code) override {
+        fatal.push_back(code);
+        EXPECT_NE(message, nullptr);
+        locator->getLineNumber(&line);
+        const char16_t* id = nullptr;
+        locator->getSystemId(&id);
+        systemId = id == nullptr ? u"" : id;
+        return S_OK;
+    }
+    HRESULT ignorableWarning(ISAXLocator*, const char16_t*, HRESULT) override { return S_OK; }
+};
+
+class SaxReader : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
+                                   reader.PutVoid()),
+                  S_OK);
+        ASSERT_EQ(reader->putContentHandler(&content), S_OK);
+        ASSERT_EQ(reader->putErrorHandler(&errors), S_OK);
+    }
+    void TearDown() override {
+        reader.Reset();
+        EXPECT_EQ(content.refs, 1u);
+        EXPECT_EQ(errors.refs, 1u);
+    }
+    HRESULT Parse(const std::u16string& text) {
+        content.events.clear();
+        errors.fatal.clear();
+        VARIANT input;
+        input.vt = VT_BSTR;
+        input.bstrVal = SysAllocStringLen(text.data(), static_cast<unsigned>(text.size()));
+        struct Clear {
+            VARIANT& v;
+            ~Clear() { VariantClear(&v); }
+        } clear{input};
+        return reader->parse(input);
+    }
+    HRESULT ParseFile(const std::string& path, const std::string& bytes) {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        content.events.clear();
+        errors.fatal.clear();
+        const HRESULT hr = reader->parseURL(NarrowToWide(path.c_str()).c_str());
+        std::remove(path.c_str());
+        return hr;
+    }
+
+    Recorder content;
+    ErrorRecorder errors;
+    ComPtr<ISAXXMLReader> reader;
+};
+
+TEST(SaxFactory, CreatesOnlyTheReaderAndAnswersItsInterfaces) {
+    void* object = &object;
+    EXPECT_EQ(CoCreateInstance(IID_ISAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, &object),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+    ComPtr<ISAXXMLReader> reader;
+    IUnknown* outer = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
+                               reader.PutVoid()),
+              S_OK);
+    EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader, reader.get(), CLSCTX_ALL, IID_IUnknown,
+                               reinterpret_cast<void**>(&outer)),
+              CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(
+        CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXContentHandler, &object),
+        E_NOINTERFACE);
+    EXPECT_EQ(reader->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&outer)), S_OK);
+    EXPECT_EQ(outer->Release(), 1u);
+
+    bool on = false;
+    EXPECT_EQ(reader->getFeature(kSaxFeatureNamespaces, &on), S_OK);
+    EXPECT_TRUE(on);
+    EXPECT_EQ(reader->putFeature(kSaxFeatureNamespacePrefixes, true), S_OK);
+    EXPECT_EQ(reader->putFeature(kSaxFeatureNamespaces, false), E_NOTIMPL);
+    EXPECT_EQ(reader->getFeature(u"urn:unknown", &on), E_INVALIDARG);
+
+    VARIANT empty;
+    VariantInit(&empty);
+    EXPECT_EQ(reader->parse(empty), E_INVALIDARG);
+}
+
+TEST_F(SaxReader, DeliversNamesAsWrittenAndDeclarationsAmongAttributes) {
+    ASSERT_EQ(Parse(u"<r:a xmlns:r='urn:r' xmlns='urn:d' x='1' xml:lang='en'>"
+                    u"<b>t&amp;u<![CDATA[<c>]]></b><?pi data?><!-- gone --></r:a>"),
+              S_OK);
+    EXPECT_EQ(content.Joined(),
+              "locator\n"
+              "startDocument\n"
+              "prefix r=urn:r\n"
+              "prefix =urn:d\n"
+              "start urn:r|a|r:a [http://www.w3.org/2000/xmlns/|r|xmlns:r=urn:r]"
+              " [http://www.w3.org/2000/xmlns/|xmlns|xmlns=urn:d] [|x|x=1]"
+              " [http://www.w3.org/XML/1998/namespace|lang|xml:lang=en]\n"
+              "start urn:d|b|b\n"
+              "chars t\n"
+              "chars &\n"
+              "chars u\n"
+              "chars <c>\n"
+              "end urn:d|b|b\n"
+              "pi pi data\n"
+              "end urn:r|a|r:a\n"
+              "endprefix \n"
+              "endprefix r\n"
+              "endDocument\n");
+    EXPECT_TRUE(errors.fatal.empty());
+}
+
+TEST_F(SaxReader, TakesTheTextAsUtf16WhateverItsDeclarationSays) {
+    ASSERT_EQ(Parse(u"\uFEFF<?xml version='1.0' encoding='ISO-8859-1'?><a>\u00e9\U0001F600</a>"),
+              S_OK);
+    EXPECT_EQ(content.events[3], u"chars \u00e9\U0001F600");
+    ASSERT_EQ(Parse(u"<?xml version='1.0' encoding='UTF-8'?><a>\u00e9</a>"), S_OK);
+    EXPECT_EQ(content.events[3], u"chars \u00e9");
+}
+
+TEST_F(SaxReader, MalformedTextFailsWithOneFatalError) {
+    EXPECT_EQ(Parse(u"<p:a/>"), SAX_E_PARSE_BASE + XML_ERROR_UNBOUND_PREFIX);
+    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{SAX_E_PARSE_BASE + XML_ERROR_UNBOUND_PREFIX});
+    EXPECT_EQ(Parse(u"<a>\n<b></a>"), SAX_E_PARSE_BASE + XML_ERROR_TAG_MISMATCH);
+    EXPECT_EQ(errors.line, 2);
+    EXPECT_EQ(Parse(u""), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
+    EXPECT_EQ(Parse(u"<a/><b/>"), SAX_E_PARSE_BASE + XML_ERROR_JUNK_AFTER_DOC_ELEMENT);
+
+    // Expat would decode these into wrong characters, so they never reach it.
+    for (const std::u16string& bad :
+         {std::u16string(u"<a>x") + u'\xD800' + u"</a>",
+          std::u16string(u"<a v='") + u'\xDC00' + u"'/>", std::u16string(u"<a/>") + u'\xDBFF'}) {
+        EXPECT_EQ(Parse(bad), SAX_E_UNPAIRED_SURROGATE);
+        EXPECT_TRUE(content.events.empty()) << content.Joined();
+        EXPECT_EQ(errors.fatal.size(), 1u);
+    }
+}
+
+TEST_F(SaxReader, HandlerFailureEndsTheParseWithItsCode) {
+    const HRESULT refusal = MakeHresult(0x80001234);
+    content.hook = [&](const std::u16string& e) {
+        return e.rfind(u"start |b", 0) == 0 ? refusal : S_OK;
+    };
+    EXPECT_EQ(Parse(u"<a><b/><c/></a>"), refusal);
+    EXPECT_EQ(content.events.back(), u"start |b|b");
+    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{refusal});
+}
+
+TEST_F(SaxReader, ExceptionFromAHandlerIsRethrownAndTheReaderStaysUsable) {
+    content.hook = [](const std::u16string& e) -> HRESULT {
+        if (e == u"chars x") {
+            throw std::bad_alloc();
+        }
+        return S_OK;
+    };
+    EXPECT_THROW(Parse(u"<a>x<b/>y</a>"), std::bad_alloc);
+    EXPECT_EQ(content.events.back(), u"chars x");
+    content.hook = nullptr;
+    EXPECT_EQ(Parse(u"<a>x</a>"), S_OK);
+}
+
+TEST_F(SaxReader, ParsingFromInsideAParseIsRefused) {
+    HRESULT nested = S_OK;
+    content.hook = [&](const std::u16string& e) {
+        if (e == u"startDocument") {
+            VARIANT input;
+            input.vt = VT_BSTR;
+            input.bstrVal = SysAllocString(u"<b/>");
+            nested = reader->parse(input);
+            VariantClear(&input);
+        }
+        return S_OK;
+    };
+    EXPECT_EQ(Parse(u"<a/>"), S_OK);
+    EXPECT_EQ(nested, SAX_E_BUSY);
+}
+
+TEST_F(SaxReader, RefusesDepthAndEntityNestingBeyondItsLimits) {
+    auto nested = [](int depth) {
+        std::u16string text;
+        for (int i = 0; i < depth; ++i) {
+            text += u"<e>";
+        }
+        for (int i = 0; i < depth; ++i) {
+            text += u"</e>";
+        }
+        return text;
+    };
+    EXPECT_EQ(Parse(nested(kSaxMaxElementDepth)), S_OK);
+    EXPECT_EQ(Parse(nested(kSaxMaxElementDepth + 1)), SAX_E_TOO_DEEP);
+    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{SAX_E_TOO_DEEP});
+
+    // e1 expands e2, ..., eN holds text: N levels of entity expansion.
+    auto chain = [](int n) {
+        std::u16string text = u"<!DOCTYPE a [";
+        for (int i = 1; i < n; ++i) {
+            const std::u16string me = NarrowToWide(std::to_string(i).c_str());
+            const std::u16string next = NarrowToWide(std::to_string(i + 1).c_str());
+            text += u"<!ENTITY e" + me + u" '&e" + next + u";'>";
+        }
+        text += u"<!ENTITY e" + NarrowToWide(std::to_string(n).c_str()) + u" 'end'>]><a>&e1;</a>";
+        return text;
+    };
+    EXPECT_EQ(Parse(chain(kSaxMaxEntityDepth)), S_OK);
+    EXPECT_EQ(content.events[3], u"chars end");
+    EXPECT_EQ(Parse(chain(kSaxMaxEntityDepth + 1)), SAX_E_ENTITY_NESTING);
+    // A character reference that makes a reference only on expansion counts too.
+    EXPECT_EQ(Parse(u"<!DOCTYPE a [<!ENTITY x '&#38;x;'>]><a>&x;</a>"),
+              SAX_E_PARSE_BASE + XML_ERROR_RECURSIVE_ENTITY_REF);
+}
+
+TEST_F(SaxReader, NeverLoadsExternalEntities) {
+    EXPECT_EQ(Parse(u"<!DOCTYPE a [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><a>&x;</a>"),
+              SAX_E_EXTERNAL_ENTITY);
+    for (const auto& e : content.events) {
+        EXPECT_EQ(e.find(u"chars"), std::u16string::npos) << WideToUtf8(e);
+    }
+    // An external DTD is not read; its entities are merely skipped.
+    EXPECT_EQ(Parse(u"<!DOCTYPE a SYSTEM 'file:///etc/hostname'><a>&y;</a>"), S_OK);
+    EXPECT_EQ(content.events[3], u"skipped y");
+}
+
+TEST_F(SaxReader, ReadsFilesDetectingTheirEncoding) {
+    const std::string path = ::testing::TempDir() + "sax_reader_test.xml";
+    EXPECT_EQ(ParseFile(path, "<?xml version='1.0' encoding='ISO-8859-1'?><a>\xe9</a>"), S_OK);
+    EXPECT_EQ(content.events[3], u"chars \u00e9");
+    // UTF-16LE with a byte-order mark and an unpaired surrogate.
+    EXPECT_EQ(ParseFile(path, std::string("\xff\xfe<\0a\0>\0\x00\xd8<\0/\0a\0>\0", 18)),
+              SAX_E_UNPAIRED_SURROGATE);
+    ASSERT_EQ(errors.fatal.size(), 1u);
+    EXPECT_EQ(WideToUtf8(errors.systemId), path);
+    EXPECT_EQ(reader->parseURL(u"/nonexistent-dir/x.xml"), E_FILE_NOT_FOUND);
+    EXPECT_EQ(reader->parseURL(nullptr), E_POINTER);
+}
+
+}  // namespace

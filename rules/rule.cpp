@@ -1,0 +1,207 @@
+// rule.cpp - CRule, FreeRuleArray and the type names.
+#include "rules/rule.h"
+
+#include <memory>
+
+#include "platform/bstr.h"
+
+namespace {
+
+// Every argument list steps by two, so a finished rule shows count 2, capacity 2, grow-by 2.
+constexpr INT_PTR kArgGrowBy = 2;
+
+BSTR CopyBstr(BSTR text) {
+    return text == nullptr ? nullptr : AllocBstrOrThrow(text, SysStringLen(text));
+}
+
+// Frees the strings of an argument list and its storage.
+void FreeArgs(CArray<BSTR, BSTR>& args) {
+    for (INT_PTR i = 0; i < args.GetSize(); ++i) {
+        SysFreeString(args[i]);
+        args[i] = nullptr;
+    }
+    args.RemoveAll();
+}
+
+// Owns an argument list under construction; frees it unless it was handed over.
+struct ArgsBuilder {
+    ArgsBuilder() { args.m_nGrowBy = kArgGrowBy; }
+    ~ArgsBuilder() { FreeArgs(args); }
+    ArgsBuilder(const ArgsBuilder&) = delete;
+    ArgsBuilder& operator=(const ArgsBuilder&) = delete;
+
+    // Moves the storage into to, whose own storage must be empty. Cannot fail.
+    void MoveTo(CArray<BSTR, BSTR>& to) {
+        to.m_pData = args.m_pData;
+        to.m_nSize = args.m_nSize;
+        to.m_nMaxSize = args.m_nMaxSize;
+        to.m_nGrowBy = args.m_nGrowBy;
+        args.m_pData = nullptr;
+        args.m_nSize = 0;
+        args.m_nMaxSize = 0;
+    }
+
+    CArray<BSTR, BSTR> args;
+};
+
+// Deletes a chain without recursing, so a long chain cannot exhaust the stack.
+void DeleteChain(CRule* rule) {
+    while (rule != nullptr) {
+        CRule* next = rule->m_pNext;
+        rule->m_pNext = nullptr;
+        delete rule;
+        rule = next;
+    }
+}
+
+// One rule without its chain.
+std::unique_ptr<CRule> CloneOne(const CRule& from) {
+    auto copy = std::make_unique<CRule>();
+    copy->m_bValidation = from.m_bValidation;
+    copy->m_nReserved = from.m_nReserved;
+    copy->m_nType = from.m_nType;
+    const INT_PTR n = from.m_Args.GetSize();
+    if (n > 0) {
+        // Slots start null, so a copy that fails half-way frees only what it made.
+        copy->m_Args.SetSize(n);
+        for (INT_PTR i = 0; i < n; ++i) {
+            copy->m_Args[i] = CopyBstr(from.m_Args[i]);
+        }
+    }
+    return copy;
+}
+
+}  // namespace
+
+CRule::CRule() : m_nType(RuleTypeNone), m_nReserved(1), m_pNext(nullptr), m_bValidation(false) {
+    m_Args.m_nGrowBy = kArgGrowBy;
+}
+
+CRule::~CRule() {
+    Clear();
+}
+
+void CRule::SetPush(const CString& tag, const CString& second) {
+    // Both copies are made before anything is given up, so a failed allocation changes nothing.
+    ArgsBuilder built;
+    built.args.SetSize(2);
+    built.args[0] = tag.AllocSysString();
+    built.args[1] = second.AllocSysString();
+    Clear();
+    built.MoveTo(m_Args);
+    m_nType = RuleTypePush;
+}
+
+void CRule::SetEqualsStr(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeEqualsStr;
+}
+
+void CRule::SetEqualsDest(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeEqualsDest;
+}
+
+void CRule::SetNotEqualStr(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeNotEqualStr;
+}
+
+void CRule::SetNotEqualDest(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeNotEqualDest;
+}
+
+void CRule::SetContainsStr(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeContainsStr;
+}
+
+void CRule::SetContainsDest(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeContainsDest;
+}
+
+void CRule::SetWithoutStr(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeWithoutStr;
+}
+
+void CRule::SetWithoutDest(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeWithoutDest;
+}
+
+void CRule::SetIsOneOf(const CString& tag, const CString& second) {
+    SetPush(tag, second);
+    m_nType = RuleTypeIsOneOf;
+}
+
+void CRule::Clear() {
+    FreeArgs(m_Args);
+    CRule* chain = m_pNext;
+    m_pNext = nullptr;
+    DeleteChain(chain);
+    m_nReserved = 1;
+}
+
+CRule* CRule::Clone() const {
+    std::unique_ptr<CRule> head = CloneOne(*this);
+    // Each link is owned by the chain as soon as it exists, so a failure deletes all of it.
+    CRule* last = head.get();
+    for (const CRule* from = m_pNext; from != nullptr; from = from->m_pNext) {
+        last->m_pNext = CloneOne(*from).release();
+        last = last->m_pNext;
+    }
+    return head.release();
+}
+
+CString CRule::GetArg(INT_PTR i) const {
+    if (i < 0 || i >= m_Args.GetSize() || m_Args[i] == nullptr) {
+        return CString();
+    }
+    return CString(m_Args[i], SysStringLen(m_Args[i]));
+}
+
+void FreeRuleArray(CRuleArray* array) {
+    if (array == nullptr) {
+        return;
+    }
+    for (INT_PTR i = 0; i < array->GetSize(); ++i) {
+        CRule* rule = (*array)[i];
+        (*array)[i] = nullptr;
+        DeleteChain(rule);
+    }
+    array->RemoveAll();
+}
+
+const char* RuleTypeName(int type) {
+    switch (type) {
+        case RuleTypeUnresolved:
+            return "RuleTypeUnresolved";
+        case RuleTypePush:
+            return "RuleTypePush";
+        case RuleTypeEqualsStr:
+            return "RuleTypeEqualsStr";
+        case RuleTypeEqualsDest:
+            return "RuleTypeEqualsDest";
+        case RuleTypeNotEqualStr:
+            return "RuleTypeNotEqualStr";
+        case RuleTypeNotEqualDest:
+            return "RuleTypeNotEqualDest";
+        case RuleTypeContainsStr:
+            return "RuleTypeContainsStr";
+        case RuleTypeContainsDest:
+            return "RuleTypeContainsDest";
+        case RuleTypeWithoutStr:
+            return "RuleTypeWithoutStr";
+        case RuleTypeWithoutDest:
+            return "RuleTypeWithoutDest";
+        case RuleTypeIsOneOf:
+            return "RuleTypeIsOneOf";
+        case RuleTypeNone:
+            return "RuleTypeNone";
+        default:
+            return nullptr;
+    }
+}

@@ -1,0 +1,104 @@
+// element.cpp - zev::CElement: names, text, attributes, child elements and validation.
+#include "zev/element.h"
+
+#include <algorithm>
+
+namespace zev {
+namespace {
+
+bool KeyLess(const std::pair<std::u16string, std::u16string>& entry, const std::u16string& key) {
+    return entry.first < key;  // char16_t is unsigned: code-unit order
+}
+
+}  // namespace
+
+CElement::CElement(const std::u16string& name) : m_name(name) {
+    EnableNotifications(false);
+}
+
+CElement::~CElement() {
+    // Children go before this element's own fields.
+    Dispose();
+}
+
+const char16_t* CElement::GetClassName() const {
+    return u"CElement";
+}
+
+HRESULT CElement::AppendChild(CElement* child) {
+    if (child != nullptr) {
+        if (CObject* parent = child->GetParent()) {
+            parent->RemoveChild(child);
+            parent->Release();
+        }
+    }
+    return AddChild(child, -1) ? 0 : kStructureRefused;
+}
+
+void CElement::SetText(const std::u16string& text) {
+    m_text = text;
+}
+
+void CElement::AppendText(const std::u16string& text) {
+    m_text += text;
+}
+
+HRESULT CElement::Validate() {
+    for (int i = 0;; ++i) {
+        CObjectRef<CObject> child(GetChild(i));
+        if (!child) {
+            return 0;
+        }
+        if (auto* element = dynamic_cast<CElement*>(child.get())) {
+            const HRESULT hr = element->Validate();
+            if (hr < 0) {
+                return hr;
+            }
+        }
+    }
+}
+
+HRESULT CElement::SetAttribute(const std::u16string& key, const std::u16string& value) {
+    // Keys usually arrive in order (the parser sorts them), so appending is the common case.
+    if (m_attributes.empty() || m_attributes.back().first < key) {
+        m_attributes.emplace_back(key, value);
+        return 0;
+    }
+    const auto it = std::lower_bound(m_attributes.begin(), m_attributes.end(), key, KeyLess);
+    if (it != m_attributes.end() && it->first == key) {
+        it->second = value;
+    } else {
+        m_attributes.emplace(it, key, value);
+    }
+    return 0;
+}
+
+HRESULT CElement::GetAttribute(const std::u16string& key, std::u16string& value) const {
+    const auto it = std::lower_bound(m_attributes.begin(), m_attributes.end(), key, KeyLess);
+    if (it == m_attributes.end() || it->first != key) {
+        return kNoAttribute;
+    }
+    value = it->second;
+    return 0;
+}
+
+HRESULT CElement::GetAttributeAt(int index, std::u16string& key, std::u16string& value) const {
+    if (index < 0 || index >= GetAttributeCount()) {
+        return kNoAttribute;
+    }
+    const auto& entry = m_attributes[static_cast<size_t>(index)];
+    key = entry.first;
+    value = entry.second;
+    return 0;
+}
+
+CElement* CElement::GetChildElement(int index) {
+    CObjectRef<CObject> child(GetChild(index));
+    auto* element = dynamic_cast<CElement*>(child.get());
+    if (element != nullptr) {
+        child.Detach();
+    }
+    return element;
+}
+
+}  // namespace zev
