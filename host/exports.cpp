@@ -5,7 +5,9 @@
 #include "platform/module_state.h"
 
 namespace {
-CRuleArray* AsRules(OlvaneRuleArray* rules) { return reinterpret_cast<CRuleArray*>(rules); }
+CRuleArray* AsRules(OlvaneRuleArray* rules) {
+    return reinterpret_cast<CRuleArray*>(rules);
+}
 CBSTRMetaDataTree** AsTree(OlvaneNamespace** tree) {
     return reinterpret_cast<CBSTRMetaDataTree**>(tree);
 }

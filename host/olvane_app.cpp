@@ -11,13 +11,21 @@ namespace {
 COlvaneApp g_theApp;
 }  // namespace
 
-COlvaneApp& TheApp() { return g_theApp; }
+COlvaneApp& TheApp() {
+    return g_theApp;
+}
 
-COlvaneApp::COlvaneApp() { InitInstance(); }
+COlvaneApp::COlvaneApp() {
+    InitInstance();
+}
 
-COlvaneApp::~COlvaneApp() { ExitInstance(); }
+COlvaneApp::~COlvaneApp() {
+    ExitInstance();
+}
 
-bool COlvaneApp::InitInstance() { return true; }
+bool COlvaneApp::InitInstance() {
+    return true;
+}
 
 int COlvaneApp::ExitInstance() {
     RemoveAllScenes();

@@ -7,7 +7,7 @@
 #include "rules/rule.h"
 
 class COlvaneApp {
-public:
+  public:
     COlvaneApp();   // at load: InitInstance
     ~COlvaneApp();  // at unload: ExitInstance, then the (empty) map goes
     COlvaneApp(const COlvaneApp&) = delete;

@@ -9,7 +9,9 @@ int CPavexScene::s_nNextSceneID = 1;
 
 CPavexScene::CPavexScene() : m_nID(s_nNextSceneID++) {}
 
-CPavexScene::~CPavexScene() { RemoveAllDestinations(); }
+CPavexScene::~CPavexScene() {
+    RemoveAllDestinations();
+}
 
 int CPavexScene::StoreReplacing(const CString& key, CDestination* obj) {
     if (auto* entry = m_mapDestinations.PLookup(key)) {
@@ -47,7 +49,8 @@ int CPavexScene::DelDestination(const CString& key) {
     return DeleteDestination(obj);
 }
 
-int CPavexScene::SetMetaData(const char* packet, const char* name, const CString& key, int hostData) {
+int CPavexScene::SetMetaData(const char* packet, const char* name, const CString& key,
+                             int hostData) {
     auto source = std::make_unique<CMetaDataSource>();
     source->m_nHostData = hostData;
     AssignBstr(source->m_bstrName, CString(name));
@@ -151,4 +154,6 @@ void CPavexScene::CopyScene(CDestinationMap& target) const {
     }
 }
 
-void CPavexScene::RemoveAllDestinations() { ::RemoveAllDestinations(m_mapDestinations); }
+void CPavexScene::RemoveAllDestinations() {
+    ::RemoveAllDestinations(m_mapDestinations);
+}

@@ -1,5 +1,5 @@
-// pavex_scene.h - CPavexScene: one scene of the host, its template destinations and metadata sources
-// in one keyed collection.
+// pavex_scene.h - CPavexScene: one scene of the host, its template destinations and metadata
+// sources in one keyed collection.
 #pragma once
 
 #include "dialog/editor_scene.h"
@@ -9,8 +9,8 @@
 #include "platform/cstring.h"
 #include "rules/rule.h"
 
-class CPavexScene : public IEditorScene {
-public:
+class CPavexScene final : public IEditorScene {
+  public:
     CPavexScene();  // takes the next scene ID
     ~CPavexScene();
     CPavexScene(const CPavexScene&) = delete;
@@ -35,7 +35,7 @@ public:
 
     static int s_nNextSceneID;
 
-private:
+  private:
     // Stores obj under key, replacing (and deleting) what was there; 1 or -3. Never throws once the
     // old object is gone.
     int StoreReplacing(const CString& key, CDestination* obj);

@@ -32,8 +32,8 @@ struct Plugin {
 
     // Conveniences over the exports.
     BSTR Bstr(const std::u16string& text) const;
-    std::u16string Text(BSTR b) const;               // copies b
-    std::u16string TakeText(BSTR b) const;           // copies and frees b
+    std::u16string Text(BSTR b) const;      // copies b
+    std::u16string TakeText(BSTR b) const;  // copies and frees b
     std::u16string RulesXML(int scene, const char* key) const;
     int SetRules(int scene, const char* key, const std::u16string& xml, int append) const;
 };

@@ -12,4 +12,6 @@ static_assert(sizeof(CMap<WCHAR*, WCHAR*, WCHAR*, WCHAR*>) == W(28, 56));
 static_assert(sizeof(CMap<WCHAR*, WCHAR*, WCHAR*, WCHAR*>::CAssoc) == W(16, 32));
 static_assert(sizeof(CArray<CRule*, CRule*>) == W(20, 40));
 
-int OlvaneLayoutCppCheck() { return 0; }
+int OlvaneLayoutCppCheck() {
+    return 0;
+}

@@ -1,0 +1,242 @@
+// qt_dialog_window_test.cpp - the Qt window built from dialog template 8000: what it shows, its Tab
+// order, and how its keys, buttons and message boxes reach the dialog's logic.
+#include "dialog/qt_dialog_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "dialog/qt_test_support.h"
+#include "dialog/rules_dialog_template.h"
+
+namespace {
+
+// A dialog on the editor's template with a recorder for what reaches it.
+class CProbeDialog final : public CDialog {
+  public:
+    CProbeDialog() : CDialog(RulesDialogTemplate()) {}
+    bool OnCommand(int id) override {
+        commands.push_back(id);
+        if (id == IDC_REMOVE && throwOnRemove) {
+            throw std::bad_alloc();
+        }
+        return CDialog::OnCommand(id);
+    }
+    void OnDestroy() override { ++destroyed; }
+    bool OnNotify(int id, int code, long& result) override {
+        notifications.push_back(id);
+        return CDialog::OnNotify(id, code, result);
+    }
+    std::vector<int> commands;
+    std::vector<int> notifications;
+    bool throwOnRemove = false;
+    int destroyed = 0;
+};
+
+int ControlIdOf(const QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget()) {
+        const QVariant id = widget->property(kControlIdProperty);
+        if (id.isValid()) {
+            return id.toInt();
+        }
+    }
+    return 0;
+}
+
+// Runs the dialog in the Qt window with action once it is open; returns the run's result.
+int RunWith(CDialog& dialog, std::function<void(QDialog*)> action) {
+    TestApplication();
+    CModalScript script(std::move(action));
+    CQtModalRunner runner;
+    const int result = dialog.DoModal(runner);
+    EXPECT_TRUE(script.Ran());
+    return result;
+}
+
+}  // namespace
+
+TEST(QtDialogWindow, ShowsTheTemplate) {
+    CProbeDialog dialog;
+    const DialogTemplate& t = RulesDialogTemplate();
+    RunWith(dialog, [&](QDialog* window) {
+        auto* qt = static_cast<CQtDialogWindow*>(window);
+        const DialogBaseUnits base = qt->BaseUnits();
+        EXPECT_GT(base.cx, 3);
+        EXPECT_GT(base.cy, 8);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Metadata Actions"));
+        EXPECT_EQ(window->size(),
+                  QSize(HorizontalDluToPixels(345, base), VerticalDluToPixels(278, base)));
+        EXPECT_FALSE(window->windowFlags() & Qt::WindowContextHelpButtonHint);
+
+        // Every control of the table, with its caption where it shows one, at its place.
+        QStringList labels;
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            labels << label->text();
+        }
+        for (const DialogControl& c : t.controls) {
+            const PixelRect r = DluRectToPixels(c.x, c.y, c.cx, c.cy, base);
+            const QString caption = QString::fromUtf16(c.caption);
+            if (c.id == kIdStatic) {
+                EXPECT_TRUE(labels.contains(caption)) << caption.toStdString();
+                continue;
+            }
+            auto* w = window->findChild<QWidget*>(ControlObjectName(c.id));
+            ASSERT_NE(w, nullptr) << c.id;
+            EXPECT_EQ(w->pos(), QPoint(r.x, r.y)) << c.id;
+            EXPECT_EQ(w->width(), r.width) << c.id;
+            if (c.kind != ControlKind::ComboBox) {
+                EXPECT_EQ(w->height(), r.height) << c.id;
+            }
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+                EXPECT_EQ(b->text(), caption);
+            }
+            if (auto* l = qobject_cast<QLabel*>(w)) {
+                EXPECT_EQ(l->text(), caption);
+            }
+        }
+
+        auto* ok = window->findChild<QPushButton*>(ControlObjectName(IDOK));
+        EXPECT_TRUE(ok->isDefault());
+        auto* combo = window->findChild<QComboBox*>(ControlObjectName(IDC_ACTION));
+        EXPECT_TRUE(combo->isEditable());
+        EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) {
+            items << combo->itemText(i);
+        }
+        EXPECT_EQ(items, (QStringList{"Push", "Equals", "Not Equal", "Contains", "Doesn't Contain",
+                                      "Is One Of"}));
+        // The template's height is the open list's: the closed box is smaller.
+        EXPECT_LT(combo->height(), VerticalDluToPixels(226, base));
+        auto* tree = window->findChild<QTreeWidget*>(ControlObjectName(IDC_TAGS));
+        EXPECT_FALSE(tree->rootIsDecorated());
+        window->reject();
+    });
+}
+
+TEST(QtDialogWindow, TabFollowsTheTemplate) {
+    CProbeDialog dialog;
+    RunWith(dialog, [&](QDialog* window) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        std::vector<int> expected;
+        for (const DialogControl& c : RulesDialogTemplate().controls) {
+            if ((c.style & kTabStop) != 0) {
+                expected.push_back(c.id);
+            }
+        }
+        // The dialog opened with the first of them focused.
+        std::vector<int> seen{ControlIdOf(QApplication::focusWidget())};
+        for (size_t i = 1; i < expected.size() + 1; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen.push_back(ControlIdOf(QApplication::focusWidget()));
+        }
+        expected.push_back(expected.front());  // and round again
+        EXPECT_EQ(seen, expected);
+        window->reject();
+    });
+}
+
+TEST(QtDialogWindow, KeysAndButtonsReachTheLogic) {
+    {
+        CProbeDialog dialog;
+        const int result = RunWith(dialog, [](QDialog* window) {
+            QTest::mouseClick(window->findChild<QPushButton*>(ControlObjectName(IDC_ADD)),
+                              Qt::LeftButton);
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(dialog.commands, (std::vector<int>{IDC_ADD, IDCANCEL}));
+    }
+    {
+        CProbeDialog dialog;
+        EXPECT_EQ(RunWith(dialog, [](QDialog* window) { window->close(); }), IDCANCEL);
+    }
+    {
+        // Enter in the Parameters field presses the default button, OK.
+        CProbeDialog dialog;
+        const int result = RunWith(dialog, [](QDialog* window) {
+            auto* edit = window->findChild<QWidget*>(ControlObjectName(IDC_PARAMETERS));
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(dialog.commands, std::vector<int>{IDOK});
+    }
+    {
+        // A tree selection is reported as a notification.
+        CProbeDialog dialog;
+        RunWith(dialog, [&](QDialog* window) {
+            ITreeCtrl* tree = dialog.GetWindow()->GetTreeCtrl(IDC_TAGS);
+            HTREEITEM ns = tree->InsertItem(u"dc (uri)", nullptr);
+            HTREEITEM tag = tree->InsertItem(u"  title (x)", ns);
+            tree->Expand(ns);
+            auto* view = window->findChild<QTreeWidget*>(ControlObjectName(IDC_TAGS));
+            ClickRow(view, view->indexFromItem(CQtTreeCtrl::ToItem(tag)));
+            EXPECT_EQ(tree->GetSelectedItem(), tag);
+            window->reject();
+        });
+        EXPECT_EQ(dialog.notifications, std::vector<int>{IDC_TAGS});
+    }
+}
+
+TEST(QtDialogWindow, MessageBoxesHaveOnlyOkAndMayStayOnTop) {
+    CProbeDialog dialog;
+    CMessageBoxAnswerer answerer;
+    RunWith(dialog, [&](QDialog* window) {
+        EXPECT_EQ(dialog.MessageBox(u"plain"), IDOK);
+        EXPECT_EQ(dialog.MessageBox(u"on top", MB_OK | MB_TOPMOST), IDOK);
+        window->reject();
+    });
+    ASSERT_EQ(answerer.m_answered.size(), 2u);
+    EXPECT_EQ(answerer.m_answered[0].text, QStringLiteral("plain"));
+    EXPECT_EQ(answerer.m_answered[0].buttons, 1);
+    EXPECT_FALSE(answerer.m_answered[0].flags & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(answerer.m_answered[1].text, QStringLiteral("on top"));
+    EXPECT_TRUE(answerer.m_answered[1].flags & Qt::WindowStaysOnTopHint);
+}
+
+TEST(QtDialogWindow, RulesListScrollsSidewaysOnlyToItsExtent) {
+    CProbeDialog dialog;
+    RunWith(dialog, [&](QDialog* window) {
+        IListBox* list = dialog.GetWindow()->GetListBox(IDC_RULES);
+        auto* view = window->findChild<QListWidget*>(ControlObjectName(IDC_RULES));
+        const QString longRow(400, QLatin1Char('m'));
+        list->AddString(FromQString(longRow));
+        QApplication::processEvents();
+        // A row wider than the list does not by itself make it scroll.
+        EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0);
+        const int extent = view->viewport()->width() + 120;
+        list->SetHorizontalExtent(extent);
+        QApplication::processEvents();
+        EXPECT_EQ(list->GetHorizontalExtent(), extent);
+        EXPECT_EQ(view->horizontalScrollBar()->maximum(), 120);
+        EXPECT_GT(list->GetTextExtent(u"mm"), list->GetTextExtent(u"m"));
+        window->reject();
+    });
+}
+
+TEST(QtDialogWindow, AFailingHandlerEndsTheRunAndItsExceptionComesOut) {
+    CProbeDialog dialog;
+    dialog.throwOnRemove = true;
+    TestApplication();
+    CModalScript script([](QDialog* window) {
+        QTest::mouseClick(window->findChild<QPushButton*>(ControlObjectName(IDC_REMOVE)),
+                          Qt::LeftButton);
+    });
+    CQtModalRunner runner;
+    EXPECT_THROW(dialog.DoModal(runner), std::bad_alloc);
+    EXPECT_TRUE(script.Ran());
+    EXPECT_EQ(dialog.destroyed, 1);
+    EXPECT_EQ(dialog.GetWindow(), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    // And it can run again.
+    dialog.throwOnRemove = false;
+    EXPECT_EQ(RunWith(dialog, [](QDialog* window) { window->reject(); }), IDCANCEL);
+}

@@ -1,0 +1,263 @@
+// meta_data_source.cpp - CMetaDataSource: reading a packet, its namespaces and values, and the
+// namespace records for the host.
+#include "metadata/meta_data_source.h"
+
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "metadata/meta_data_tree.h"
+#include "platform/bstr.h"
+
+namespace {
+
+constexpr std::u16string_view kDeclarationPrefix = u"xmlns:";
+
+std::u16string FoldedCopy(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        c = FoldAscii(c);
+    }
+    return out;
+}
+
+// The declared prefixes, each mapped to the first group (in namespace-list order) whose prefix
+// matches it ignoring case; a later prefix that differs only in case never wins a value.
+class PrefixIndex {
+  public:
+    explicit PrefixIndex(size_t count) { m_folded.reserve(count); }
+
+    void Add(const CString& prefix, size_t group) {
+        m_folded.push_back(FoldedCopy(prefix.view()));
+        const std::u16string& folded = m_folded.back();
+        m_index.try_emplace(std::u16string_view(folded), group);
+        if (folded.size() > m_longest) {
+            m_longest = folded.size();
+        }
+    }
+
+    // The group that takes the pair with this key: among the declared prefixes p for which the
+    // key starts with p followed by ':', the one first in namespace-list order. Each candidate p
+    // ends where the key has a ':', so only those places are tried.
+    bool Owner(std::u16string_view key, size_t& group, size_t& prefixLength) {
+        const size_t limit = key.size() < m_longest + 1 ? key.size() : m_longest + 1;
+        m_scratch.assign(key.substr(0, limit));
+        bool found = false;
+        for (size_t i = 0; i < limit; ++i) {
+            char16_t& c = m_scratch[i];
+            if (c == u':') {
+                auto it = m_index.find(std::u16string_view(m_scratch.data(), i));
+                if (it != m_index.end() && (!found || it->second < group)) {
+                    group = it->second;
+                    prefixLength = i;
+                    found = true;
+                }
+            } else {
+                c = FoldAscii(c);
+            }
+        }
+        return found;
+    }
+
+  private:
+    std::vector<std::u16string> m_folded;  // reserved up front: m_index points into it
+    std::unordered_map<std::u16string_view, size_t> m_index;
+    size_t m_longest = 0;
+    std::u16string m_scratch;
+};
+
+void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
+    for (INT_PTR i = 0; i < groups.GetSize(); ++i) {
+        delete groups[i];
+    }
+    groups.RemoveAll();
+}
+
+}  // namespace
+
+CMetaDataSource::CMetaDataSource() {
+    m_nHostData = 4;
+    auto empty = std::make_unique<CMetaData>();
+    m_MetaData.Add(empty.get());
+    empty.release();
+}
+
+CMetaDataSource::~CMetaDataSource() {
+    DeleteAll(m_MetaData);
+    FreeRuleArray(&m_Rules);
+}
+
+int CMetaDataSource::GetType() const {
+    return 1;
+}
+
+void CMetaDataSource::Load(const char* packet) {
+    CMetaDataTree root;
+    root.Load(packet);
+    CMetaData flat;
+    flat.Flatten(&root);
+    SplitByNamespace(&flat);
+}
+
+void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
+    using Assoc = CMetaData::ValueMap::CAssoc;
+
+    // Everything is built aside first; the old groups are replaced only once nothing can fail.
+    auto list = std::make_unique<CMetaData>();
+    list->m_strPrefix = CString(kDeclarationPrefix);
+    list->m_strNamespace = CString(u"adobe:ns:meta/");
+
+    // Declarations go to the namespace list; every other pair waits, in the flat map's order.
+    std::vector<const Assoc*> pairs;
+    if (flat != nullptr) {
+        pairs.reserve(static_cast<size_t>(flat->m_Values.GetCount()));
+        POSITION pos = flat->m_Values.GetStartPosition();
+        while (pos != nullptr) {
+            const Assoc* entry = flat->m_Values.GetNextAssocPtr(pos);
+            if (StartsWithNoCase(entry->key.view(), kDeclarationPrefix)) {
+                list->m_Values.SetAt(entry->key.Mid(static_cast<int>(kDeclarationPrefix.size())),
+                                     entry->value);
+            } else {
+                pairs.push_back(entry);
+            }
+        }
+    }
+
+    // One group per declaration, in the namespace list's order, even when it gets no value.
+    const auto count = static_cast<size_t>(list->m_Values.GetCount());
+    std::vector<std::unique_ptr<CMetaData>> groups;
+    groups.reserve(count);
+    PrefixIndex index(count);
+    POSITION pos = list->m_Values.GetStartPosition();
+    while (pos != nullptr) {
+        const auto* declaration = list->m_Values.GetNextAssocPtr(pos);
+        auto group = std::make_unique<CMetaData>();
+        group->m_strPrefix = declaration->key;
+        group->m_strNamespace = declaration->value;
+        index.Add(declaration->key, groups.size());
+        groups.push_back(std::move(group));
+    }
+
+    // Each pair goes to the first group whose prefix it carries; a pair no group claims is
+    // dropped. Walking the pairs once keeps every group's insertion order that of the flat map.
+    for (const Assoc* entry : pairs) {
+        size_t group = 0;
+        size_t prefixLength = 0;
+        if (index.Owner(entry->key.view(), group, prefixLength)) {
+            groups[group]->m_Values.SetAt(entry->key.Mid(static_cast<int>(prefixLength) + 1),
+                                          entry->value);
+        }
+    }
+
+    // Swap in: size the array before the old groups go, so that nothing can fail in between.
+    std::vector<CMetaData*> old(m_MetaData.GetData(), m_MetaData.GetData() + m_MetaData.GetSize());
+    m_MetaData.SetSize(static_cast<INT_PTR>(groups.size()) + 1);
+    m_MetaData[0] = list.release();
+    for (size_t i = 0; i < groups.size(); ++i) {
+        m_MetaData[static_cast<INT_PTR>(i) + 1] = groups[i].release();
+    }
+    // The pairs are spent; flat is emptied before the old groups go, in case it was one of them.
+    if (flat != nullptr) {
+        flat->m_Values.RemoveAll();
+    }
+    for (CMetaData* group : old) {
+        delete group;
+    }
+}
+
+POSITION CMetaDataSource::GetFirstNamespacePosition() const {
+    if (m_MetaData.IsEmpty() || m_MetaData[0] == nullptr) {
+        return nullptr;
+    }
+    return m_MetaData[0]->m_Values.GetStartPosition();
+}
+
+bool CMetaDataSource::GetNextNamespace(POSITION& pos, CString& prefix, CString& uri) const {
+    if (pos == nullptr || m_MetaData.IsEmpty() || m_MetaData[0] == nullptr) {
+        return false;
+    }
+    m_MetaData[0]->m_Values.GetNextAssoc(pos, prefix, uri);
+    return true;
+}
+
+CMetaData* CMetaDataSource::FindMetaDataByPrefix(const CString& prefix) const {
+    for (INT_PTR i = 1; i < m_MetaData.GetSize(); ++i) {
+        CMetaData* group = m_MetaData[i];
+        if (group != nullptr && group->m_strPrefix.CompareNoCase(prefix.view()) == 0) {
+            return group;
+        }
+    }
+    return nullptr;
+}
+
+CMetaData* CMetaDataSource::FindMetaDataByNamespace(const CString& uri) const {
+    for (INT_PTR i = 1; i < m_MetaData.GetSize(); ++i) {
+        CMetaData* group = m_MetaData[i];
+        if (group != nullptr && group->m_strNamespace.CompareNoCase(uri.view()) == 0) {
+            return group;
+        }
+    }
+    return nullptr;
+}
+
+bool CMetaDataSource::GetValue(const CString& tag, CString& value) const {
+    // A ':' among the first five characters belongs to the URI's scheme.
+    const int colon = tag.Find(u':', 5);
+    if (colon < 0) {
+        return false;
+    }
+    const CMetaData* group = FindMetaDataByNamespace(tag.Left(colon));
+    if (group == nullptr) {
+        return false;
+    }
+    const auto* entry = group->m_Values.PLookup(tag.Mid(colon + 1));
+    if (entry == nullptr) {
+        return false;
+    }
+    value = entry->value;
+    return true;
+}
+
+void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {
+    if (root == nullptr) {
+        return;
+    }
+    // What FindMetaDataByPrefix would answer for each prefix, gathered in one pass so that many
+    // namespaces do not cost a scan each.
+    std::unordered_map<std::u16string, const CMetaData*> byPrefix;
+    for (INT_PTR i = m_MetaData.GetSize(); i-- > 1;) {
+        if (m_MetaData[i] != nullptr) {
+            byPrefix[FoldedCopy(m_MetaData[i]->m_strPrefix.view())] = m_MetaData[i];
+        }
+    }
+
+    POSITION pos = GetFirstNamespacePosition();
+    while (pos != nullptr) {
+        const auto* declaration = m_MetaData[0]->m_Values.GetNextAssocPtr(pos);
+        auto record = std::make_unique<CBSTRMetaDataTree>();
+        record->m_bstrPrefix = declaration->key.AllocSysString();
+        record->m_bstrNamespace = declaration->value.AllocSysString();
+        auto found = byPrefix.find(FoldedCopy(declaration->key.view()));
+        if (found != byPrefix.end()) {
+            POSITION at = found->second->m_Values.GetStartPosition();
+            while (at != nullptr) {
+                const auto* entry = found->second->m_Values.GetNextAssocPtr(at);
+                BSTR key = entry->key.AllocSysString();
+                BSTR value = nullptr;
+                try {
+                    value = entry->value.AllocSysString();
+                    record->m_Values.InsertNew(key, value);
+                } catch (...) {
+                    SysFreeString(key);
+                    SysFreeString(value);
+                    throw;
+                }
+            }
+        }
+        root->m_Children.Add(record.get());
+        record.release();
+    }
+}

@@ -1,0 +1,55 @@
+// meta_data_test_util.h - helpers shared by the metadata tests: readers for a source's
+// namespaces and values.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "metadata/meta_data_source.h"
+
+namespace metadata_test {
+
+using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
+inline constexpr char16_t kDc[] = u"http://purl.org/dc/elements/1.1/";
+inline constexpr char16_t kXmp[] = u"http://ns.adobe.com/xap/1.0/";
+
+inline CString Tag(std::u16string_view uri, std::u16string_view local) {
+    return CString(std::u16string(uri) + u":" + std::u16string(local));
+}
+
+inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
+    Pairs out;
+    POSITION pos = map.GetStartPosition();
+    while (pos != nullptr) {
+        const auto* entry = map.GetNextAssocPtr(pos);
+        out.emplace_back(entry->key.str(), entry->value.str());
+    }
+    if (sorted) {
+        std::sort(out.begin(), out.end());
+    }
+    return out;
+}
+
+// The namespace list as the editor walks it.
+inline Pairs Namespaces(const CMetaDataSource& source) {
+    Pairs out;
+    POSITION pos = source.GetFirstNamespacePosition();
+    CString prefix;
+    CString uri;
+    while (source.GetNextNamespace(pos, prefix, uri)) {
+        out.emplace_back(prefix.str(), uri.str());
+    }
+    return out;
+}
+
+// The sorted values of the group FindMetaDataByPrefix finds; empty when there is none.
+inline Pairs GroupValues(const CMetaDataSource& source, std::u16string_view prefix) {
+    const CMetaData* group = source.FindMetaDataByPrefix(CString(prefix));
+    return group == nullptr ? Pairs() : Entries(group->m_Values, true);
+}
+
+}  // namespace metadata_test

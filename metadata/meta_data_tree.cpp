@@ -1,0 +1,153 @@
+// meta_data_tree.cpp - CMetaDataTree: the mirror of a packet's element tree.
+#include "metadata/meta_data_tree.h"
+
+#include <new>
+#include <string>
+#include <vector>
+
+#include "zev/object.h"
+#include "zev/parser.h"
+
+namespace {
+
+// A mirror node still to be filled from its element; the element's reference belongs to the
+// walk.
+struct Pending {
+    CMetaDataTree* node;
+    zev::CElement* element;
+};
+
+// Releases every reference still held in the list on the way out.
+struct HeldObjects {
+    std::vector<zev::CObject*> items;
+    HeldObjects() = default;
+    HeldObjects(const HeldObjects&) = delete;
+    HeldObjects& operator=(const HeldObjects&) = delete;
+    ~HeldObjects() {
+        for (zev::CObject* object : items) {
+            zev::ReleaseObject(object);
+        }
+    }
+};
+
+// Fills node from element alone: names, text, attributes, and one empty child node per child of
+// the element. Children that are elements are queued (with their reference) to be filled in turn;
+// any other child is released and its node stays empty.
+void MirrorOne(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>& pending) {
+    node.RemoveAllChildren();
+    node.m_Attributes.RemoveAll();
+
+    const std::u16string& qualified = element.qualifiedName();
+    const size_t colon = qualified.find(u':');
+    node.m_strPrefix = colon == std::u16string::npos ? CString() : CString(qualified.data(), colon);
+    node.m_strName = CString(element.name());
+    node.m_strText = CString(element.text());
+
+    const int attributes = element.GetAttributeCount();
+    std::u16string key;
+    std::u16string value;
+    for (int i = 0; i < attributes; ++i) {
+        if (element.GetAttributeAt(i, key, value) == 0) {
+            node.m_Attributes.SetAt(CString(key), CString(value));
+        }
+    }
+
+    HeldObjects children;
+    element.GetChildren(children.items);
+    const auto count = static_cast<INT_PTR>(children.items.size());
+    node.m_Children.SetSize(count);
+    pending.reserve(pending.size() + children.items.size());  // no push below can throw
+    for (INT_PTR i = 0; i < count; ++i) {
+        node.m_Children[i] = new CMetaDataTree;
+        zev::CObject*& child = children.items[static_cast<size_t>(i)];
+        if (auto* childElement = dynamic_cast<zev::CElement*>(child)) {
+            pending.push_back({node.m_Children[i], childElement});
+            child = nullptr;  // the reference now travels with the queue
+        }
+    }
+}
+
+}  // namespace
+
+CMetaDataTree::~CMetaDataTree() {
+    RemoveAllChildren();
+}
+
+void CMetaDataTree::RemoveAllChildren() {
+    // Iterative, so that tearing down a deeply nested packet cannot exhaust the call stack. A child
+    // is nulled in its parent as soon as it is taken; whatever could not be taken (no memory for
+    // the work list) stays owned by its parent and is deleted recursively instead.
+    std::vector<CMetaDataTree*> doomed;
+    auto take = [&doomed](CMetaDataTree& node) {
+        for (INT_PTR i = 0; i < node.m_Children.GetSize(); ++i) {
+            if (node.m_Children[i] != nullptr) {
+                doomed.push_back(node.m_Children[i]);
+                node.m_Children[i] = nullptr;
+            }
+        }
+        node.m_Children.RemoveAll();
+    };
+    try {
+        take(*this);
+    } catch (const std::bad_alloc&) {
+    }
+    while (!doomed.empty()) {
+        CMetaDataTree* node = doomed.back();
+        doomed.pop_back();
+        try {
+            take(*node);
+        } catch (const std::bad_alloc&) {
+        }
+        delete node;
+    }
+    for (INT_PTR i = 0; i < m_Children.GetSize(); ++i) {
+        delete m_Children[i];
+    }
+    m_Children.RemoveAll();
+}
+
+void CMetaDataTree::Load(const char* packet) {
+    RemoveAllChildren();
+    m_Attributes.RemoveAll();
+    m_strPrefix.Empty();
+    m_strName.Empty();
+    m_strText.Empty();
+
+    std::u16string wide;
+    const char16_t* text = zev::Utf8ToWide(wide, packet == nullptr ? "" : packet);
+    zev::CElement* parsed = nullptr;
+    if (zev::ParseXMLText(text, &parsed) != 0 || parsed == nullptr) {
+        return;  // unreadable: the node stays empty
+    }
+    // The parser hands back a nameless document whose child 0 is the document element.
+    zev::CObjectRef<zev::CElement> root;
+    {
+        zev::CObjectRef<zev::CElement> document(parsed);
+        root.Reset(document->GetChildElement(0));
+    }
+    FromElement(root.get());
+}
+
+void CMetaDataTree::FromElement(zev::CElement* element) {
+    if (element == nullptr) {
+        return;
+    }
+    // The walk keeps its to-do list on the heap, so nesting depth costs no call stack. The
+    // caller's reference to element stays the caller's.
+    std::vector<Pending> pending;
+    struct Releaser {
+        std::vector<Pending>& list;
+        ~Releaser() {
+            for (const Pending& p : list) {
+                zev::ReleaseObject(p.element);
+            }
+        }
+    } releaser{pending};
+    MirrorOne(*this, *element, pending);
+    while (!pending.empty()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        zev::CObjectRef<zev::CElement> held(next.element);
+        MirrorOne(*next.node, *next.element, pending);
+    }
+}
