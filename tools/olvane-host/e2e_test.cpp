@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -97,9 +99,10 @@ class HostProcess : public testing::Test {
         return path;
     }
 
-    // Runs the program with args, stdin from input, and collects both outputs. The plug-in is named
-    // unless args name one, since the build may not put it beside the program.
-    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+    // Starts the program with args, stdin from input, both outputs to files of the test's
+    // directory. The plug-in is named unless args name one, since the build may not put it beside
+    // the program. Returns the child's id, or -1.
+    pid_t Start(const std::vector<std::string>& args, const std::string& input = "") {
         const std::string in = Temp("stdin", input);
         const std::string out = dir_ + "/stdout";
         const std::string err = dir_ + "/stderr";
@@ -120,17 +123,28 @@ class HostProcess : public testing::Test {
             argv.push_back(a.data());
         }
         argv.push_back(nullptr);
-        pid_t pid = 0;
-        Result result;
-        if (posix_spawn(&pid, OLVANE_HOST_EXE, &actions, nullptr, argv.data(), environ) == 0) {
-            int status = 0;
-            ::waitpid(pid, &status, 0);
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, OLVANE_HOST_EXE, &actions, nullptr, argv.data(), environ) != 0) {
+            pid = -1;
         }
         posix_spawn_file_actions_destroy(&actions);
-        result.out = ReadAll(out);
-        result.err = ReadAll(err);
+        return pid;
+    }
+
+    // Waits for the child and collects its status (128 + signal when killed) and outputs.
+    Result Finish(pid_t pid) {
+        Result result;
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid) {
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        result.out = ReadAll(dir_ + "/stdout");
+        result.err = ReadAll(dir_ + "/stderr");
         return result;
+    }
+
+    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+        return Finish(Start(args, input));
     }
 
     Result Apply(const std::string& rules, const std::vector<std::string>& templates,
@@ -264,8 +278,16 @@ TEST_F(HostProcess, PacketsEmbeddedInBinaryFilesAndOnStandardInput) {
     ASSERT_EQ(sidecar.status, 0) << sidecar.err;
     const json expected = JsonLines(sidecar.out).at(0)["namespaces"];
     ASSERT_EQ(expected.size(), 3u);
-    EXPECT_EQ(expected[0]["prefix"], "dc");
-    EXPECT_EQ(expected[0]["values"]["subject"], "harbour, dawn");
+    std::map<std::string, json> byPrefix;
+    for (const json& ns : expected) {
+        byPrefix[ns["prefix"]] = ns;
+    }
+    EXPECT_EQ(byPrefix["dc"]["uri"], "http://purl.org/dc/elements/1.1/");
+    EXPECT_EQ(byPrefix["dc"]["values"], json({{"creator", "Jane Example"},
+                                              {"subject", "harbour, dawn"},
+                                              {"title", "Harbour at dawn"}}));
+    EXPECT_EQ(byPrefix["xmp"]["values"]["Rating"], "3");
+    EXPECT_EQ(byPrefix["xmpRights"]["values"]["Marked"], "True");
 
     const Result jpeg = Run({"show", "--json", kSamples + "/harbour.jpg"});
     ASSERT_EQ(jpeg.status, 0) << jpeg.err;
@@ -286,13 +308,17 @@ TEST_F(HostProcess, PacketsEmbeddedInBinaryFilesAndOnStandardInput) {
     EXPECT_EQ(JsonLines(stdinRun.out).at(0)["file"], "<stdin>");
     EXPECT_EQ(JsonLines(stdinRun.out).at(0)["namespaces"], expected);
 
-    // The table: prefixes with their URIs, then aligned rows.
+    // The table: prefixes with their URIs, then rows whose values line up under "value".
     const Result table = Run({"show", kSamples + "/harbour.xmp"});
     EXPECT_NE(table.out.find("  xmpRights  http://ns.adobe.com/xap/1.0/rights/\n"),
               std::string::npos)
         << table.out;
-    EXPECT_NE(table.out.find("  dc:subject          harbour, dawn\n"), std::string::npos)
-        << table.out;
+    const size_t header = table.out.find("\n  tag ");
+    ASSERT_NE(header, std::string::npos) << table.out;
+    const size_t column = table.out.find("value", header) - header;
+    const size_t row = table.out.find("\n  dc:subject ");
+    ASSERT_NE(row, std::string::npos) << table.out;
+    EXPECT_EQ(table.out.substr(row + column, 14), "harbour, dawn\n") << table.out;
 }
 
 TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
@@ -326,6 +352,35 @@ TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
     r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
+}
+
+TEST_F(HostProcess, TheEditorOpensOnTheSampleRulesAndAKillLeavesTheFile) {
+    // The editor stays open until someone answers it; it must not die on its own while opening.
+    const std::string rules = Temp("edit.xml", ReadAll(kSamples + "/rules.xml"));
+    const std::string before = ReadAll(rules);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const pid_t pid =
+        Start({"edit", "--rules", rules, "--template", "title=Title", "--template", "tool=Tool",
+               "--template", "author=Author", kSamples + "/harbour.jpg"});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 30 && ended == 0; ++i) {
+        ::usleep(100'000);
+        ended = ::waitpid(pid, &status, WNOHANG);
+    }
+    if (ended == 0) {
+        ::kill(pid, SIGTERM);
+        const Result r = Finish(pid);
+        EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+    } else {
+        ADD_FAILURE() << "the editor closed by itself: "
+                      << (WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                                              : "exit " + std::to_string(WEXITSTATUS(status)))
+                      << "\n"
+                      << ReadAll(dir_ + "/stderr");
+    }
+    EXPECT_EQ(ReadAll(rules), before);
 }
 
 }  // namespace
