@@ -59,7 +59,7 @@ W* Control(QDialog& dialog, int id) {
 class EditCommand : public testing::Test {
   protected:
     void SetUp() override {
-        void* plugin = ::dlopen(OLVANE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+        void* plugin = ::dlopen(OLVANE_PLUGIN_PATH, RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
         const bool ready = plugin != nullptr && ::dlsym(plugin, "SetRulesDialog") != nullptr &&
                            ::dlsym(plugin, "SetMetaData") != nullptr;
         if (plugin != nullptr) {

@@ -46,7 +46,9 @@ Plugin::~Plugin() {
 bool Plugin::Load(const std::string& path, std::string& error) {
     // A bare name would make dlopen search the library path; the user means a file.
     const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped until the process ends, as a host keeps its plug-ins: unloading would also unmap
+    // the toolkit libraries it pulls in, whose load-time allocations then show up as leaks.
+    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr) {
         const char* reason = ::dlerror();
         error = reason != nullptr ? reason : "cannot be loaded";
