@@ -209,7 +209,7 @@ Commands:
   edit    edit a rules file in the plug-in's editor
 
 Options:
-  --plugin PATH   the plug-in to load (default: libolvane.so beside this program)
+  --plugin PATH   the plug-in to load (default: libolvane.so beside this program, else the installed one)
   --help          this text; 'olvane-host COMMAND --help' for a command
 
 Exit status: 0 success, 1 a validation rule failed, 2 usage error,

@@ -30,7 +30,10 @@ std::string DefaultPluginPath() {
         return "libolvane.so";
     }
     std::string path(self, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1) + "libolvane.so";
+    const std::string beside = path.substr(0, path.rfind('/') + 1) + "libolvane.so";
+    // Built: the plug-in sits beside the program. Installed: it is a system library, found by the
+    // dynamic loader under its SONAME.
+    return ::access(beside.c_str(), F_OK) == 0 ? beside : "libolvane.so.0";
 }
 
 Plugin::~Plugin() {
@@ -44,8 +47,7 @@ Plugin::~Plugin() {
 }
 
 bool Plugin::Load(const std::string& path, std::string& error) {
-    // A bare name would make dlopen search the library path; the user means a file.
-    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    const std::string& file = path;
     // Kept mapped until the process ends, as a host keeps its plug-ins: unloading would also unmap
     // the toolkit libraries it pulls in, whose load-time allocations then show up as leaks.
     handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);

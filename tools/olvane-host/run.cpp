@@ -37,7 +37,11 @@ int Run(const std::vector<std::string>& args, Io& io) {
         io.err << "olvane-host: " << parsed.error << "\n\n" << HelpText(options.command);
         return kExitUsage;
     }
-    const std::string path = options.plugin.empty() ? DefaultPluginPath() : options.plugin;
+    // A bare --plugin name means a file here, not a search of the library path; only the default
+    // falls back to the installed library by its SONAME.
+    const std::string path = options.plugin.empty()                          ? DefaultPluginPath()
+                             : options.plugin.find('/') == std::string::npos ? "./" + options.plugin
+                                                                             : options.plugin;
     Plugin plugin;
     std::string error;
     if (!plugin.Load(path, error)) {
