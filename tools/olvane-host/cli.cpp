@@ -71,18 +71,18 @@ std::string CheckComplete(const Options& o) {
 
 }  // namespace
 
-bool ParseTemplate(std::string_view spec, TemplateSpec& out, std::string& error) {
-    const size_t first = spec.find('=');
+bool ParseTemplate(std::string_view text, TemplateSpec& out, std::string& error) {
+    const size_t first = text.find('=');
     if (first == std::string_view::npos) {
-        error = "--template " + std::string(spec) + ": expected KEY=NAME[=VALUE]";
+        error = "--template " + std::string(text) + ": expected KEY=NAME[=VALUE]";
         return false;
     }
     if (first == 0) {
-        error = "--template " + std::string(spec) + ": the key is empty";
+        error = "--template " + std::string(text) + ": the key is empty";
         return false;
     }
-    out.key = spec.substr(0, first);
-    const std::string_view rest = spec.substr(first + 1);
+    out.key = text.substr(0, first);
+    const std::string_view rest = text.substr(first + 1);
     const size_t second = rest.find('=');
     out.name = rest.substr(0, second);
     out.value =
@@ -154,11 +154,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             }
             o.rules = value;
         } else {
-            TemplateSpec spec;
-            if (!ParseTemplate(value, spec, result.error)) {
+            TemplateSpec text;
+            if (!ParseTemplate(value, text, result.error)) {
                 return result;
             }
-            o.templates.push_back(std::move(spec));
+            o.templates.push_back(std::move(text));
         }
     }
     result.error = CheckComplete(o);

@@ -37,8 +37,8 @@ struct ParsedArguments {
 // Parses the arguments after the program name.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
-// Splits KEY=NAME[=VALUE]; the value may itself hold '='. False with a reason on a malformed spec.
-bool ParseTemplate(std::string_view spec, TemplateSpec& out, std::string& error);
+// Splits KEY=NAME[=VALUE]; the value may itself hold '='. False with a reason on a malformed text.
+bool ParseTemplate(std::string_view text, TemplateSpec& out, std::string& error);
 
 // The help of a command, or the general help for Command::kNone.
 std::string HelpText(Command command);

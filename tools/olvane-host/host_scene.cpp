@@ -30,9 +30,9 @@ std::string HostScene::Text(BSTR text) const {
     return Utf16ToUtf8(std::u16string_view(text, api_.SysStringLen(text)));
 }
 
-void HostScene::AddTemplate(const TemplateSpec& spec) {
+void HostScene::AddTemplate(const TemplateSpec& text) {
     // The host data is the host's own; the plug-in never reads it.
-    const int code = api_.AddDestination(id_, spec.name.c_str(), spec.key.c_str(), 0);
+    const int code = api_.AddDestination(id_, text.name.c_str(), text.key.c_str(), 0);
     if (code != 1) {
         Unexpected("AddDestination", code);
     }

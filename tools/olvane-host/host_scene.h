@@ -41,7 +41,7 @@ class HostScene {
     HostScene& operator=(const HostScene&) = delete;
     ~HostScene();
 
-    void AddTemplate(const TemplateSpec& spec);
+    void AddTemplate(const TemplateSpec& text);
     void SetPacket(const std::string& packet, const std::string& name);
     void SetRulesXml(const std::u16string& xml);
     std::u16string RulesXml();
