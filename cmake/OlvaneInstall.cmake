@@ -29,4 +29,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 # Runtime dependencies come from the binaries' own needs (expat, Qt 6 Widgets, the C++ runtime).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A shlibs file and the ldconfig trigger, so the loader finds libolvane.so.0 right after install.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 include(CPack)

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 namespace {
 // Row and item data: the pointer, kept as an integer in the user role.
@@ -44,16 +45,32 @@ int CQtComboBox::GetCurSel() const {
     return index;
 }
 
-void CExtentListWidget::SetHorizontalExtent(int extent) {
-    m_nExtent = extent < 0 ? 0 : extent;
-    updateGeometries();
+namespace {
+// Every row is as wide as the extent: the list view then scrolls sideways exactly as far as the
+// extent reaches past the viewport, rows are still drawn across the whole viewport, and text
+// beyond the extent is cut off, as in a list box. (Setting the scroll bar's range by hand instead
+// fights the view's own scroll bar handling and can make the two bars toggle each other.)
+class CExtentDelegate final : public QStyledItemDelegate {
+  public:
+    explicit CExtentDelegate(CExtentListWidget* list) : QStyledItemDelegate(list), m_pList(list) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setWidth(m_pList->HorizontalExtent());
+        return size;
+    }
+
+  private:
+    const CExtentListWidget* m_pList;
+};
+}  // namespace
+
+CExtentListWidget::CExtentListWidget(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new CExtentDelegate(this));
 }
 
-void CExtentListWidget::updateGeometries() {
-    QListWidget::updateGeometries();
-    const int range = m_nExtent - viewport()->width();
-    horizontalScrollBar()->setRange(0, range > 0 ? range : 0);
-    horizontalScrollBar()->setPageStep(viewport()->width());
+void CExtentListWidget::SetHorizontalExtent(int extent) {
+    m_nExtent = extent < 0 ? 0 : extent;
+    doItemsLayout();
 }
 
 void CLinedTreeWidget::drawBranches(QPainter* painter, const QRect& rect,

@@ -65,12 +65,9 @@ class CQtComboBox final : public IComboBox {
 // wider than the extent are cut off, as in a list box.
 class CExtentListWidget final : public QListWidget {
   public:
-    explicit CExtentListWidget(QWidget* parent) : QListWidget(parent) {}
+    explicit CExtentListWidget(QWidget* parent);
     int HorizontalExtent() const { return m_nExtent; }
     void SetHorizontalExtent(int extent);
-
-  protected:
-    void updateGeometries() override;
 
   private:
     int m_nExtent = 0;

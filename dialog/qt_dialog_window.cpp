@@ -130,7 +130,6 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             list->setVerticalScrollBarPolicy(ScrollPolicy(control.style, kVScroll));
             list->setHorizontalScrollBarPolicy(ScrollPolicy(control.style, kHScroll));
             list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-            list->setUniformItemSizes(true);
             entry.widget = list;
             entry.listBox = std::make_unique<CQtListBox>(list);
             break;

@@ -222,6 +222,25 @@ TEST(QtDialogWindow, RulesListScrollsSidewaysOnlyToItsExtent) {
     });
 }
 
+TEST(QtDialogWindow, ManyRowsWithAnExtentKeepBothScrollBarsSettled) {
+    // Enough rows for a vertical bar and an extent past the viewport: showing one bar narrows the
+    // viewport, which must not send the view into a layout loop.
+    CProbeDialog dialog;
+    RunWith(dialog, [&](QDialog* window) {
+        IListBox* list = dialog.GetWindow()->GetListBox(IDC_RULES);
+        auto* view = window->findChild<QListWidget*>(ControlObjectName(IDC_RULES));
+        for (int i = 0; i < 40; ++i) {
+            list->AddString(FromQString(QString(60, QLatin1Char('w'))));
+        }
+        list->SetHorizontalExtent(view->width() + 40);
+        QApplication::processEvents();
+        EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+        EXPECT_EQ(view->horizontalScrollBar()->maximum(),
+                  list->GetHorizontalExtent() - view->viewport()->width());
+        window->reject();
+    });
+}
+
 TEST(QtDialogWindow, AFailingHandlerEndsTheRunAndItsExceptionComesOut) {
     CProbeDialog dialog;
     dialog.throwOnRemove = true;

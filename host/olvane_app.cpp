@@ -38,6 +38,20 @@ CPavexScene* COlvaneApp::FindScene(int sceneID) const {
     return scene;
 }
 
+namespace {
+// The frame of every scene-addressed operation: the key converted first, then the scene looked up;
+// a missing scene gives noScene and touches nothing else.
+template <class R, class F>
+R WithScene(const COlvaneApp& app, int sceneID, const char* key, R noScene, F&& operation) {
+    const CString wideKey(key);
+    CPavexScene* scene = app.FindScene(sceneID);
+    if (scene == nullptr) {
+        return noScene;
+    }
+    return operation(*scene, wideKey);
+}
+}  // namespace
+
 int COlvaneApp::AddScene() {
     OLVANE_MANAGE_STATE();
     auto scene = std::make_unique<CPavexScene>();
@@ -49,22 +63,15 @@ int COlvaneApp::AddScene() {
 
 int COlvaneApp::AddDestination(int sceneID, const char* name, const char* key, int hostData) {
     OLVANE_MANAGE_STATE();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->AddDestination(name, wideKey, hostData);
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        return scene.AddDestination(name, k, hostData);
+    });
 }
 
 int COlvaneApp::DelDestination(int sceneID, const char* key) {
     OLVANE_MANAGE_STATE();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->DelDestination(wideKey);
+    return WithScene(*this, sceneID, key, -1,
+                     [&](CPavexScene& scene, const CString& k) { return scene.DelDestination(k); });
 }
 
 int COlvaneApp::DelScene(int sceneID) {
@@ -86,9 +93,10 @@ int COlvaneApp::GetAllNamespaces(int sceneID, const char* key, CBSTRMetaDataTree
     // The root is the host's whatever the result, but it is handed over only once filled: a call
     // that raises leaves the host's pointer as it was and keeps nothing half-built.
     auto root = std::make_unique<CBSTRMetaDataTree>();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    const int result = scene == nullptr ? -1 : scene->GetAllNamespaces(wideKey, root.get());
+    const int result =
+        WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+            return scene.GetAllNamespaces(k, root.get());
+        });
     *tree = root.release();
     return result;
 }
@@ -98,12 +106,9 @@ int COlvaneApp::GetRules(int sceneID, const char* key, CRuleArray* rules) {
     if (rules == nullptr) {
         return -2;
     }
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->GetRules(wideKey, rules);
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        return scene.GetRules(k, rules);
+    });
 }
 
 BSTR COlvaneApp::GetRulesXML(int sceneID, const char* key) {
@@ -121,12 +126,9 @@ int COlvaneApp::ParseRules(int sceneID, const char* key, CRuleArray* rules) {
     if (rules == nullptr) {
         return -2;
     }
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->ParseRules(wideKey, rules);
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        return scene.ParseRules(k, rules);
+    });
 }
 
 void COlvaneApp::RemoveAllScenes() {
@@ -142,40 +144,32 @@ void COlvaneApp::RemoveAllScenes() {
 
 int COlvaneApp::SetMetaData(int sceneID, const char* packet, const char* key, const char* name) {
     OLVANE_MANAGE_STATE();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    return scene->SetMetaData(packet, name, wideKey, 4);
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        return scene.SetMetaData(packet, name, k, 4);
+    });
 }
 
 int COlvaneApp::SetRulesDialog(int sceneID, const char* key) {
     OLVANE_MANAGE_STATE();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;
-    }
-    // The editor's template and controls come from the library's own state.
-    platform::CModuleStateGuard own(platform::AfxGetStaticModuleState());
-    RunRulesDialog(scene, wideKey);
-    return 1;
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        // The editor's template and controls come from the library's own state.
+        platform::CModuleStateGuard own(platform::AfxGetStaticModuleState());
+        RunRulesDialog(&scene, k);
+        return 1;
+    });
 }
 
 int COlvaneApp::SetRulesXML(int sceneID, const char* key, BSTR xml, int append) {
     OLVANE_MANAGE_STATE();
-    const CString wideKey(key);
-    CPavexScene* scene = FindScene(sceneID);
-    if (scene == nullptr) {
-        return -1;  // the BSTR stays the host's
-    }
-    // The length prefix counts, not a terminator. The host's string is freed only once the call
-    // is through, so that a call that raises leaves it with the host like everything else.
-    const CString text(xml, SysStringLen(xml));
-    const int result = scene->SetRulesXML(wideKey, text.GetString(), append & 0xFF);
-    SysFreeString(xml);
-    return result;
+    return WithScene(*this, sceneID, key, -1, [&](CPavexScene& scene, const CString& k) {
+        // Only once the scene is found is the host's string ours: copied by its length prefix (not
+        // up to a terminator), and freed once the call is through, so that a call that raises
+        // leaves it with the host like everything else.
+        const CString text(xml, SysStringLen(xml));
+        const int result = scene.SetRulesXML(k, text.GetString(), append & 0xFF);
+        SysFreeString(xml);
+        return result;
+    });
 }
 
 int FreeRuleRecords(CRuleArray* rules) {

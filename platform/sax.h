@@ -8,6 +8,8 @@
 //
 // Limits (each is a fatal error; parse/parseURL return the code named):
 //  - elements nested deeper than kSaxMaxElementDepth (256)              SAX_E_TOO_DEEP
+//  - an element with more than kSaxMaxAttributes (65,536) attributes,
+//    namespace declarations included                                   SAX_E_TOO_MANY_ATTRIBUTES
 //  - one attribute value, or one run of character data between two tags,
 //    longer than kSaxMaxValueLength (10,000,000) UTF-16 units           SAX_E_VALUE_TOO_LONG
 //  - general entities nested deeper than kSaxMaxEntityDepth (40)        SAX_E_ENTITY_NESTING
@@ -45,6 +47,9 @@ constexpr IID IID_ISAXLocator = {
     0xE03808A4, 0xF362, 0x410B, {0x8C, 0x31, 0xA5, 0x6F, 0x40, 0x2F, 0x2C, 0x63}};
 
 constexpr int kSaxMaxElementDepth = 256;
+// Far above any real packet (a 100,000-property packet carries about 20,000 on one element), low
+// enough that one element cannot make every later attribute walk enormous.
+constexpr size_t kSaxMaxAttributes = 65536;
 constexpr int kSaxMaxValueLength = 10'000'000;
 constexpr int kSaxMaxEntityDepth = 40;
 constexpr int64_t kSaxMaxDocumentBytes = 0x7FFFFFFF;
@@ -57,6 +62,7 @@ constexpr HRESULT SAX_E_DOCUMENT_TOO_LARGE = MakeHresult(0x80EC1004);
 constexpr HRESULT SAX_E_UNPAIRED_SURROGATE = MakeHresult(0x80EC1005);
 constexpr HRESULT SAX_E_EXTERNAL_ENTITY = MakeHresult(0x80EC1006);
 constexpr HRESULT SAX_E_BUSY = MakeHresult(0x80EC1007);  // parse called from inside a parse
+constexpr HRESULT SAX_E_TOO_MANY_ATTRIBUTES = MakeHresult(0x80EC1008);
 
 // Feature names the reader answers for; both are always on.
 constexpr const char16_t* kSaxFeatureNamespaces = u"http://xml.org/sax/features/namespaces";

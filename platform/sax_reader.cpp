@@ -462,6 +462,14 @@ class CParseRun {
         }
         m_runLength = 0;
         SplitName(name, m_uri, m_localName, m_qName);
+        size_t count = m_pendingDeclarations.size();
+        for (size_t i = 0; atts[i] != nullptr; i += 2) {
+            ++count;
+        }
+        if (count > kSaxMaxAttributes) {
+            Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
+            return;
+        }
         m_attributes.clear();
         for (const auto& [prefix, uri] : m_pendingDeclarations) {
             Attribute& a = m_attributes.emplace_back();

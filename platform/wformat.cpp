@@ -8,7 +8,7 @@
 
 namespace {
 
-struct Spec {
+struct Conversion {
     bool left = false;
     bool zero = false;
     bool plus = false;
@@ -44,18 +44,18 @@ class Writer {
     size_t written_ = 0;
 };
 
-void EmitPadded(Writer& w, const Spec& spec, const char16_t* body, size_t len) {
-    const int pad = spec.width > static_cast<int>(len) ? spec.width - static_cast<int>(len) : 0;
-    if (!spec.left) {
+void EmitPadded(Writer& w, const Conversion& conv, const char16_t* body, size_t len) {
+    const int pad = conv.width > static_cast<int>(len) ? conv.width - static_cast<int>(len) : 0;
+    if (!conv.left) {
         w.Pad(u' ', pad);
     }
     w.Put(body, len);
-    if (spec.left) {
+    if (conv.left) {
         w.Pad(u' ', pad);
     }
 }
 
-void EmitInteger(Writer& w, const Spec& spec, uintmax_t magnitude, bool negative, unsigned base,
+void EmitInteger(Writer& w, const Conversion& conv, uintmax_t magnitude, bool negative, unsigned base,
                  bool upper) {
     char16_t digits[80];
     int n = 0;
@@ -65,18 +65,18 @@ void EmitInteger(Writer& w, const Spec& spec, uintmax_t magnitude, bool negative
         magnitude /= base;
     }
     // Precision: the minimum number of digits; precision 0 with value 0 prints no digit.
-    const int minDigits = spec.precision < 0 ? 1 : spec.precision;
+    const int minDigits = conv.precision < 0 ? 1 : conv.precision;
     int zeros = minDigits > n ? minDigits - n : 0;
     char16_t prefix[3];
     int prefixLen = 0;
     if (negative) {
         prefix[prefixLen++] = u'-';
-    } else if (spec.plus && base == 10) {
+    } else if (conv.plus && base == 10) {
         prefix[prefixLen++] = u'+';
-    } else if (spec.space && base == 10) {
+    } else if (conv.space && base == 10) {
         prefix[prefixLen++] = u' ';
     }
-    if (spec.alt && n != 0) {
+    if (conv.alt && n != 0) {
         if (base == 16) {
             prefix[prefixLen++] = u'0';
             prefix[prefixLen++] = upper ? u'X' : u'x';
@@ -85,13 +85,13 @@ void EmitInteger(Writer& w, const Spec& spec, uintmax_t magnitude, bool negative
         }
     }
     const int body = prefixLen + zeros + n;
-    int pad = spec.width > body ? spec.width - body : 0;
+    int pad = conv.width > body ? conv.width - body : 0;
     // The 0 flag pads with zeros after the sign, unless a precision is given or - is set.
-    if (spec.zero && !spec.left && spec.precision < 0) {
+    if (conv.zero && !conv.left && conv.precision < 0) {
         zeros += pad;
         pad = 0;
     }
-    if (!spec.left) {
+    if (!conv.left) {
         w.Pad(u' ', pad);
     }
     w.Put(prefix, static_cast<size_t>(prefixLen));
@@ -99,7 +99,7 @@ void EmitInteger(Writer& w, const Spec& spec, uintmax_t magnitude, bool negative
     for (int i = n - 1; i >= 0; --i) {
         w.Put(digits[i]);
     }
-    if (spec.left) {
+    if (conv.left) {
         w.Pad(u' ', pad);
     }
 }
@@ -163,43 +163,43 @@ void AppendFormatWideV(std::u16string& out, const char16_t* format, va_list args
             continue;
         }
         const char16_t* start = p++;
-        Spec spec;
+        Conversion conv;
         for (;; ++p) {
             if (*p == u'-') {
-                spec.left = true;
+                conv.left = true;
             } else if (*p == u'0') {
-                spec.zero = true;
+                conv.zero = true;
             } else if (*p == u'+') {
-                spec.plus = true;
+                conv.plus = true;
             } else if (*p == u' ') {
-                spec.space = true;
+                conv.space = true;
             } else if (*p == u'#') {
-                spec.alt = true;
+                conv.alt = true;
             } else {
                 break;
             }
         }
         if (*p == u'*') {
-            spec.width = va_arg(args, int);
-            if (spec.width < 0) {
-                spec.left = true;
-                spec.width = -spec.width;
+            conv.width = va_arg(args, int);
+            if (conv.width < 0) {
+                conv.left = true;
+                conv.width = -conv.width;
             }
             ++p;
         } else {
             while (*p >= u'0' && *p <= u'9') {
-                spec.width = spec.width * 10 + (*p++ - u'0');
+                conv.width = conv.width * 10 + (*p++ - u'0');
             }
         }
         if (*p == u'.') {
             ++p;
-            spec.precision = 0;
+            conv.precision = 0;
             if (*p == u'*') {
-                spec.precision = va_arg(args, int);
+                conv.precision = va_arg(args, int);
                 ++p;
             } else {
                 while (*p >= u'0' && *p <= u'9') {
-                    spec.precision = spec.precision * 10 + (*p++ - u'0');
+                    conv.precision = conv.precision * 10 + (*p++ - u'0');
                 }
             }
         }
@@ -231,15 +231,15 @@ void AppendFormatWideV(std::u16string& out, const char16_t* format, va_list args
                 }
                 size_t n = 0;
                 while (s[n] != 0 &&
-                       (spec.precision < 0 || n < static_cast<size_t>(spec.precision))) {
+                       (conv.precision < 0 || n < static_cast<size_t>(conv.precision))) {
                     ++n;
                 }
-                EmitPadded(w, spec, s, n);
+                EmitPadded(w, conv, s, n);
                 break;
             }
             case u'c': {
                 const auto c = static_cast<char16_t>(va_arg(args, int));
-                EmitPadded(w, spec, &c, 1);
+                EmitPadded(w, conv, &c, 1);
                 break;
             }
             case u'd':
@@ -247,21 +247,21 @@ void AppendFormatWideV(std::u16string& out, const char16_t* format, va_list args
                 const intmax_t v = SignedArg(len, args);
                 const uintmax_t mag =
                     v < 0 ? uintmax_t(0) - static_cast<uintmax_t>(v) : static_cast<uintmax_t>(v);
-                EmitInteger(w, spec, mag, v < 0, 10, false);
+                EmitInteger(w, conv, mag, v < 0, 10, false);
                 break;
             }
             case u'u':
-                EmitInteger(w, spec, UnsignedArg(len, args), false, 10, false);
+                EmitInteger(w, conv, UnsignedArg(len, args), false, 10, false);
                 break;
             case u'x':
             case u'X':
-                EmitInteger(w, spec, UnsignedArg(len, args), false, 16, *p == u'X');
+                EmitInteger(w, conv, UnsignedArg(len, args), false, 16, *p == u'X');
                 break;
             case u'o':
-                EmitInteger(w, spec, UnsignedArg(len, args), false, 8, false);
+                EmitInteger(w, conv, UnsignedArg(len, args), false, 8, false);
                 break;
             case u'p': {
-                Spec ps = spec;
+                Conversion ps = conv;
                 ps.alt = true;
                 EmitInteger(w, ps, reinterpret_cast<uintptr_t>(va_arg(args, void*)), false, 16,
                             false);

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ gcc-multilib g++-multilib pkg-config libexpat1-dev qt6-base-dev
           libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
-          clang-format xvfb xauth)
+          clang-format xvfb xauth dpkg-dev file libexempi-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

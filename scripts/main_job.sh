@@ -2,7 +2,4 @@
 # The main job: the reference host applies the bundled rules to the bundled samples.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ -x build/olvane-host ] && [ -d samples ]; then
-  exec samples/run-samples.sh build/olvane-host
-fi
-exec build/tests/demo_host build/libolvane.so
+exec tools/olvane-host/run.sh

@@ -18,6 +18,10 @@ bool Resolve(void* handle, F& fn, const char* name, std::string& error) {
 }  // namespace
 
 std::string Plugin::Load(const char* path) {
+    // A host process keeps its toolkit loaded for good. Without that, unloading the plug-in would
+    // unload Qt with it, and Qt's own load-time allocations would read as leaks of ours.
+    static void* const toolkit = dlopen("libQt6Core.so.6", RTLD_NOW | RTLD_NODELETE);
+    (void)toolkit;
     handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         return dlerror();

@@ -71,21 +71,25 @@ TEST(HostileXml, OverlongAttributeValueAndTextRunAreRefused) {
     EXPECT_EQ(Refused(u"<a><b/>" + Repeat(chunk, 11) + u"</a>"), SAX_E_VALUE_TOO_LONG);
 }
 
-TEST(HostileXml, HundredThousandAttributesOnOneElementParseInOrder) {
+std::u16string ElementWithAttributes(int n) {
     // Written in descending key order, the worst case for an ordered insert.
     std::u16string text = u"<a";
-    for (int i = 99999; i >= 0; --i) {
-        const std::u16string n = NarrowToWide(std::to_string(100000 + i).c_str());
-        text += u" k" + n + u"='" + n + u"'";
+    for (int i = n - 1; i >= 0; --i) {
+        const std::u16string k = NarrowToWide(std::to_string(100000 + i).c_str());
+        text += u" k" + k + u"='" + k + u"'";
     }
-    text += u"/>";
+    return text + u"/>";
+}
+
+TEST(HostileXml, AttributesUpToTheLimitParseInOrderAndMoreAreRefused) {
+    const int n = static_cast<int>(kSaxMaxAttributes);
     CElement* doc = nullptr;
-    ASSERT_EQ(ParseXMLText(text.c_str(), &doc), 0);
+    ASSERT_EQ(ParseXMLText(ElementWithAttributes(n).c_str(), &doc), 0);
     CObjectRef<CElement> a(doc->GetChildElement(0));
-    ASSERT_EQ(a->GetAttributeCount(), 100000);
+    ASSERT_EQ(a->GetAttributeCount(), n);
     std::u16string key;
     std::u16string value;
-    for (int i = 0; i < 100000; ++i) {
+    for (int i = 0; i < n; ++i) {
         ASSERT_EQ(a->GetAttributeAt(i, key, value), 0);
         ASSERT_EQ(key, u"k" + NarrowToWide(std::to_string(100000 + i).c_str()));
         ASSERT_EQ(u"k" + value, key);
@@ -94,6 +98,11 @@ TEST(HostileXml, HundredThousandAttributesOnOneElementParseInOrder) {
     EXPECT_EQ(value, u"150000");
     a.Reset();
     doc->Release();
+
+    EXPECT_EQ(Refused(ElementWithAttributes(100000)), SAX_E_TOO_MANY_ATTRIBUTES);
+    // Namespace declarations count too.
+    EXPECT_EQ(Refused(u"<a xmlns:p='urn:p' " + ElementWithAttributes(n).substr(3)),
+              SAX_E_TOO_MANY_ATTRIBUTES);
 }
 
 TEST(HostileXml, HundredThousandSiblingsAreBuiltAndFreed) {

@@ -1,0 +1,94 @@
+// checks_test.cpp - the host's semantics of pushes and checks.
+#include "checks.h"
+
+#include <olvane/olvane.h>
+
+#include <gtest/gtest.h>
+
+namespace olvane_host {
+namespace {
+
+struct Case {
+    int type;
+    const char* value;
+    const char* second;
+    bool passes;
+};
+
+TEST(Check, EveryTypeInItsStringAndDestinationForm) {
+    // The destination forms compare with the template's current value, here "Dawn".
+    const Destinations dests{{"title", "Dawn"}, {"empty", ""}};
+    const Case cases[] = {
+        {OLVANE_RULE_EQUALS_STR, "Dawn", "Dawn", true},
+        {OLVANE_RULE_EQUALS_STR, "Dawn", "dawn", false},  // exact, case-sensitive
+        {OLVANE_RULE_EQUALS_STR, "Dawn", "Dawn ", false},
+        {OLVANE_RULE_EQUALS_DEST, "Dawn", "title", true},
+        {OLVANE_RULE_EQUALS_DEST, "title", "title", false},  // the key is not the value
+        {OLVANE_RULE_EQUALS_DEST, "", "empty", true},
+        {OLVANE_RULE_NOT_EQUAL_STR, "Dawn", "Dusk", true},
+        {OLVANE_RULE_NOT_EQUAL_STR, "Dawn", "Dawn", false},
+        {OLVANE_RULE_NOT_EQUAL_DEST, "Dusk", "title", true},
+        {OLVANE_RULE_NOT_EQUAL_DEST, "Dawn", "title", false},
+        {OLVANE_RULE_CONTAINS_STR, "harbour, dawn", "dawn", true},
+        {OLVANE_RULE_CONTAINS_STR, "harbour, dawn", "Dawn", false},
+        {OLVANE_RULE_CONTAINS_STR, "anything", "", true},
+        {OLVANE_RULE_CONTAINS_DEST, "At Dawn today", "title", true},
+        {OLVANE_RULE_CONTAINS_DEST, "Daw", "title", false},
+        {OLVANE_RULE_WITHOUT_STR, "harbour, dawn", "dusk", true},
+        {OLVANE_RULE_WITHOUT_STR, "harbour, dawn", "bour", false},
+        {OLVANE_RULE_WITHOUT_DEST, "Dusk", "title", true},
+        {OLVANE_RULE_WITHOUT_DEST, "Dawn!", "title", false},
+        {OLVANE_RULE_IS_ONE_OF, "3", "1,2,3", true},
+        {OLVANE_RULE_IS_ONE_OF, "3", " 1 , 3\t,5 ", true},  // items trimmed
+        {OLVANE_RULE_IS_ONE_OF, "two words", "one, two words ,x", true},
+        {OLVANE_RULE_IS_ONE_OF, "3", "1,23,4", false},  // whole items only
+        {OLVANE_RULE_IS_ONE_OF, " 3", "3", false},      // the value is not trimmed
+        {OLVANE_RULE_IS_ONE_OF, "", "a,,b", false},     // empty items are ignored
+        {OLVANE_RULE_IS_ONE_OF, "", "", false},
+        {OLVANE_RULE_IS_ONE_OF, "x", "x", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.type << " '" << c.value << "' '" << c.second << "'");
+        const Verdict verdict = Check(c.type, c.value, c.second, dests);
+        EXPECT_EQ(verdict.passed, c.passes);
+        EXPECT_EQ(verdict.reason.empty(), c.passes);
+    }
+}
+
+TEST(Check, MissingDestinationsAndNonChecksFail) {
+    const Destinations dests{{"title", "Dawn"}};
+    for (int type : {int{OLVANE_RULE_EQUALS_DEST}, int{OLVANE_RULE_NOT_EQUAL_DEST},
+                     int{OLVANE_RULE_CONTAINS_DEST}, int{OLVANE_RULE_WITHOUT_DEST}}) {
+        const Verdict verdict = Check(type, "Dawn", "Title", dests);
+        EXPECT_FALSE(verdict.passed) << type;
+        EXPECT_EQ(verdict.reason, "no template \"Title\"");
+    }
+    for (int type :
+         {int{OLVANE_RULE_UNRESOLVED}, 0, int{OLVANE_RULE_PUSH}, int{OLVANE_RULE_NONE}, 12}) {
+        EXPECT_FALSE(Check(type, "Dawn", "Dawn", dests).passed) << type;
+    }
+}
+
+TEST(CarryOut, PushesInOrderAndLaterChecksSeeTheNewValue) {
+    Destinations dests{{"title", "old"}, {"other", "x"}};
+    EXPECT_EQ(CarryOut(OLVANE_RULE_PUSH, "Harbour", "title", dests).outcome, Outcome::kPushed);
+    EXPECT_EQ(dests.at("title"), "Harbour");
+    EXPECT_EQ(dests.at("other"), "x");
+    EXPECT_EQ(CarryOut(OLVANE_RULE_EQUALS_DEST, "Harbour", "title", dests).outcome,
+              Outcome::kPassed);
+    EXPECT_EQ(CarryOut(OLVANE_RULE_PUSH, "", "title", dests).outcome, Outcome::kPushed);
+    EXPECT_EQ(dests.at("title"), "");
+
+    // A push to no template changes nothing; an unresolved tag fails and pushes nothing.
+    const RuleResult missing = CarryOut(OLVANE_RULE_PUSH, "v", "nowhere", dests);
+    EXPECT_EQ(missing.outcome, Outcome::kFailed);
+    EXPECT_EQ(dests.count("nowhere"), 0u);
+    const RuleResult unresolved = CarryOut(OLVANE_RULE_UNRESOLVED, "ns:tag", "title", dests);
+    EXPECT_EQ(unresolved.outcome, Outcome::kFailed);
+    EXPECT_EQ(unresolved.reason, "the tag has no value");
+    EXPECT_EQ(dests.at("title"), "");
+    EXPECT_EQ(CarryOut(OLVANE_RULE_NOT_EQUAL_STR, "a", "b", dests).outcome, Outcome::kPassed);
+}
+
+}  // namespace
+}  // namespace olvane_host

@@ -1,0 +1,387 @@
+// e2e_test.cpp - the built olvane-host run as a process on sample files, against the real plug-in.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using nlohmann::json;
+
+const std::string kSamples = OLVANE_HOST_SAMPLES;
+const std::string kDc = "http://purl.org/dc/elements/1.1/:";
+const std::string kXmp = "http://ns.adobe.com/xap/1.0/:";
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// A rules document with one line per rule, in the plug-in's element names.
+std::string Rules(const std::vector<std::string>& lines) {
+    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<Pavex-MetaData-Rules>\n";
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text + "</Pavex-MetaData-Rules>\n";
+}
+
+std::string Rule(const std::string& element, const std::string& tag, const std::string& to,
+                 bool validation = false) {
+    return "<" + element + " tag=\"" + tag + "\" to=\"" + to + "\" val=\"" +
+           (validation ? "true" : "false") + "\" />";
+}
+
+std::vector<json> JsonLines(const std::string& text) {
+    std::vector<json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(json::parse(line));
+    }
+    return lines;
+}
+
+class HostProcess : public testing::Test {
+  protected:
+    void SetUp() override {
+        // The plug-in is built by others; until it has its exports there is nothing to run against.
+        // It stays mapped: unloading it would unmap the toolkit it pulls in, leaking its caches.
+        void* plugin = ::dlopen(OLVANE_PLUGIN_PATH, RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
+        if (plugin == nullptr) {
+            GTEST_SKIP() << "the plug-in cannot be loaded: " << ::dlerror();
+        }
+        const bool ready = ::dlsym(plugin, "SetMetaData") != nullptr &&
+                           ::dlsym(plugin, "ParseRules") != nullptr &&
+                           ::dlsym(plugin, "GetAllNamespaces") != nullptr;
+        ::dlclose(plugin);
+        if (!ready) {
+            GTEST_SKIP()
+                << "the plug-in does not export SetMetaData, ParseRules and GetAllNamespaces yet";
+        }
+        char name[] = "/tmp/olvane-host-e2e-XXXXXX";
+        ASSERT_NE(::mkdtemp(name), nullptr);
+        dir_ = name;
+    }
+    void TearDown() override {
+        if (!dir_.empty()) {
+            std::system(("rm -rf '" + dir_ + "'").c_str());
+        }
+    }
+
+    std::string Temp(const std::string& name, const std::string& content) {
+        const std::string path = dir_ + "/" + name;
+        WriteAll(path, content);
+        return path;
+    }
+
+    // Starts the program with args, stdin from input, both outputs to files of the test's
+    // directory. The plug-in is named unless args name one, since the build may not put it beside
+    // the program. Returns the child's id, or -1.
+    pid_t Start(const std::vector<std::string>& args, const std::string& input = "") {
+        const std::string in = Temp("stdin", input);
+        const std::string out = dir_ + "/stdout";
+        const std::string err = dir_ + "/stderr";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<std::string> all{OLVANE_HOST_EXE};
+        if (std::find(args.begin(), args.end(), "--plugin") == args.end()) {
+            all.insert(all.end(), {"--plugin", OLVANE_PLUGIN_PATH});
+        }
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& a : all) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, OLVANE_HOST_EXE, &actions, nullptr, argv.data(), environ) != 0) {
+            pid = -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    // Waits for the child and collects its status (128 + signal when killed) and outputs.
+    Result Finish(pid_t pid) {
+        Result result;
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid) {
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        result.out = ReadAll(dir_ + "/stdout");
+        result.err = ReadAll(dir_ + "/stderr");
+        return result;
+    }
+
+    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+        return Finish(Start(args, input));
+    }
+
+    Result Apply(const std::string& rules, const std::vector<std::string>& templates,
+                 const std::string& file = kSamples + "/harbour.xmp") {
+        std::vector<std::string> args{"apply", "--json", "--rules", Temp("rules.xml", rules)};
+        for (const std::string& t : templates) {
+            args.push_back("--template");
+            args.push_back(t);
+        }
+        args.push_back(file);
+        return Run(args);
+    }
+
+    std::string dir_;
+};
+
+TEST_F(HostProcess, PushChainOnTheSamples) {
+    // Pushes land in order: a later push overwrites, and a check against a template sees the value
+    // pushed last.
+    const Result r = Apply(Rules({
+                               Rule("DataPush", kDc + "title", "title"),
+                               Rule("DataEqualsDest", kDc + "title", "title", true),
+                               Rule("DataPush", kXmp + "CreatorTool", "title"),
+                               Rule("DataNotEqualDest", kDc + "title", "title", true),
+                               Rule("DataPush", kXmp + "Rating", "rating"),
+                           }),
+                           {"title=Title=before", "rating=Rating", "untouched=U=kept"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 1u);
+    const json& report = lines[0];
+    EXPECT_EQ(report["file"], kSamples + "/harbour.xmp");
+    EXPECT_EQ(report["templates"],
+              json({{"title", "Anchor Writer 1.0"}, {"rating", "3"}, {"untouched", "kept"}}));
+    std::vector<std::string> outcomes;
+    for (const json& rule : report["rules"]) {
+        outcomes.push_back(rule["outcome"]);
+    }
+    EXPECT_EQ(outcomes,
+              (std::vector<std::string>{"pushed", "passed", "pushed", "passed", "pushed"}));
+    EXPECT_EQ(report["rules"][0]["value"], "Harbour at dawn");
+    EXPECT_EQ(report["rules"][0]["tag"], kDc + "title");
+    EXPECT_EQ(report["passed"], true);
+
+    // The bundled run: the samples' own rules and templates, as a table.
+    const Result table =
+        Run({"apply", "--rules", kSamples + "/rules.xml", "--template", "title=Title", "--template",
+             "tool=Tool", "--template", "author=Author=Jane Example", kSamples + "/harbour.jpg"});
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("push dc:title -> title"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("result: passed (3 validation rules)"), std::string::npos)
+        << table.out;
+}
+
+TEST_F(HostProcess, EveryCheckTypeInStringAndTemplateForm) {
+    // dc:subject is "harbour, dawn", xmp:Rating is "3"; the template place holds "harbour".
+    struct Case {
+        std::string element;
+        std::string local;
+        std::string to;
+        int code;
+        bool passes;
+    };
+    const std::vector<Case> cases = {
+        {"DataEqualsStr", "subject", "harbour, dawn", 2, true},
+        {"DataEqualsStr", "subject", "harbour", 2, false},
+        {"DataEqualsDest", "subject", "place", 3, false},
+        {"DataEqualsDest", "subject", "nowhere", 3, false},
+        {"DataNotEqualStr", "subject", "harbour", 4, true},
+        {"DataNotEqualStr", "subject", "harbour, dawn", 4, false},
+        {"DataNotEqualDest", "subject", "place", 5, true},
+        {"DataContainsStr", "subject", "dawn", 6, true},
+        {"DataContainsStr", "subject", "Dawn", 6, false},
+        {"DataContainsDest", "subject", "place", 7, true},
+        {"DataWithoutStr", "subject", "dusk", 8, true},
+        {"DataWithoutStr", "subject", "dawn", 8, false},
+        {"DataWithoutDest", "subject", "place", 9, false},
+        {"DataIsOneOf", "Rating", " 1, 3 ,5", 10, true},
+        {"DataIsOneOf", "Rating", "1,33,5", 10, false},
+    };
+    std::vector<std::string> lines;
+    for (const Case& c : cases) {
+        lines.push_back(Rule(c.element, (c.local == "Rating" ? kXmp : kDc) + c.local, c.to));
+    }
+    // Not validation rules: failures show but do not fail the run.
+    const Result r = Apply(Rules(lines), {"place=Place=harbour"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json report = JsonLines(r.out).at(0);
+    ASSERT_EQ(report["rules"].size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const json& rule = report["rules"][i];
+        EXPECT_EQ(rule["outcome"], cases[i].passes ? "passed" : "failed") << lines[i];
+        EXPECT_EQ(rule["code"], cases[i].code) << lines[i];
+        EXPECT_EQ(rule["value"], cases[i].local == "Rating" ? "3" : "harbour, dawn");
+    }
+    EXPECT_EQ(report["rules"][3]["reason"], "no template \"nowhere\"");
+    EXPECT_EQ(report["passed"], true);
+}
+
+TEST_F(HostProcess, AFailingValidationRuleFailsTheRun) {
+    const std::string rules = Rules({
+        Rule("DataEqualsStr", kXmp + "Rating", "5", true),
+        Rule("DataIsOneOf", "http://ns.adobe.com/xap/1.0/rights/:Marked", "True, False", true),
+    });
+    Result r = Apply(rules, {});
+    EXPECT_EQ(r.status, 1) << r.err;
+    json report = JsonLines(r.out).at(0);
+    EXPECT_EQ(report["passed"], false);
+    EXPECT_EQ(report["rules"][0]["outcome"], "failed");
+    EXPECT_EQ(report["rules"][0]["reason"], "differs from \"5\"");
+    EXPECT_EQ(report["rules"][1]["outcome"], "passed");
+
+    // A tag with no value fails its check, and a validation rule with it fails the run.
+    r = Apply(Rules({Rule("DataEqualsStr", kXmp + "Nothing", "", true)}), {});
+    EXPECT_EQ(r.status, 1);
+    report = JsonLines(r.out).at(0);
+    EXPECT_EQ(report["rules"][0]["resolved"], false);
+    EXPECT_EQ(report["rules"][0]["value"], nullptr);
+    EXPECT_EQ(report["rules"][0]["reason"], "the tag has no value");
+
+    // The table names the failure too.
+    const Result table = Run({"apply", "--rules", Temp("v.xml", rules), kSamples + "/harbour.xmp"});
+    EXPECT_EQ(table.status, 1);
+    EXPECT_NE(table.out.find("FAILED (validation): differs from \"5\""), std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("result: FAILED (1 of 2 validation rules failed)"), std::string::npos);
+}
+
+TEST_F(HostProcess, PacketsEmbeddedInBinaryFilesAndOnStandardInput) {
+    const Result sidecar = Run({"show", "--json", kSamples + "/harbour.xmp"});
+    ASSERT_EQ(sidecar.status, 0) << sidecar.err;
+    const json expected = JsonLines(sidecar.out).at(0)["namespaces"];
+    ASSERT_EQ(expected.size(), 3u);
+    std::map<std::string, json> byPrefix;
+    for (const json& ns : expected) {
+        byPrefix[ns["prefix"]] = ns;
+    }
+    EXPECT_EQ(byPrefix["dc"]["uri"], "http://purl.org/dc/elements/1.1/");
+    EXPECT_EQ(byPrefix["dc"]["values"], json({{"creator", "Jane Example"},
+                                              {"subject", "harbour, dawn"},
+                                              {"title", "Harbour at dawn"}}));
+    EXPECT_EQ(byPrefix["xmp"]["values"]["Rating"], "3");
+    EXPECT_EQ(byPrefix["xmpRights"]["values"]["Marked"], "True");
+
+    const Result jpeg = Run({"show", "--json", kSamples + "/harbour.jpg"});
+    ASSERT_EQ(jpeg.status, 0) << jpeg.err;
+    EXPECT_EQ(JsonLines(jpeg.out).at(0)["namespaces"], expected);
+
+    // A packet 3 MB into a binary file is found across the program's read chunks.
+    std::string big;
+    for (int i = 0; big.size() < 3'000'000; ++i) {
+        big += static_cast<char>((i * 7919) & 0xFF);
+    }
+    const std::string file = Temp("clip.mxf", big + ReadAll(kSamples + "/harbour.xmp") + big);
+    const Result embedded = Run({"show", "--json", file});
+    ASSERT_EQ(embedded.status, 0) << embedded.err;
+    EXPECT_EQ(JsonLines(embedded.out).at(0)["namespaces"], expected);
+
+    const Result stdinRun = Run({"show", "--json", "-"}, ReadAll(kSamples + "/harbour.jpg"));
+    ASSERT_EQ(stdinRun.status, 0) << stdinRun.err;
+    EXPECT_EQ(JsonLines(stdinRun.out).at(0)["file"], "<stdin>");
+    EXPECT_EQ(JsonLines(stdinRun.out).at(0)["namespaces"], expected);
+
+    // The table: prefixes with their URIs, then rows whose values line up under "value".
+    const Result table = Run({"show", kSamples + "/harbour.xmp"});
+    EXPECT_NE(table.out.find("  xmpRights  http://ns.adobe.com/xap/1.0/rights/\n"),
+              std::string::npos)
+        << table.out;
+    const size_t header = table.out.find("\n  tag ");
+    ASSERT_NE(header, std::string::npos) << table.out;
+    const size_t column = table.out.find("value", header) - header;
+    const size_t row = table.out.find("\n  dc:subject ");
+    ASSERT_NE(row, std::string::npos) << table.out;
+    EXPECT_EQ(table.out.substr(row + column, 14), "harbour, dawn\n") << table.out;
+}
+
+TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
+    const std::string noPacket = Temp("plain.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
+    Result r = Run({"show", noPacket});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "olvane-host: " + noPacket + ": no XMP packet found\n");
+
+    // The other files are still handled; each file is one JSON line.
+    r = Run({"apply", "--json", "--rules", kSamples + "/rules.xml", kSamples + "/harbour.xmp",
+             dir_ + "/missing.xmp", noPacket});
+    EXPECT_EQ(r.status, 3);
+    const auto lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].contains("rules"));
+    EXPECT_EQ(lines[1]["error"], "No such file or directory");
+    EXPECT_EQ(lines[2]["error"], "no XMP packet found");
+
+    // A rules file the plug-in cannot read is an unreadable input, not "no rules".
+    r = Run({"apply", "--rules", Temp("bad.xml", "<Pavex-MetaData-Rules><DataPush"),
+             kSamples + "/harbour.xmp"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("no rule could be read"), std::string::npos) << r.err;
+
+    r = Run({"apply", kSamples + "/harbour.xmp"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--rules RULES.xml is required"), std::string::npos);
+    r = Run({"show", "--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Usage: olvane-host show"), std::string::npos);
+    r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
+}
+
+TEST_F(HostProcess, TheEditorOpensOnTheSampleRulesAndAKillLeavesTheFile) {
+    // The editor stays open until someone answers it; it must not die on its own while opening.
+    const std::string rules = Temp("edit.xml", ReadAll(kSamples + "/rules.xml"));
+    const std::string before = ReadAll(rules);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const pid_t pid =
+        Start({"edit", "--rules", rules, "--template", "title=Title", "--template", "tool=Tool",
+               "--template", "author=Author", kSamples + "/harbour.jpg"});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 30 && ended == 0; ++i) {
+        ::usleep(100'000);
+        ended = ::waitpid(pid, &status, WNOHANG);
+    }
+    if (ended == 0) {
+        ::kill(pid, SIGTERM);
+        const Result r = Finish(pid);
+        EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
+    } else {
+        ADD_FAILURE() << "the editor closed by itself: "
+                      << (WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
+                                              : "exit " + std::to_string(WEXITSTATUS(status)))
+                      << "\n"
+                      << ReadAll(dir_ + "/stderr");
+    }
+    EXPECT_EQ(ReadAll(rules), before);
+}
+
+}  // namespace

@@ -1,0 +1,153 @@
+// host_scene.cpp - one scene of the plug-in as the host sees it, with the records copied out.
+#include "host_scene.h"
+
+#include <algorithm>
+
+#include "text.h"
+
+namespace olvane_host {
+
+namespace {
+
+const std::string kKey(kPacketKey);
+
+[[noreturn]] void Unexpected(const char* call, int code) {
+    throw PluginError(std::string(call) + " returned " + std::to_string(code));
+}
+
+}  // namespace
+
+HostScene::HostScene(const PluginApi& api) : api_(api), id_(api.AddScene()) {}
+
+HostScene::~HostScene() {
+    api_.DelScene(id_);
+}
+
+std::string HostScene::Text(BSTR text) const {
+    if (text == nullptr) {
+        return {};
+    }
+    return Utf16ToUtf8(std::u16string_view(text, api_.SysStringLen(text)));
+}
+
+void HostScene::AddTemplate(const TemplateSpec& text) {
+    // The host data is the host's own; the plug-in never reads it.
+    const int code = api_.AddDestination(id_, text.name.c_str(), text.key.c_str(), 0);
+    if (code != 1) {
+        Unexpected("AddDestination", code);
+    }
+}
+
+void HostScene::SetPacket(const std::string& packet, const std::string& name) {
+    const int code = api_.SetMetaData(id_, packet.c_str(), kKey.c_str(), name.c_str());
+    if (code != 1) {
+        Unexpected("SetMetaData", code);
+    }
+}
+
+void HostScene::SetRulesXml(const std::u16string& xml) {
+    BSTR text = api_.SysAllocStringLen(xml.data(), static_cast<unsigned int>(xml.size()));
+    const int code = api_.SetRulesXML(id_, kKey.c_str(), text, 0);
+    if (code == -1) {
+        api_.SysFreeString(text);  // on "no scene" the text stays ours
+    }
+    if (code != 1) {
+        Unexpected("SetRulesXML", code);
+    }
+}
+
+std::u16string HostScene::RulesXml() {
+    BSTR text = api_.GetRulesXML(id_, kKey.c_str());
+    std::u16string result =
+        text == nullptr ? std::u16string() : std::u16string(text, api_.SysStringLen(text));
+    api_.SysFreeString(text);
+    if (result == u"-1" || result == u"-2") {
+        throw PluginError("GetRulesXML returned " + Utf16ToUtf8(result));
+    }
+    return result;
+}
+
+std::vector<RuleRecord> HostScene::Fetch(decltype(&::GetRules) call, const char* what) {
+    OlvaneRuleArray array{};
+    const int code = call(id_, kKey.c_str(), &array);
+    std::vector<RuleRecord> records;
+    if (code == 1 && (array.size < 0 || (array.size > 0 && array.data == nullptr))) {
+        api_.FreeRules(&array);
+        throw PluginError(std::string(what) + " returned a malformed array");
+    }
+    if (code == 1) {
+        records.reserve(static_cast<size_t>(array.size));
+        for (intptr_t i = 0; i < array.size; ++i) {
+            const OlvaneRule* rule = array.data[i];
+            RuleRecord record;
+            if (rule != nullptr) {
+                record.type = rule->type;
+                record.validation = rule->validation != 0;
+                if (rule->args.size > 0) {
+                    record.first = Text(rule->args.data[0]);
+                }
+                if (rule->args.size > 1) {
+                    record.second = Text(rule->args.data[1]);
+                }
+            }
+            records.push_back(std::move(record));
+        }
+    }
+    api_.FreeRules(&array);
+    if (code != 1) {
+        Unexpected(what, code);
+    }
+    return records;
+}
+
+std::vector<RuleRecord> HostScene::Rules() {
+    return Fetch(api_.GetRules, "GetRules");
+}
+
+std::vector<RuleRecord> HostScene::ParsedRules() {
+    return Fetch(api_.ParseRules, "ParseRules");
+}
+
+std::vector<NamespaceRecord> HostScene::Namespaces() {
+    OlvaneNamespace* root = nullptr;
+    const int code = api_.GetAllNamespaces(id_, kKey.c_str(), &root);
+    std::vector<NamespaceRecord> result;
+    if (code == 1 && root != nullptr) {
+        const OlvaneNamespaceArray& children = root->children;
+        if (children.size > 0 && children.data == nullptr) {
+            api_.FreeNamespace(&root);
+            throw PluginError("GetAllNamespaces returned a malformed tree");
+        }
+        for (intptr_t i = 0; i < children.size; ++i) {
+            const OlvaneNamespace* ns = children.data[i];
+            if (ns == nullptr) {
+                continue;
+            }
+            NamespaceRecord record{Text(ns->prefix), Text(ns->ns_uri), {}};
+            const OlvaneBstrMap& map = ns->values;
+            for (uint32_t b = 0; map.table != nullptr && b < map.table_size; ++b) {
+                for (const OlvaneMapEntry* e = map.table[b]; e != nullptr; e = e->next) {
+                    record.values.emplace_back(Text(e->key), Text(e->value));
+                }
+            }
+            std::sort(record.values.begin(), record.values.end());
+            result.push_back(std::move(record));
+        }
+    }
+    if (root != nullptr) {
+        api_.FreeNamespace(&root);
+    }
+    if (code != 1) {
+        Unexpected("GetAllNamespaces", code);
+    }
+    return result;
+}
+
+void HostScene::RunEditor() {
+    const int code = api_.SetRulesDialog(id_, kKey.c_str());
+    if (code != 1) {
+        Unexpected("SetRulesDialog", code);
+    }
+}
+
+}  // namespace olvane_host

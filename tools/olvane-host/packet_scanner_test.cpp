@@ -1,0 +1,138 @@
+// packet_scanner_test.cpp - finding packets in chunked streams and in files.
+#include "packet_scanner.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "input_files.h"
+
+namespace olvane_host {
+namespace {
+
+const std::string kPacket =
+    "<?xpacket begin='\xEF\xBB\xBF' id='W5M0MpCehiHzreSzNTczkc9d'?>\n"
+    "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+    "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'/></x:xmpmeta>\n"
+    "<?xpacket end='w'?>";
+
+// Feeds the stream in pieces of chunk bytes, as a file read would.
+PacketScanner ScanInChunks(const std::string& stream, size_t chunk, size_t maxPacket = 1 << 20) {
+    PacketScanner scanner(maxPacket);
+    for (size_t at = 0; at < stream.size(); at += chunk) {
+        if (scanner.Feed(std::string_view(stream).substr(at, chunk))) {
+            break;
+        }
+    }
+    scanner.Finish();
+    return scanner;
+}
+
+TEST(PacketScanner, FindsThePacketWhateverTheChunkBoundaries) {
+    // Binary noise with near-miss markers before the packet and a second packet after it.
+    std::string prefix("\xFF\xD8\xFF\xE1\0\0", 6);
+    prefix += "<?xpacket beg <x:xmpme <?xpacket end='w'?> ";
+    const std::string stream = prefix + kPacket + "trailing <?xpacket begin='' ?>other";
+    for (size_t chunk : {1, 2, 3, 7, 13, 15, 16, 17, 64, 4096}) {
+        SCOPED_TRACE(chunk);
+        PacketScanner scanner = ScanInChunks(stream, chunk);
+        ASSERT_TRUE(scanner.Found());
+        EXPECT_EQ(scanner.Packet(), kPacket);
+        EXPECT_EQ(scanner.Offset(), prefix.size());
+    }
+}
+
+TEST(PacketScanner, TakesABareElementOnlyWhenNoWrapperComesFirst) {
+    const std::string element = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
+    for (size_t chunk : {1, 5, 11, 1000}) {
+        SCOPED_TRACE(chunk);
+        PacketScanner bare = ScanInChunks("<?xml version='1.0'?>\n" + element + "\n", chunk);
+        ASSERT_TRUE(bare.Found());
+        EXPECT_EQ(bare.Packet(), element);
+        // Inside a wrapper the whole wrapper is the packet, not the element.
+        PacketScanner wrapped = ScanInChunks("junk" + kPacket, chunk);
+        ASSERT_TRUE(wrapped.Found());
+        EXPECT_EQ(wrapped.Packet(), kPacket);
+    }
+}
+
+TEST(PacketScanner, RecoversFromCutOffAndOversizedPackets) {
+    // A packet cut off by a new start marker: the complete one after it is taken.
+    const std::string cut = "<?xpacket begin='' id='a'?><x:xmpmeta>half";
+    for (size_t chunk : {1, 9, 4096}) {
+        SCOPED_TRACE(chunk);
+        PacketScanner scanner = ScanInChunks(cut + kPacket, chunk);
+        ASSERT_TRUE(scanner.Found());
+        EXPECT_EQ(scanner.Packet(), kPacket);
+        EXPECT_EQ(scanner.Offset(), cut.size());
+        EXPECT_TRUE(scanner.SawUnfinished());
+    }
+    // A start marker followed by more than the limit is given up; scanning goes on after it.
+    const std::string stray = "<?xpacket begin='' ?>" + std::string(5000, 'z');
+    PacketScanner scanner = ScanInChunks(stray + kPacket, 100, 1000);
+    ASSERT_TRUE(scanner.Found());
+    EXPECT_EQ(scanner.Packet(), kPacket);
+    EXPECT_TRUE(scanner.GaveUpOversized());
+    // The same with no packet after it: nothing, and the give-up is known for the message.
+    PacketScanner nothing = ScanInChunks(stray, 100, 1000);
+    EXPECT_FALSE(nothing.Found());
+    EXPECT_TRUE(nothing.GaveUpOversized());
+}
+
+TEST(PacketScanner, UnterminatedPackets) {
+    // The wrapper's end instruction is missing but the element inside is whole.
+    const std::string element = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF/></x:xmpmeta>";
+    PacketScanner scanner = ScanInChunks("<?xpacket begin='' ?>" + element + "\n  ", 4);
+    ASSERT_TRUE(scanner.Found());
+    EXPECT_EQ(scanner.Packet(), element);
+    // The end instruction is there but never closed with "?>".
+    PacketScanner open = ScanInChunks("<?xpacket begin='' ?><x:xmpmeta><?xpacket end='w'", 3);
+    EXPECT_FALSE(open.Found());
+    EXPECT_TRUE(open.SawUnfinished());
+    PacketScanner none = ScanInChunks(std::string(10000, '<'), 999);
+    EXPECT_FALSE(none.Found());
+    EXPECT_FALSE(none.SawUnfinished());
+}
+
+class TempFile {
+  public:
+    explicit TempFile(const std::string& content) {
+        char name[] = "/tmp/olvane-host-scan-XXXXXX";
+        const int fd = ::mkstemp(name);
+        path_ = name;
+        ::close(fd);
+        std::ofstream(path_, std::ios::binary) << content;
+    }
+    ~TempFile() { std::remove(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+TEST(ReadPacket, ReadsFilesAndNamesTheReason) {
+    std::string packet;
+    std::string error;
+    TempFile embedded(std::string(100000, '\0') + kPacket + std::string(3000, '\x01'));
+    ASSERT_TRUE(ReadPacket(embedded.Path(), packet, error, 4096)) << error;
+    EXPECT_EQ(packet, kPacket);
+
+    TempFile plain("just text, no metadata here");
+    EXPECT_FALSE(ReadPacket(plain.Path(), packet, error));
+    EXPECT_EQ(error, "no XMP packet found");
+
+    TempFile withNul(std::string("<x:xmpmeta>a\0b</x:xmpmeta>", 26));
+    EXPECT_FALSE(ReadPacket(withNul.Path(), packet, error));
+    EXPECT_NE(error.find("NUL"), std::string::npos);
+
+    EXPECT_FALSE(ReadPacket("/nonexistent/file.jpg", packet, error));
+    EXPECT_EQ(error, "No such file or directory");
+    EXPECT_FALSE(ReadPacket("/tmp", packet, error));
+    EXPECT_EQ(error, "Is a directory");
+}
+
+}  // namespace
+}  // namespace olvane_host

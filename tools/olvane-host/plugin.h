@@ -1,0 +1,51 @@
+// plugin.h - the plug-in loaded with dlopen and its exports resolved by name.
+#pragma once
+
+#include <olvane/olvane.h>
+
+#include <string>
+
+namespace olvane_host {
+
+// The exports the host calls, typed from the public header's declarations.
+struct PluginApi {
+    decltype(&::AddScene) AddScene = nullptr;
+    decltype(&::AddDestination) AddDestination = nullptr;
+    decltype(&::DelScene) DelScene = nullptr;
+    decltype(&::FreeNamespace) FreeNamespace = nullptr;
+    decltype(&::FreeRules) FreeRules = nullptr;
+    decltype(&::GetAllNamespaces) GetAllNamespaces = nullptr;
+    decltype(&::GetRules) GetRules = nullptr;
+    decltype(&::GetRulesXML) GetRulesXML = nullptr;
+    decltype(&::ParseRules) ParseRules = nullptr;
+    decltype(&::RemoveAllScenes) RemoveAllScenes = nullptr;
+    decltype(&::SetMetaData) SetMetaData = nullptr;
+    decltype(&::SetRulesDialog) SetRulesDialog = nullptr;
+    decltype(&::SetRulesXML) SetRulesXML = nullptr;
+    decltype(&::SysAllocStringLen) SysAllocStringLen = nullptr;
+    decltype(&::SysFreeString) SysFreeString = nullptr;
+    decltype(&::SysStringLen) SysStringLen = nullptr;
+};
+
+// libolvane.so in the directory of the running program.
+std::string DefaultPluginPath();
+
+// Owns the loaded library: the exports stay valid while this object lives.
+class Plugin {
+  public:
+    Plugin() = default;
+    Plugin(const Plugin&) = delete;
+    Plugin& operator=(const Plugin&) = delete;
+    ~Plugin();
+
+    // Loads the library and resolves every export; false with the reason when either fails.
+    bool Load(const std::string& path, std::string& error);
+
+    const PluginApi& Api() const { return api_; }
+
+  private:
+    void* handle_ = nullptr;
+    PluginApi api_;
+};
+
+}  // namespace olvane_host
