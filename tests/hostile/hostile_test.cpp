@@ -185,6 +185,7 @@ long ParseCode(const std::string& name) {
     static const std::map<std::string, long> names = {
         {"SAX_E_TOO_DEEP", SAX_E_TOO_DEEP},
         {"SAX_E_VALUE_TOO_LONG", SAX_E_VALUE_TOO_LONG},
+        {"SAX_E_TOO_MANY_ATTRIBUTES", SAX_E_TOO_MANY_ATTRIBUTES},
         {"SAX_E_ENTITY_NESTING", SAX_E_ENTITY_NESTING},
         {"SAX_E_UNPAIRED_SURROGATE", SAX_E_UNPAIRED_SURROGATE},
         {"SAX_E_EXTERNAL_ENTITY", SAX_E_EXTERNAL_ENTITY},
