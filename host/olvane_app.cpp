@@ -56,7 +56,15 @@ int COlvaneApp::AddScene() {
     OLVANE_MANAGE_STATE();
     auto scene = std::make_unique<CPavexScene>();
     const int id = scene->m_nID;
-    m_mapScenes.SetAt(id, scene.get());
+    try {
+        m_mapScenes.SetAt(id, scene.get());
+    } catch (...) {
+        // Nobody has seen the ID: the next scene takes it, so that a call that raises changes
+        // nothing.
+        scene.reset();
+        CPavexScene::s_nNextSceneID = id;
+        throw;
+    }
     scene.release();
     return id;
 }

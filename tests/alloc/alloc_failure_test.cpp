@@ -135,6 +135,8 @@ BSTR Bstr(const char16_t* text) {
     return SysAllocString(text);
 }
 
+int g_padding = 0;  // extra scenes each fixture makes, to move the scene map's fill level
+
 // A scene as a host builds one: a destination, a source with rules, and what the host holds: a
 // rule array filled by an earlier call and a namespace tree.
 struct Fixture {
@@ -147,6 +149,9 @@ struct Fixture {
         EXPECT_EQ(SetRulesXML(scene, "still", Bstr(kMoreRules), 0), 1);
         EXPECT_EQ(GetRules(scene, "clip", &records), 1);
         EXPECT_EQ(GetAllNamespaces(scene, "still", &tree), 1);
+        for (int i = 0; i < g_padding; ++i) {
+            padding.push_back(AddScene());
+        }
     }
     ~Fixture() {
         FreeRules(&records);
@@ -154,6 +159,12 @@ struct Fixture {
             FreeNamespace(&tree);
         }
         DelScene(scene);
+        if (added != 0) {
+            DelScene(added);
+        }
+        for (const int id : padding) {
+            DelScene(id);
+        }
         SysFreeString(xml);
         SysFreeString(text);
     }
@@ -162,7 +173,9 @@ struct Fixture {
 
     // Everything a call may change, as text.
     std::string State() const {
-        return DumpScene(*TheApp().FindScene(scene)) + "records: " + DumpRecords(records) +
+        return "scenes " + std::to_string(TheApp().m_mapScenes.GetCount()) + ", next id " +
+               std::to_string(CPavexScene::s_nNextSceneID - scene) + "\n" +
+               DumpScene(*TheApp().FindScene(scene)) + "records: " + DumpRecords(records) +
                "\ntree: " + DumpTree(tree) + "\nreturned: " + std::to_string(returned) + " " +
                alloc_test::Text(text) + "\n";
     }
@@ -173,6 +186,8 @@ struct Fixture {
     BSTR xml = nullptr;   // a string the test handed over and still owns
     BSTR text = nullptr;  // a string the call handed back
     int returned = 0;
+    int added = 0;  // a scene the call made
+    std::vector<int> padding;
 };
 
 using Op = std::function<int(Fixture&)>;
@@ -318,6 +333,19 @@ TEST(AllocationFailure, GetAllNamespaces) {
                FreeNamespace(&old);
                return result;
            }));
+}
+
+TEST(AllocationFailure, AddScene) {
+    // The scene map allocates a block for every tenth entry; one of these fill levels needs one.
+    int points = 0;
+    for (g_padding = 0; g_padding < 10; ++g_padding) {
+        points += FailEachAllocation([](Fixture& f) {
+            f.added = Armed([] { return AddScene(); });
+            return f.added - f.scene - g_padding;
+        });
+    }
+    g_padding = 0;
+    Report("AddScene", points);
 }
 
 TEST(AllocationFailure, Destinations) {
