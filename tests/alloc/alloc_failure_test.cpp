@@ -192,7 +192,10 @@ struct Fixture {
 
 using Op = std::function<int(Fixture&)>;
 
-long g_plan = -1;  // the allocation that Armed makes fail; negative: none
+long g_plan = -1;    // the allocation that Armed makes fail; negative: none
+int g_raised = 0;    // failure points at which the call raised std::bad_alloc
+int g_absorbed = 0;  // ... and at which it absorbed the failure and still did the whole job (the
+                     // scratch buffer of std::stable_sort, which then sorts in place)
 
 // Runs one export with the planned allocation failing. Only the export itself is armed, never the
 // test's own preparation or bookkeeping around it.
@@ -251,6 +254,9 @@ int FailEachAllocation(const Op& op) {
             g_plan = -1;
             failed = g_failed;
             EXPECT_EQ(zev::GetRegisteredObjectCount(), 0u);
+            if (failed) {
+                ++(threw ? g_raised : g_absorbed);
+            }
             if (threw) {
                 EXPECT_EQ(f.State(), before) << "changed by a failed call";
                 EXPECT_EQ(op(f), expected) << "the scene no longer takes the call";
@@ -274,11 +280,15 @@ int FailEachAllocation(const Op& op) {
 
 // The export and its case, and the number of failure points it had.
 void Report(const char* what, int points) {
-    std::printf("alloc-failure points: %-40s %d\n", what, points);
     static int total = 0;
+    static int raised = 0;
+    static int absorbed = 0;
     total += points;
+    std::printf("alloc-failure points: %-40s %4d (raised %d, absorbed %d); %d so far\n", what,
+                points, g_raised - raised, g_absorbed - absorbed, total);
+    raised = g_raised;
+    absorbed = g_absorbed;
     ::testing::Test::RecordProperty(what, points);
-    std::printf("alloc-failure points so far: %d\n", total);
 }
 
 TEST(AllocationFailure, SetMetaData) {
