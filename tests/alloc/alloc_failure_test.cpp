@@ -195,7 +195,8 @@ using Op = std::function<int(Fixture&)>;
 long g_plan = -1;    // the allocation that Armed makes fail; negative: none
 int g_raised = 0;    // failure points at which the call raised std::bad_alloc
 int g_absorbed = 0;  // ... and at which it absorbed the failure and still did the whole job (the
-                     // scratch buffer of std::stable_sort, which then sorts in place)
+                     // scratch buffer of std::stable_sort, the work list of a mirror tree's
+                     // teardown: both have a fallback that needs no memory)
 
 // Runs one export with the planned allocation failing. Only the export itself is armed, never the
 // test's own preparation or bookkeeping around it.
