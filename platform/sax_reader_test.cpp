@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -17,11 +15,10 @@ std::u16string Str(const char16_t* s, int n) {
     return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));
 }
 
-// Logs every event as one line; a hook may fail or throw on any of them.
+// Logs every event as one line.
 class Recorder final : public ISAXContentHandler {
   public:
     std::vector<std::u16string> events;
-    std::function<HRESULT(const std::u16string&)> hook;
     ULONG refs = 1;
 
     std::string Joined() const {
@@ -84,7 +81,7 @@ class Recorder final : public ISAXContentHandler {
   private:
     HRESULT Log(std::u16string e) {
         events.push_back(std::move(e));
-        return hook ? hook(events.back()) : S_OK;
+        return S_OK;
     }
 };
 
@@ -189,40 +186,6 @@ TEST_F(SaxReader, MalformedTextFailsWithOneFatalError) {
     VARIANT empty;
     VariantInit(&empty);
     EXPECT_EQ(reader->parse(empty), E_INVALIDARG);
-}
-
-TEST_F(SaxReader, HandlerFailuresEndTheParseAndLeaveTheReaderUsable) {
-    const HRESULT refusal = MakeHresult(0x80001234);
-    content.hook = [&](const std::u16string& e) {
-        return e.rfind(u"start |b", 0) == 0 ? refusal : S_OK;
-    };
-    EXPECT_EQ(Parse(u"<a><b/><c/></a>"), refusal);
-    EXPECT_EQ(content.events.back(), u"start |b|b");
-    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{refusal});
-
-    content.hook = [](const std::u16string& e) -> HRESULT {
-        if (e == u"chars x") {
-            throw std::bad_alloc();
-        }
-        return S_OK;
-    };
-    EXPECT_THROW(Parse(u"<a>x<b/>y</a>"), std::bad_alloc);
-    EXPECT_EQ(content.events.back(), u"chars x");
-
-    // Parsing from inside a parse is refused.
-    HRESULT nested = S_OK;
-    content.hook = [&](const std::u16string& e) {
-        if (e == u"startDocument") {
-            VARIANT input;
-            input.vt = VT_BSTR;
-            input.bstrVal = SysAllocString(u"<b/>");
-            nested = reader->parse(input);
-            VariantClear(&input);
-        }
-        return S_OK;
-    };
-    EXPECT_EQ(Parse(u"<a>x</a>"), S_OK);
-    EXPECT_EQ(nested, SAX_E_BUSY);
 }
 
 TEST_F(SaxReader, RefusesDepthAndEntityNestingBeyondItsLimits) {
