@@ -123,7 +123,6 @@ TEST(MetaDataSource, GetValueSplitsAtTheFirstColonFromIndexFive) {
     EXPECT_EQ(source->FindMetaDataByPrefix(u"xmlns:"), nullptr);
     EXPECT_EQ(source->FindMetaDataByNamespace(u"adobe:ns:meta/"), nullptr);
     EXPECT_EQ(source->FindMetaDataByNamespace(u"ABCD")->m_strPrefix, u"ab");
-
 }
 
 // The namespace records as a host walks them, through its own declaration of the layout.
