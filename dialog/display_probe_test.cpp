@@ -26,81 +26,60 @@ class CFakeProbe final : public IDisplayProbe {
 
 }  // namespace
 
-TEST(DisplayProbe, NothingSetIsRefusedWithAReason) {
+TEST(DisplayProbe, PlatformsWithoutADisplayNeedNoServerAndNothingSetIsRefused) {
     CFakeProbe probe;
-    const DisplayVerdict v = CheckDisplay({}, probe);
+    DisplayVerdict v = CheckDisplay({}, probe);
     EXPECT_FALSE(v.usable);
     EXPECT_EQ(v.reason, "DISPLAY is not set");
-    EXPECT_TRUE(probe.asked.empty());
-}
-
-TEST(DisplayProbe, PlatformsWithoutDisplayNeedNoServer) {
-    for (const char* platform : {"offscreen", "minimal", "offscreen:fontengine=freetype", "vnc"}) {
-        CFakeProbe probe;
+    // Other explicit platforms are the operator's choice.
+    for (const char* platform :
+         {"offscreen", "minimal", "offscreen:fontengine=freetype", "eglfs"}) {
         DisplayEnvironment env;
         env.qpaPlatform = platform;
         EXPECT_TRUE(CheckDisplay(env, probe).usable) << platform;
-        EXPECT_TRUE(probe.asked.empty()) << platform;
     }
-    // A fallback list is tried in order: X fails, offscreen follows.
-    CFakeProbe probe;
+    EXPECT_TRUE(probe.asked.empty());
+    // A fallback list is tried in order: X fails, offscreen follows. An empty list names nothing.
     DisplayEnvironment env;
     env.qpaPlatform = "xcb;offscreen";
     env.display = ":7";
     EXPECT_TRUE(CheckDisplay(env, probe).usable);
-    EXPECT_EQ(probe.asked, std::vector<std::string>{"x:" + env.display});
-}
-
-TEST(DisplayProbe, XNeedsAServerThatAnswers) {
-    CFakeProbe probe;
-    DisplayEnvironment env;
-    env.display = ":99";
-    DisplayVerdict v = CheckDisplay(env, probe);
-    EXPECT_FALSE(v.usable);
-    EXPECT_NE(v.reason.find("\":99\""), std::string::npos) << v.reason;
-
-    probe.servers.insert(":99");
-    EXPECT_TRUE(CheckDisplay(env, probe).usable);
-
-    // Naming xcb explicitly changes nothing; an empty list names nothing.
-    env.qpaPlatform = "xcb";
-    EXPECT_TRUE(CheckDisplay(env, probe).usable);
+    EXPECT_EQ(probe.asked, std::vector<std::string>{"x::7"});
     env.qpaPlatform = ";";
     v = CheckDisplay(env, probe);
     EXPECT_FALSE(v.usable);
     EXPECT_EQ(v.reason, "QT_QPA_PLATFORM names no platform");
 }
 
-TEST(DisplayProbe, WaylandNeedsItsSocket) {
+TEST(DisplayProbe, XNeedsAServerThatAnswersAndWaylandItsSocket) {
     CFakeProbe probe;
     DisplayEnvironment env;
+    env.display = ":99";
+    const DisplayVerdict v = CheckDisplay(env, probe);
+    EXPECT_FALSE(v.usable);
+    EXPECT_NE(v.reason.find("\":99\""), std::string::npos) << v.reason;
+    probe.servers.insert(":99");
+    EXPECT_TRUE(CheckDisplay(env, probe).usable);
+
+    CFakeProbe wayland;
+    env = {};
     env.sessionType = "wayland";
     env.waylandDisplay = "wayland-0";
     env.runtimeDir = "/run/user/1000";
     // Not there, and no X either: both of Qt's choices in a Wayland session fail.
-    EXPECT_FALSE(CheckDisplay(env, probe).usable);
-    EXPECT_EQ(probe.asked.front(), "socket:/run/user/1000/wayland-0");
-
-    probe.sockets.insert("/run/user/1000/wayland-0");
-    EXPECT_TRUE(CheckDisplay(env, probe).usable);
-
+    EXPECT_FALSE(CheckDisplay(env, wayland).usable);
+    EXPECT_EQ(wayland.asked.front(), "socket:/run/user/1000/wayland-0");
+    wayland.sockets.insert("/run/user/1000/wayland-0");
+    EXPECT_TRUE(CheckDisplay(env, wayland).usable);
     // Outside a Wayland session Qt only tries X, so the socket alone is not enough.
     env.sessionType.clear();
-    EXPECT_FALSE(CheckDisplay(env, probe).usable);
-
+    EXPECT_FALSE(CheckDisplay(env, wayland).usable);
     // An absolute WAYLAND_DISPLAY is the socket itself.
     env.qpaPlatform = "wayland";
     env.waylandDisplay = "/tmp/compositor";
-    probe.asked.clear();
-    EXPECT_FALSE(CheckDisplay(env, probe).usable);
-    EXPECT_EQ(probe.asked, std::vector<std::string>{"socket:/tmp/compositor"});
-}
-
-TEST(DisplayProbe, OtherExplicitPlatformsAreTheOperatorsChoice) {
-    CFakeProbe probe;
-    DisplayEnvironment env;
-    env.qpaPlatform = "eglfs";
-    EXPECT_TRUE(CheckDisplay(env, probe).usable);
+    wayland.asked.clear();
+    EXPECT_FALSE(CheckDisplay(env, wayland).usable);
+    EXPECT_EQ(wayland.asked, std::vector<std::string>{"socket:/tmp/compositor"});
 }
 
 TEST(DisplayProbe, SystemProbeFailsCleanlyOnAMissingServer) {

@@ -123,18 +123,6 @@ TEST(MetaDataSource, GetValueSplitsAtTheFirstColonFromIndexFive) {
     EXPECT_EQ(source->FindMetaDataByPrefix(u"xmlns:"), nullptr);
     EXPECT_EQ(source->FindMetaDataByNamespace(u"adobe:ns:meta/"), nullptr);
     EXPECT_EQ(source->FindMetaDataByNamespace(u"ABCD")->m_strPrefix, u"ab");
-
-    // With no groups at all there is nothing to walk or find, whatever a position says.
-    POSITION pos = source->GetFirstNamespacePosition();
-    CMetaDataSource bare;
-    delete bare.m_MetaData[0];
-    bare.m_MetaData.RemoveAll();
-    EXPECT_EQ(bare.GetFirstNamespacePosition(), nullptr);
-    CString prefix = u"p";
-    EXPECT_FALSE(bare.GetNextNamespace(pos, prefix, value));
-    pos = nullptr;
-    EXPECT_FALSE(source->GetNextNamespace(pos, prefix, value));
-    EXPECT_EQ(prefix, u"p");
 }
 
 // The namespace records as a host walks them, through its own declaration of the layout.

@@ -27,16 +27,15 @@ TEST(CMap, IterationFollowsBucketsThenNewestFirst) {
     //   "a" = 97 -> 12, "b" = 98 -> 13, "r" = 114 -> 12, "q" = 113 -> 11,
     //   "ab" = 97*33 + 98 = 3299 -> 1.
     TextMap map;
-    map.SetAt(u"a", u"1");
-    map.SetAt(u"b", u"2");
-    map.SetAt(u"r", u"3");
-    map.SetAt(u"q", u"4");
-    map.SetAt(u"ab", u"5");
-    EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"r", u"a", u"b"}));
+    for (const char16_t* key : {u"a", u"b", u"r", u"q", u"ab"}) {
+        map.SetAt(key, u"1");
+    }
+    const std::vector<std::u16string> order{u"ab", u"q", u"r", u"a", u"b"};
+    EXPECT_EQ(Keys(map), order);
 
     // Re-assigning keeps the place; the value changes.
     map.SetAt(u"a", u"again");
-    EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"r", u"a", u"b"}));
+    EXPECT_EQ(Keys(map), order);
     CString value;
     ASSERT_TRUE(map.Lookup(u"a", value));
     EXPECT_EQ(value, u"again");
@@ -47,14 +46,14 @@ TEST(CMap, IterationFollowsBucketsThenNewestFirst) {
     EXPECT_FALSE(map.RemoveKey(u"a"));
     map.SetAt(u"a", u"back");
     EXPECT_EQ(Keys(map), (std::vector<std::u16string>{u"ab", u"q", u"a", u"r", u"b"}));
+    EXPECT_FALSE(map.Lookup(u"A", value));  // case-sensitive
 }
 
-TEST(CMap, LookupIsExactAndSurvivesManyKeysAndRemovals) {
+TEST(CMap, ManyKeysRemovalsAndRecycledEntries) {
     TextMap map;
     for (int i = 0; i < 5000; ++i) {
         map.SetAt(CString(std::to_string(i).c_str()), CString(std::to_string(i * 2).c_str()));
     }
-    EXPECT_EQ(map.GetCount(), 5000);
     for (int i = 0; i < 5000; i += 2) {
         ASSERT_TRUE(map.RemoveKey(CString(std::to_string(i).c_str())));
     }
@@ -62,35 +61,24 @@ TEST(CMap, LookupIsExactAndSurvivesManyKeysAndRemovals) {
     EXPECT_FALSE(map.Lookup(u"10", v));
     ASSERT_TRUE(map.Lookup(u"11", v));
     EXPECT_EQ(v, u"22");
-    EXPECT_FALSE(map.Lookup(u"X", v));
-    map.SetAt(u"Title", u"T");
-    EXPECT_FALSE(map.Lookup(u"title", v));  // case-sensitive
-    EXPECT_EQ(map.GetCount(), 2501);
-
+    EXPECT_EQ(map.GetCount(), 2500);
     // Freed entries are recycled and the bucket walk still sees every key exactly once.
     for (int i = 0; i < 5000; i += 2) {
         map.SetAt(CString(std::to_string(i).c_str()), u"x");
     }
-    EXPECT_EQ(Keys(map).size(), 5001u);
+    EXPECT_EQ(Keys(map).size(), 5000u);
     map.RemoveAll();
     EXPECT_EQ(map.GetStartPosition(), nullptr);
     EXPECT_FALSE(map.Lookup(u"11", v));
 }
 
 TEST(CMap, PointerKeysHashByAddressAndBlocksHoldTen) {
-    using PtrMap = CMap<WCHAR*, WCHAR*, WCHAR*, WCHAR*>;
-    static_assert(sizeof(PtrMap) == 56);
-    static_assert(sizeof(PtrMap::CAssoc) == 32);
-    PtrMap map;
-    EXPECT_EQ(map.m_pHashTable, nullptr);
+    CMap<WCHAR*, WCHAR*, WCHAR*, WCHAR*> map;
     alignas(16) static WCHAR slots[40];
     for (int i = 0; i < 11; ++i) {
         map.InsertNew(&slots[i * 2], &slots[i * 2 + 1]);
     }
-    ASSERT_NE(map.m_pHashTable, nullptr);
-    EXPECT_EQ(map.m_nHashTableSize, 17u);
-    EXPECT_EQ(map.m_nBlockSize, 10);
-    EXPECT_EQ(map.m_nCount, 11);
+    ASSERT_EQ(map.m_nHashTableSize, 17u);
     // Two blocks of ten: nine entries are left on the free list.
     int free = 0;
     for (auto* a = map.m_pFreeList; a != nullptr; a = a->pNext) {
@@ -100,11 +88,10 @@ TEST(CMap, PointerKeysHashByAddressAndBlocksHoldTen) {
     // Every entry sits in bucket (address >> 4) % 17 with that hash.
     int seen = 0;
     for (UINT b = 0; b < map.m_nHashTableSize; ++b) {
-        for (auto* a = map.m_pHashTable[b]; a != nullptr; a = a->pNext) {
+        for (auto* a = map.m_pHashTable[b]; a != nullptr; a = a->pNext, ++seen) {
             const auto hash = static_cast<UINT>(reinterpret_cast<uintptr_t>(a->key) >> 4);
             EXPECT_EQ(a->nHashValue, hash);
             EXPECT_EQ(hash % 17, b);
-            ++seen;
         }
     }
     EXPECT_EQ(seen, 11);

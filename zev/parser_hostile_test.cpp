@@ -41,11 +41,8 @@ std::u16string Repeat(const std::u16string& piece, size_t times) {
     return out;
 }
 
-TEST(HostileXml, MillionNestedElementsStopAtTheDepthLimit) {
+TEST(HostileXml, MillionNestedElementsAndBillionLaughsAreCutOff) {
     EXPECT_EQ(Refused(Repeat(u"<e>", 1000000) + Repeat(u"</e>", 1000000)), SAX_E_TOO_DEEP);
-}
-
-TEST(HostileXml, BillionLaughsIsCutOffByTheAmplificationLimit) {
     EXPECT_LT(Refused(ReadWide(kTestData + "billion_laughs.xml")), 0);
 }
 
@@ -105,19 +102,6 @@ TEST(HostileXml, AttributesUpToTheLimitParseInOrderAndMoreAreRefused) {
               SAX_E_TOO_MANY_ATTRIBUTES);
 }
 
-TEST(HostileXml, HundredThousandSiblingsAreBuiltAndFreed) {
-    const size_t before = GetRegisteredObjectCount();
-    CElement* doc = nullptr;
-    ASSERT_EQ(ParseXMLText((u"<r>" + Repeat(u"<c a='1'>t</c>", 100000) + u"</r>").c_str(), &doc),
-              0);
-    CObjectRef<CElement> r(doc->GetChildElement(0));
-    EXPECT_EQ(r->GetChildCount(), 100000);
-    EXPECT_EQ(GetRegisteredObjectCount(), before + 100002);
-    r.Reset();
-    doc->Release();
-    EXPECT_EQ(GetRegisteredObjectCount(), before);
-}
-
 TEST(HostileXml, UnpairedSurrogatesAreParseErrors) {
     const std::u16string high(1, u'\xD83D');
     const std::u16string low(1, u'\xDE00');
@@ -129,17 +113,6 @@ TEST(HostileXml, UnpairedSurrogatesAreParseErrors) {
     CElement* doc = nullptr;
     ASSERT_EQ(ParseXMLText((u"<a>" + high + low + u"</a>").c_str(), &doc), 0);  // a proper pair
     doc->Release();
-}
-
-TEST(HostileXml, LongEntityChainIsRefusedBeforeExpansion) {
-    std::u16string text = u"<!DOCTYPE a [";
-    for (int i = 0; i < 100000; ++i) {
-        const std::u16string me = NarrowToWide(std::to_string(i).c_str());
-        const std::u16string next = NarrowToWide(std::to_string(i + 1).c_str());
-        text += u"<!ENTITY e" + me + u" '&e" + next + u";'>";
-    }
-    text += u"<!ENTITY e100000 'x'>]><a>&e0;</a>";
-    EXPECT_EQ(Refused(text), SAX_E_ENTITY_NESTING);
 }
 
 }  // namespace

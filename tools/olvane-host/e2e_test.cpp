@@ -1,13 +1,7 @@
 // e2e_test.cpp - the built olvane-host run as a process on sample files, against the real plug-in.
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -15,8 +9,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -37,10 +29,6 @@ std::string ReadAll(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-void WriteAll(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
 }
 
 // A rules document with one line per rule, in the plug-in's element names.
@@ -70,92 +58,41 @@ std::vector<json> JsonLines(const std::string& text) {
 class HostProcess : public testing::Test {
   protected:
     void SetUp() override {
-        // The plug-in is built by others; until it has its exports there is nothing to run against.
-        // It stays mapped: unloading it would unmap the toolkit it pulls in, leaking its caches.
-        void* plugin = ::dlopen(OLVANE_PLUGIN_PATH, RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
-        if (plugin == nullptr) {
-            GTEST_SKIP() << "the plug-in cannot be loaded: " << ::dlerror();
-        }
-        const bool ready = ::dlsym(plugin, "SetMetaData") != nullptr &&
-                           ::dlsym(plugin, "ParseRules") != nullptr &&
-                           ::dlsym(plugin, "GetAllNamespaces") != nullptr;
-        ::dlclose(plugin);
-        if (!ready) {
-            GTEST_SKIP()
-                << "the plug-in does not export SetMetaData, ParseRules and GetAllNamespaces yet";
-        }
         char name[] = "/tmp/olvane-host-e2e-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
         dir_ = name;
     }
-    void TearDown() override {
-        if (!dir_.empty()) {
-            std::system(("rm -rf '" + dir_ + "'").c_str());
-        }
-    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
 
     std::string Temp(const std::string& name, const std::string& content) {
         const std::string path = dir_ + "/" + name;
-        WriteAll(path, content);
+        std::ofstream(path, std::ios::binary) << content;
         return path;
     }
 
-    // Starts the program with args, stdin from input, both outputs to files of the test's
-    // directory. The plug-in is named unless args name one, since the build may not put it beside
-    // the program. Returns the child's id, or -1.
-    pid_t Start(const std::vector<std::string>& args, const std::string& input = "") {
-        const std::string in = Temp("stdin", input);
-        const std::string out = dir_ + "/stdout";
-        const std::string err = dir_ + "/stderr";
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0644);
-        std::vector<std::string> all{OLVANE_HOST_EXE};
-        if (std::find(args.begin(), args.end(), "--plugin") == args.end()) {
-            all.insert(all.end(), {"--plugin", OLVANE_PLUGIN_PATH});
-        }
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) {
-            argv.push_back(a.data());
-        }
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, OLVANE_HOST_EXE, &actions, nullptr, argv.data(), environ) != 0) {
-            pid = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
-    }
-
-    // Waits for the child and collects its status (128 + signal when killed) and outputs.
-    Result Finish(pid_t pid) {
-        Result result;
-        int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid) {
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        result.out = ReadAll(dir_ + "/stdout");
-        result.err = ReadAll(dir_ + "/stderr");
-        return result;
-    }
-
+    // Runs the program with args (each quoted for the shell), stdin from input. The plug-in is
+    // named unless args name one, since the build may not put it beside the program.
     Result Run(const std::vector<std::string>& args, const std::string& input = "") {
-        return Finish(Start(args, input));
+        std::string command = "'" OLVANE_HOST_EXE "'";
+        if (args.front() != "--plugin") {
+            command += " --plugin '" OLVANE_PLUGIN_PATH "'";
+        }
+        for (const std::string& a : args) {
+            command += " '" + a + "'";
+        }
+        command +=
+            " <'" + Temp("stdin", input) + "' >'" + dir_ + "/stdout' 2>'" + dir_ + "/stderr'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_ + "/stdout"),
+                ReadAll(dir_ + "/stderr")};
     }
 
-    Result Apply(const std::string& rules, const std::vector<std::string>& templates,
-                 const std::string& file = kSamples + "/harbour.xmp") {
+    Result Apply(const std::string& rules, const std::vector<std::string>& templates) {
         std::vector<std::string> args{"apply", "--json", "--rules", Temp("rules.xml", rules)};
         for (const std::string& t : templates) {
-            args.push_back("--template");
-            args.push_back(t);
+            args.insert(args.end(), {"--template", t});
         }
-        args.push_back(file);
+        args.push_back(kSamples + "/harbour.xmp");
         return Run(args);
     }
 
@@ -215,12 +152,9 @@ TEST_F(HostProcess, EveryCheckTypeInStringAndTemplateForm) {
         {"DataEqualsDest", "subject", "place", 3, false},
         {"DataEqualsDest", "subject", "nowhere", 3, false},
         {"DataNotEqualStr", "subject", "harbour", 4, true},
-        {"DataNotEqualStr", "subject", "harbour, dawn", 4, false},
         {"DataNotEqualDest", "subject", "place", 5, true},
         {"DataContainsStr", "subject", "dawn", 6, true},
-        {"DataContainsStr", "subject", "Dawn", 6, false},
         {"DataContainsDest", "subject", "place", 7, true},
-        {"DataWithoutStr", "subject", "dusk", 8, true},
         {"DataWithoutStr", "subject", "dawn", 8, false},
         {"DataWithoutDest", "subject", "place", 9, false},
         {"DataIsOneOf", "Rating", " 1, 3 ,5", 10, true},
@@ -249,29 +183,25 @@ TEST_F(HostProcess, AFailingValidationRuleFailsTheRun) {
     const std::string rules = Rules({
         Rule("DataEqualsStr", kXmp + "Rating", "5", true),
         Rule("DataIsOneOf", "http://ns.adobe.com/xap/1.0/rights/:Marked", "True, False", true),
+        Rule("DataEqualsStr", kXmp + "Nothing", "", true),
     });
     Result r = Apply(rules, {});
     EXPECT_EQ(r.status, 1) << r.err;
-    json report = JsonLines(r.out).at(0);
+    const json report = JsonLines(r.out).at(0);
     EXPECT_EQ(report["passed"], false);
     EXPECT_EQ(report["rules"][0]["outcome"], "failed");
     EXPECT_EQ(report["rules"][0]["reason"], "differs from \"5\"");
     EXPECT_EQ(report["rules"][1]["outcome"], "passed");
-
-    // A tag with no value fails its check, and a validation rule with it fails the run.
-    r = Apply(Rules({Rule("DataEqualsStr", kXmp + "Nothing", "", true)}), {});
-    EXPECT_EQ(r.status, 1);
-    report = JsonLines(r.out).at(0);
-    EXPECT_EQ(report["rules"][0]["resolved"], false);
-    EXPECT_EQ(report["rules"][0]["value"], nullptr);
-    EXPECT_EQ(report["rules"][0]["reason"], "the tag has no value");
+    // A tag with no value fails its check.
+    EXPECT_EQ(report["rules"][2]["resolved"], false);
+    EXPECT_EQ(report["rules"][2]["value"], nullptr);
+    EXPECT_EQ(report["rules"][2]["reason"], "the tag has no value");
 
     // The table names the failure too.
-    const Result table = Run({"apply", "--rules", Temp("v.xml", rules), kSamples + "/harbour.xmp"});
-    EXPECT_EQ(table.status, 1);
-    EXPECT_NE(table.out.find("FAILED (validation): differs from \"5\""), std::string::npos)
-        << table.out;
-    EXPECT_NE(table.out.find("result: FAILED (1 of 2 validation rules failed)"), std::string::npos);
+    r = Run({"apply", "--rules", Temp("v.xml", rules), kSamples + "/harbour.xmp"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("FAILED (validation): differs from \"5\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("result: FAILED (2 of 3 validation rules failed)"), std::string::npos);
 }
 
 TEST_F(HostProcess, PacketsEmbeddedInBinaryFilesAndOnStandardInput) {
@@ -344,44 +274,10 @@ TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("no rule could be read"), std::string::npos) << r.err;
 
-    r = Run({"apply", kSamples + "/harbour.xmp"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("--rules RULES.xml is required"), std::string::npos);
-    r = Run({"show", "--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("Usage: olvane-host show"), std::string::npos);
+    EXPECT_EQ(Run({"apply", kSamples + "/harbour.xmp"}).status, 2);
     r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
-}
-
-TEST_F(HostProcess, TheEditorOpensOnTheSampleRulesAndAKillLeavesTheFile) {
-    // The editor stays open until someone answers it; it must not die on its own while opening.
-    const std::string rules = Temp("edit.xml", ReadAll(kSamples + "/rules.xml"));
-    const std::string before = ReadAll(rules);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const pid_t pid =
-        Start({"edit", "--rules", rules, "--template", "title=Title", "--template", "tool=Tool",
-               "--template", "author=Author", kSamples + "/harbour.jpg"});
-    ASSERT_GT(pid, 0);
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 30 && ended == 0; ++i) {
-        ::usleep(100'000);
-        ended = ::waitpid(pid, &status, WNOHANG);
-    }
-    if (ended == 0) {
-        ::kill(pid, SIGTERM);
-        const Result r = Finish(pid);
-        EXPECT_EQ(r.status, 128 + SIGTERM) << r.err;
-    } else {
-        ADD_FAILURE() << "the editor closed by itself: "
-                      << (WIFSIGNALED(status) ? "signal " + std::to_string(WTERMSIG(status))
-                                              : "exit " + std::to_string(WEXITSTATUS(status)))
-                      << "\n"
-                      << ReadAll(dir_ + "/stderr");
-    }
-    EXPECT_EQ(ReadAll(rules), before);
 }
 
 }  // namespace
