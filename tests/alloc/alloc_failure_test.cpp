@@ -2,10 +2,8 @@
 // the caller, nothing leaks, and the scene (and whatever the host passed in) is exactly as before.
 // operator new is replaced for this whole binary; BSTRs and the XML reader allocate through it
 // too. It only fails while a test has armed it.
-#include <execinfo.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <new>
 #include <string>
@@ -15,88 +13,8 @@
 #include "olvane/olvane.h"
 #include "rules/test_support.h"
 #include "tests/alloc/scene_dump.h"
+#include "zev/failing_allocator_test_support.h"
 #include "zev/registry.h"
-
-namespace {
-
-long g_liveBlocks = 0;   // blocks handed out and not yet freed
-long g_countdown = -1;   // the allocation that sees 0 fails; negative: none
-long g_allocations = 0;  // allocations since the last Arm
-bool g_failed = false;   // the armed allocation has failed
-
-void Arm(long n) {
-    g_countdown = n;
-    g_allocations = 0;
-    g_failed = false;
-}
-
-void Disarm() {
-    g_countdown = -1;
-}
-
-void* Allocate(std::size_t size) {
-    ++g_allocations;
-    if (g_countdown >= 0 && g_countdown-- == 0) {
-        g_failed = true;
-        const char* trace = std::getenv("OLVANE_ALLOC_TRACE");
-        if (trace != nullptr && std::atol(trace) == g_allocations - 1) {
-            // Where the N-th allocation fails (OLVANE_ALLOC_TRACE=N); symbolise with addr2line.
-            void* frames[32];
-            backtrace_symbols_fd(frames, backtrace(frames, 32), 2);
-        }
-        throw std::bad_alloc();
-    }
-    void* p = std::malloc(size == 0 ? 1 : size);
-    if (p == nullptr) {
-        throw std::bad_alloc();
-    }
-    ++g_liveBlocks;
-    return p;
-}
-
-void Deallocate(void* p) noexcept {
-    if (p != nullptr) {
-        --g_liveBlocks;
-        std::free(p);
-    }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try {
-        return Allocate(size);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p) noexcept {
-    Deallocate(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    Deallocate(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-    Deallocate(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-    Deallocate(p);
-}
 
 namespace {
 
@@ -202,13 +120,13 @@ int g_absorbed = 0;  // ... and at which it absorbed the failure and still did t
 // test's own preparation or bookkeeping around it.
 template <class Call>
 int Armed(Call call) {
-    Arm(g_plan);
+    failing_allocator::Arm(g_plan + 1);
     try {
         const int result = call();
-        Disarm();
+        failing_allocator::Disarm();
         return result;
     } catch (...) {
-        Disarm();
+        failing_allocator::Disarm();
         throw;
     }
 }
@@ -238,7 +156,7 @@ int FailEachAllocation(const Op& op) {
     }
     EXPECT_NE(before, after) << "the call changes nothing visible";
     for (long n = 0; n < 1000000; ++n) {
-        const long live = g_liveBlocks;
+        const long live = failing_allocator::g_liveBlocks;
         bool failed = false;
         {
             Fixture f;
@@ -246,14 +164,13 @@ int FailEachAllocation(const Op& op) {
             bool threw = false;
             int result = 0;
             g_plan = n;
-            g_failed = false;
             try {
                 result = op(f);
             } catch (const std::bad_alloc&) {
                 threw = true;
             }
             g_plan = -1;
-            failed = g_failed;
+            failed = failing_allocator::Failed();
             EXPECT_EQ(zev::GetRegisteredObjectCount(), 0u);
             if (failed) {
                 ++(threw ? g_raised : g_absorbed);
@@ -266,7 +183,7 @@ int FailEachAllocation(const Op& op) {
             }
             EXPECT_EQ(f.State(), after) << (threw ? "after the retry" : "incomplete call");
         }
-        EXPECT_EQ(g_liveBlocks, live) << "leaked blocks";
+        EXPECT_EQ(failing_allocator::g_liveBlocks, live) << "leaked blocks";
         if (failures() != failuresBefore) {
             ADD_FAILURE() << "with allocation " << n << " failing";
             return static_cast<int>(n);
