@@ -1,0 +1,28 @@
+// summary_reporter.h - a console reporter that also keeps each benchmark's median CPU time, so that
+// the run can end with the tables of ratios the targets are stated in.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+class CSummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    CSummaryReporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& reports) override;
+
+    // The median CPU seconds per iteration of a benchmark, or a negative value when it did not
+    // run (or failed).
+    double Seconds(const std::string& name) const;
+
+  private:
+    std::map<std::string, std::vector<double>> m_samples;  // each repetition's seconds
+    std::map<std::string, double> m_medians;               // the library's own median aggregate
+};
+
+}  // namespace bench
