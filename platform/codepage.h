@@ -12,6 +12,11 @@ constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
 // Lenient: each byte that does not start a valid UTF-8 sequence becomes U+FFFD. Null is "".
 std::u16string NarrowToWide(const char* text);
 std::u16string NarrowToWide(const char* text, size_t bytes);
+// The same into out, reusing its storage.
+void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out);
+
+// Offset of the first byte that starts no well-formed UTF-8 sequence, or npos.
+size_t FindInvalidUtf8(const char* text, size_t bytes);
 
 // Strict, like MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS): false and *error set to
 // kErrorNoUnicodeTranslation on the first invalid sequence (out then holds the text before it).
