@@ -154,6 +154,10 @@ class ISAXXMLReader : public IUnknown {
     virtual HRESULT parse(VARIANT input) = 0;
     // Parses a file: a path, or a file:// URL. Its encoding is detected from its bytes.
     virtual HRESULT parseURL(const char16_t* url) = 0;
+    // This platform's own: parses length bytes of UTF-8, taken as UTF-8 whatever the XML
+    // declaration says, exactly as parse would parse the same text converted to UTF-16. Text that
+    // is not well-formed UTF-8 is a parse error. Spares a caller holding UTF-8 two conversions.
+    virtual HRESULT parseUtf8(const char* text, size_t length) = 0;
 
   protected:
     ~ISAXXMLReader() = default;

@@ -107,27 +107,44 @@ struct Attribute {
     std::u16string value;
 };
 
+// The attributes of the current element. Slots outlive their element, so that their strings keep
+// their storage for the next one instead of being freed and allocated again.
+struct AttributeList {
+    std::vector<Attribute> slots;
+    size_t count = 0;
+
+    void Clear() { count = 0; }
+    Attribute& Next() {
+        if (count == slots.size()) {
+            slots.emplace_back();
+        }
+        return slots[count++];
+    }
+    size_t size() const { return count; }
+    const Attribute& operator[](size_t i) const { return slots[i]; }
+};
+
 // Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written.
+// the qualified name is rebuilt as written. The strings keep their storage from call to call.
 void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localName,
                std::u16string& qName) {
     const char* first = std::strchr(name, kNsSeparator);
     if (first == nullptr) {
         uri.clear();
-        localName = NarrowToWide(name);
+        NarrowToWideInto(name, std::strlen(name), localName);
         qName = localName;
         return;
     }
-    uri = NarrowToWide(name, static_cast<size_t>(first - name));
+    NarrowToWideInto(name, static_cast<size_t>(first - name), uri);
     const char* local = first + 1;
     const char* second = std::strchr(local, kNsSeparator);
     if (second == nullptr) {
-        localName = NarrowToWide(local);
+        NarrowToWideInto(local, std::strlen(local), localName);
         qName = localName;
         return;
     }
-    localName = NarrowToWide(local, static_cast<size_t>(second - local));
-    qName = NarrowToWide(second + 1);
+    NarrowToWideInto(local, static_cast<size_t>(second - local), localName);
+    NarrowToWideInto(second + 1, std::strlen(second + 1), qName);
     qName += u':';
     qName += localName;
 }
@@ -195,7 +212,7 @@ class CLocator final : public ISAXLocator {
 
 class CAttributes final : public ISAXAttributes {
   public:
-    CAttributes(IUnknown* owner, const std::vector<Attribute>& list)
+    CAttributes(IUnknown* owner, const AttributeList& list)
         : m_owner(owner), m_list(list) {}
 
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -307,7 +324,7 @@ class CAttributes final : public ISAXAttributes {
     }
 
     IUnknown* m_owner;
-    const std::vector<Attribute>& m_list;
+    const AttributeList& m_list;
 };
 
 // One parse: the expat parser, the handlers' view of it, and what stopped it. Every expat callback
@@ -470,29 +487,31 @@ class CParseRun {
             Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
             return;
         }
-        m_attributes.clear();
+        m_attributes.Clear();
         for (const auto& [prefix, uri] : m_pendingDeclarations) {
-            Attribute& a = m_attributes.emplace_back();
+            Attribute& a = m_attributes.Next();
             a.uri = kXmlnsUri;
             if (prefix.empty()) {
                 a.localName = u"xmlns";
                 a.qName = u"xmlns";
             } else {
                 a.localName = prefix;
-                a.qName = u"xmlns:" + prefix;
+                a.qName = u"xmlns:";
+                a.qName += prefix;
             }
             a.value = uri;
         }
         m_pendingDeclarations.clear();
         for (size_t i = 0; atts[i] != nullptr; i += 2) {
             const size_t bytes = std::strlen(atts[i + 1]);
-            if (Utf16Length(atts[i + 1], bytes) > static_cast<size_t>(kSaxMaxValueLength)) {
+            if (bytes > static_cast<size_t>(kSaxMaxValueLength) &&
+                Utf16Length(atts[i + 1], bytes) > static_cast<size_t>(kSaxMaxValueLength)) {
                 Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
                 return;
             }
-            Attribute& a = m_attributes.emplace_back();
+            Attribute& a = m_attributes.Next();
             SplitName(atts[i], a.uri, a.localName, a.qName);
-            a.value = NarrowToWide(atts[i + 1], bytes);
+            NarrowToWideInto(atts[i + 1], bytes, a.value);
         }
         if (m_content == nullptr) {
             return;
@@ -524,10 +543,14 @@ class CParseRun {
 
     void OnCharacters(const XML_Char* s, int length) {
         const auto bytes = static_cast<size_t>(length);
-        if (!CheckRun(Utf16Length(s, bytes)) || m_content == nullptr) {
+        if (m_content == nullptr) {
+            CheckRun(Utf16Length(s, bytes));
             return;
         }
-        m_text = NarrowToWide(s, bytes);
+        NarrowToWideInto(s, bytes, m_text);
+        if (!CheckRun(m_text.size())) {
+            return;
+        }
         const HRESULT hr = m_content->characters(m_text.c_str(), static_cast<int>(m_text.size()));
         if (FAILED(hr)) {
             FailHandler(hr);
@@ -649,7 +672,7 @@ class CParseRun {
     ISAXErrorHandler* m_errors;
     std::u16string m_systemId;
     CLocator m_locator;
-    std::vector<Attribute> m_attributes;
+    AttributeList m_attributes;
     CAttributes m_attributesObject;
     XML_Parser m_parser = nullptr;
 
@@ -830,6 +853,24 @@ class CSaxReader final : public ISAXXMLReader {
             return run.Report(SAX_E_UNPAIRED_SURROGATE, u"The text holds an unpaired surrogate.");
         }
         return run.Parse(bytes.data(), bytes.size());
+    }
+
+    HRESULT parseUtf8(const char* text, size_t length) override {
+        if (text == nullptr && length != 0) {
+            return E_POINTER;
+        }
+        if (m_parsing) {
+            return SAX_E_BUSY;
+        }
+        Busy busy(m_parsing);
+        const ComPtr<ISAXContentHandler> content = m_content;
+        const ComPtr<ISAXErrorHandler> errors = m_errors;
+        CParseRun run(this, content.get(), errors.get(), std::u16string());
+        const HRESULT hr = run.Create("UTF-8");
+        if (FAILED(hr)) {
+            return hr;
+        }
+        return run.Parse(text == nullptr ? "" : text, length);
     }
 
   private:
