@@ -2,15 +2,21 @@
 // namespace records for the host.
 #include "metadata/meta_data_source.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "metadata/meta_data_tree.h"
+#include "metadata/packet_reader.h"
 #include "platform/bstr.h"
+#include "platform/codepage.h"
+#include "zev/parser.h"
+#include "zev/result.h"
 
 namespace {
 
@@ -95,10 +101,31 @@ int CMetaDataSource::GetType() const {
 }
 
 void CMetaDataSource::Load(const char* packet) {
-    CMetaDataTree root;
-    root.Load(packet);
+    const char* text = packet == nullptr ? "" : packet;
+    const size_t length = std::strlen(text);
     CMetaData flat;
-    flat.Flatten(&root);
+    if (FindInvalidUtf8(text, length) != std::string::npos) {
+        // The tree path reports text that is not UTF-8 as its conversion does.
+        CMetaDataTree root;
+        root.Load(packet);
+        flat.Flatten(&root);
+    } else {
+        // Valid UTF-8 goes straight from the reader's events into the flat map, with the same
+        // pairs in the same order as the tree path would set them.
+        const std::string_view whole(text, length);
+        const HRESULT hr = whole.empty() || whole == "-1" ? zev::kNoText
+                                                         : CPacketReader::Read(text, length, flat);
+        if (zev::IsAllocationFailure(hr)) {
+            // Not an unreadable packet: storing an empty source would replace what the scene holds.
+            throw std::bad_alloc();
+        }
+        if (hr != 0) {
+            // Unreadable: the pairs of an empty tree, as the tree path gives.
+            flat.m_Values.RemoveAll();
+            const CMetaDataTree empty;
+            flat.Flatten(&empty);
+        }
+    }
     SplitByNamespace(&flat);
 }
 
@@ -111,12 +138,12 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     list->m_strNamespace = CString(u"adobe:ns:meta/");
 
     // Declarations go to the namespace list; every other pair waits, in the flat map's order.
-    std::vector<const Assoc*> pairs;
+    std::vector<Assoc*> pairs;
     if (flat != nullptr) {
         pairs.reserve(static_cast<size_t>(flat->m_Values.GetCount()));
         POSITION pos = flat->m_Values.GetStartPosition();
         while (pos != nullptr) {
-            const Assoc* entry = flat->m_Values.GetNextAssocPtr(pos);
+            Assoc* entry = flat->m_Values.GetNextAssocPtr(pos);
             if (StartsWithNoCase(entry->key.view(), kDeclarationPrefix)) {
                 list->m_Values.SetAt(entry->key.Mid(static_cast<int>(kDeclarationPrefix.size())),
                                      entry->value);
@@ -143,12 +170,13 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
 
     // Each pair goes to the first group whose prefix it carries; a pair no group claims is
     // dropped. Walking the pairs once keeps every group's insertion order that of the flat map.
-    for (const Assoc* entry : pairs) {
+    // The values move: the flat map is spent either way.
+    for (Assoc* entry : pairs) {
         size_t group = 0;
         size_t prefixLength = 0;
         if (index.Owner(entry->key.view(), group, prefixLength)) {
-            groups[group]->m_Values.SetAt(entry->key.Mid(static_cast<int>(prefixLength) + 1),
-                                          entry->value);
+            groups[group]->m_Values[entry->key.GetString() + prefixLength + 1] =
+                std::move(entry->value);
         }
     }
 

@@ -19,6 +19,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
 
     // Reading the packet (once, right after construction).
     void Load(const char* packet);
+    // Spends flat: its values move into the groups and it is left empty.
     void SplitByNamespace(CMetaData* flat);
 
     // Namespaces and values.
