@@ -221,32 +221,64 @@ CMetaData* CMetaDataSource::FindMetaDataByPrefix(const CString& prefix) const {
     return nullptr;
 }
 
-CMetaData* CMetaDataSource::FindMetaDataByNamespace(const CString& uri) const {
-    for (INT_PTR i = 1; i < m_MetaData.GetSize(); ++i) {
-        CMetaData* group = m_MetaData[i];
-        if (group != nullptr && group->m_strNamespace.CompareNoCase(uri.view()) == 0) {
+namespace {
+
+// Equal ignoring case. Namespace URIs share their scheme and host far more often than their
+// length and ending, so those are tried first.
+bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = a.size(); i-- > 0;) {
+        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+CMetaData* FindGroupByNamespace(const CArray<CMetaData*, CMetaData*>& groups,
+                                std::u16string_view uri) {
+    for (INT_PTR i = 1; i < groups.GetSize(); ++i) {
+        CMetaData* group = groups[i];
+        if (group != nullptr && EqualNoCase(group->m_strNamespace.view(), uri)) {
             return group;
         }
     }
     return nullptr;
 }
 
+}  // namespace
+
+CMetaData* CMetaDataSource::FindMetaDataByNamespace(const CString& uri) const {
+    return FindGroupByNamespace(m_MetaData, uri.view());
+}
+
 bool CMetaDataSource::GetValue(const CString& tag, CString& value) const {
-    // A ':' among the first five characters belongs to the URI's scheme.
-    const int colon = tag.Find(u':', 5);
-    if (colon < 0) {
+    CString unused;  // this source never copies into it
+    const CString* found = FindValue(tag.view(), unused);
+    if (found == nullptr) {
         return false;
     }
-    const CMetaData* group = FindMetaDataByNamespace(tag.Left(colon));
-    if (group == nullptr) {
-        return false;
-    }
-    const auto* entry = group->m_Values.PLookup(tag.Mid(colon + 1));
-    if (entry == nullptr) {
-        return false;
-    }
-    value = entry->value;
+    value = *found;
     return true;
+}
+
+const CString* CMetaDataSource::FindValue(std::u16string_view tag, CString& /*scratch*/) const {
+    // A ':' among the first five characters belongs to the URI's scheme.
+    const size_t colon = tag.find(u':', 5);
+    if (colon == std::u16string_view::npos) {
+        return nullptr;
+    }
+    const CMetaData* group = FindGroupByNamespace(m_MetaData, tag.substr(0, colon));
+    if (group == nullptr) {
+        return nullptr;
+    }
+    // As in every lookup of the map by C string, the local name ends at a NUL.
+    std::u16string_view name = tag.substr(colon + 1);
+    name = name.substr(0, name.find(u'\0'));
+    const auto* entry = group->m_Values.PLookupText(name);
+    return entry == nullptr ? nullptr : &entry->value;
 }
 
 void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {

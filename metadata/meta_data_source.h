@@ -28,6 +28,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CMetaData* FindMetaDataByPrefix(const CString& prefix) const;
     CMetaData* FindMetaDataByNamespace(const CString& uri) const;
     bool GetValue(const CString& tag, CString& value) const override;
+    const CString* FindValue(std::u16string_view tag, CString& scratch) const override;
     void GetAllNamespaces(CBSTRMetaDataTree* root) const;
 
     // Rules.

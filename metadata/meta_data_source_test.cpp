@@ -117,6 +117,17 @@ TEST(MetaDataSource, GetValueSplitsAtTheFirstColonFromIndexFive) {
     EXPECT_EQ(value, u"Shadowing");
     EXPECT_FALSE(source->GetValue(Tag(kDc, u"hidden"), value));
 
+    // A tag that is part of a longer text (as a rule's argument may be) stands for that part only.
+    const CString longer = Tag(kDc, u"titled");
+    CString scratch;
+    const CString* found =
+        source->FindValue(longer.view().substr(0, longer.GetLength() - 1), scratch);
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(*found, u"Shadowing");
+    EXPECT_EQ(source->FindValue(longer.view(), scratch), nullptr);
+    EXPECT_EQ(source->FindValue(longer.view().substr(0, std::u16string_view(kDc).size()), scratch),
+              nullptr);
+
     // Lookups ignore the case of ASCII letters only and never return the namespace list.
     EXPECT_EQ(source->FindMetaDataByPrefix(u"DC")->m_strPrefix, u"dc");
     EXPECT_EQ(source->FindMetaDataByPrefix(u"\u00c9"), nullptr);

@@ -71,20 +71,30 @@ class CArray {
             m_nSize = newSize;
             return;
         }
-        INT_PTR grow = m_nGrowBy;
-        if (grow == 0) {
-            grow = m_nSize / 8;
-            grow = grow < 4 ? 4 : (grow > 1024 ? 1024 : grow);
-        }
-        const INT_PTR newMax = newSize < m_nMaxSize + grow ? m_nMaxSize + grow : newSize;
-        TYPE* data = Allocate(newMax);
-        std::memcpy(static_cast<void*>(data), m_pData, sizeof(TYPE) * static_cast<size_t>(m_nSize));
-        std::memset(static_cast<void*>(data + m_nSize), 0,
-                    sizeof(TYPE) * static_cast<size_t>(newMax - m_nSize));
-        ::operator delete(static_cast<void*>(m_pData));
-        m_pData = data;
+        Reallocate(GrownCapacity(m_nSize, m_nMaxSize, newSize));
         m_nSize = newSize;
-        m_nMaxSize = newMax;
+    }
+
+    // Allocates now the capacity that adding elements one at a time up to size count would end
+    // with, so that those adds allocate nothing and leave the array exactly as they would have.
+    // Throws std::bad_alloc and leaves the array unchanged when storage cannot be had.
+    void ReserveForAdds(INT_PTR count) {
+        if (count <= m_nSize) {
+            return;
+        }
+        // From no storage the first add allocates max(1, growBy); every later growth finds the
+        // array full.
+        INT_PTR max = m_pData != nullptr ? m_nMaxSize : (m_nGrowBy > 1 ? m_nGrowBy : 1);
+        while (max < count) {
+            max = GrownCapacity(max, max, max + 1);
+        }
+        if (m_pData == nullptr) {
+            m_pData = Allocate(max);
+            std::memset(static_cast<void*>(m_pData), 0, sizeof(TYPE) * static_cast<size_t>(max));
+            m_nMaxSize = max;
+        } else if (max > m_nMaxSize) {
+            Reallocate(max);
+        }
     }
 
     INT_PTR Add(ARG_TYPE v) {
@@ -127,6 +137,27 @@ class CArray {
     void RemoveAll() { SetSize(0, -1); }
 
   private:
+    // The capacity after growing an array of size and capacity max to newSize > max.
+    INT_PTR GrownCapacity(INT_PTR size, INT_PTR max, INT_PTR newSize) const {
+        INT_PTR grow = m_nGrowBy;
+        if (grow == 0) {
+            grow = size / 8;
+            grow = grow < 4 ? 4 : (grow > 1024 ? 1024 : grow);
+        }
+        return newSize < max + grow ? max + grow : newSize;
+    }
+
+    // Moves the elements to new zero-filled storage of newMax slots; the size stays.
+    void Reallocate(INT_PTR newMax) {
+        TYPE* data = Allocate(newMax);
+        std::memcpy(static_cast<void*>(data), m_pData, sizeof(TYPE) * static_cast<size_t>(m_nSize));
+        std::memset(static_cast<void*>(data + m_nSize), 0,
+                    sizeof(TYPE) * static_cast<size_t>(newMax - m_nSize));
+        ::operator delete(static_cast<void*>(m_pData));
+        m_pData = data;
+        m_nMaxSize = newMax;
+    }
+
     static TYPE* Allocate(INT_PTR n) {
         if (static_cast<size_t>(n) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) {
             throw std::bad_alloc();

@@ -42,6 +42,34 @@ TEST(CArray, GrowthRule) {
     EXPECT_EQ(stepped[1], &a);
 }
 
+TEST(CArray, ReserveForAddsEndsWhereAddsWould) {
+    // Any growth step a host may have set, from no storage, part full and full.
+    for (const INT_PTR growBy : {0, 1, 2, 7, -3}) {
+        for (const INT_PTR start : {0, 3, 5}) {
+            for (const INT_PTR count : {1, 4, 40, 3000}) {
+                PtrArray added;
+                PtrArray reserved;
+                added.m_nGrowBy = reserved.m_nGrowBy = growBy;
+                for (INT_PTR i = 0; i < start; ++i) {
+                    added.Add(&added);
+                    reserved.Add(&added);
+                }
+                reserved.ReserveForAdds(start + count);
+                void** storage = reserved.GetData();
+                for (INT_PTR i = 0; i < count; ++i) {
+                    added.Add(nullptr);
+                    reserved.Add(nullptr);
+                }
+                SCOPED_TRACE(testing::Message() << growBy << " " << start << " " << count);
+                EXPECT_EQ(reserved.m_nMaxSize, added.m_nMaxSize);
+                EXPECT_EQ(reserved.GetData(), storage);  // the adds found room
+                ASSERT_EQ(reserved.GetSize(), start + count);
+                EXPECT_EQ(start > 0 ? reserved[start - 1] : &added, &added);  // kept
+            }
+        }
+    }
+}
+
 TEST(CArray, HostBuiltArrayIsUsableAndItsFirstWordUntouched) {
     // A host builds the object itself: zeroed, with a table pointer of its own.
     alignas(PtrArray) unsigned char raw[sizeof(PtrArray)] = {};

@@ -217,6 +217,12 @@ class CMap {
     const CAssoc* PLookup(ARG_KEY key) const { return Find(key); }
     CAssoc* PLookup(ARG_KEY key) { return Find(key); }
 
+    // Text keys: the entry under key, taken as it is, so a part of a longer text can be looked up
+    // without copying it out.
+    const CAssoc* PLookupText(std::u16string_view key) const requires Traits::kIndexed {
+        return FindText(key);
+    }
+
   private:
     CAssoc* Next(const CAssoc* a) const {
         if (a->pNext != nullptr) {
@@ -231,18 +237,34 @@ class CMap {
     }
 
     CAssoc* Find(ARG_KEY key) const {
+        if constexpr (Traits::kIndexed) {
+            return FindText(Traits::View(key));
+        } else {
+            if (m_pHashTable == nullptr) {
+                return nullptr;
+            }
+            const UINT hash = platform::HashKey(key);
+            for (CAssoc* a = m_pHashTable[hash % m_nHashTableSize]; a != nullptr; a = a->pNext) {
+                if (a->nHashValue == hash && Traits::Equal(a->key, key)) {
+                    return a;
+                }
+            }
+            return nullptr;
+        }
+    }
+
+    CAssoc* FindText(std::u16string_view key) const requires Traits::kIndexed {
         if (m_pHashTable == nullptr) {
             return nullptr;
         }
-        if constexpr (Traits::kIndexed) {
-            if (m_index.index) {
-                auto it = m_index.index->find(Traits::View(key));
-                return it == m_index.index->end() ? nullptr : it->second;
-            }
+        if (m_index.index) {
+            auto it = m_index.index->find(key);
+            return it == m_index.index->end() ? nullptr : it->second;
         }
+        // The index could not be made: the buckets alone.
         const UINT hash = platform::HashKey(key);
         for (CAssoc* a = m_pHashTable[hash % m_nHashTableSize]; a != nullptr; a = a->pNext) {
-            if (a->nHashValue == hash && Traits::Equal(a->key, key)) {
+            if (a->nHashValue == hash && Traits::View(a->key) == key) {
                 return a;
             }
         }

@@ -54,8 +54,9 @@ void DeleteChain(CRule* rule) {
     }
 }
 
-// One rule without its chain.
-std::unique_ptr<CRule> CloneOne(const CRule& from) {
+}  // namespace
+
+std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
     auto copy = std::make_unique<CRule>();
     copy->m_bValidation = from.m_bValidation;
     copy->m_nReserved = from.m_nReserved;
@@ -64,14 +65,13 @@ std::unique_ptr<CRule> CloneOne(const CRule& from) {
     if (n > 0) {
         // Slots start null, so a copy that fails half-way frees only what it made.
         copy->m_Args.SetSize(n);
-        for (INT_PTR i = 0; i < n; ++i) {
+        copy->m_Args[0] = first != nullptr ? first->AllocSysString() : CopyBstr(from.m_Args[0]);
+        for (INT_PTR i = 1; i < n; ++i) {
             copy->m_Args[i] = CopyBstr(from.m_Args[i]);
         }
     }
     return copy;
 }
-
-}  // namespace
 
 CRule::CRule() : m_nType(RuleTypeNone), m_nReserved(1), m_pNext(nullptr), m_bValidation(false) {
     m_Args.m_nGrowBy = kArgGrowBy;
@@ -146,11 +146,11 @@ void CRule::Clear() {
 }
 
 CRule* CRule::Clone() const {
-    std::unique_ptr<CRule> head = CloneOne(*this);
+    std::unique_ptr<CRule> head = CloneLink(*this, nullptr);
     // Each link is owned by the chain as soon as it exists, so a failure deletes all of it.
     CRule* last = head.get();
     for (const CRule* from = m_pNext; from != nullptr; from = from->m_pNext) {
-        last->m_pNext = CloneOne(*from).release();
+        last->m_pNext = CloneLink(*from, nullptr).release();
         last = last->m_pNext;
     }
     return head.release();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "olvane/olvane.h"
 #include "platform/carray.h"
@@ -58,6 +59,10 @@ class CRule {
 };
 
 using CRuleArray = CArray<CRule*, CRule*>;
+
+// One rule without its chain, as Clone copies each link; argument 0 is a copy of first instead
+// when first is given and the rule has arguments.
+std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first);
 
 // Deletes every non-null rule of the array (with its chain) and sets its size to 0. Null: nothing.
 void FreeRuleArray(CRuleArray* array);

@@ -2,6 +2,7 @@
 #include "rules/rule_list.h"
 
 #include <memory>
+#include <string_view>
 
 #include "platform/bstr.h"
 #include "rules/rule_stage.h"
@@ -10,6 +11,44 @@ namespace {
 
 std::unique_ptr<CRule> CloneOrNull(const CRule* rule) {
     return std::unique_ptr<CRule>(rule == nullptr ? nullptr : rule->Clone());
+}
+
+std::u16string_view ArgText(BSTR arg) {
+    return arg == nullptr ? std::u16string_view() : std::u16string_view(arg, SysStringLen(arg));
+}
+
+bool Evaluates(int type) {
+    return type >= RuleTypePush && type <= RuleTypeIsOneOf;
+}
+
+// The evaluated copy of one link, made as ResolveTag would leave a clone of it, but copying a
+// resolved value once instead of copying the tag and then replacing it.
+std::unique_ptr<CRule> EvaluateLink(const CRule& from, const ITagResolver& source,
+                                    CString& scratch) {
+    const CString* value = nullptr;
+    const bool resolving = Evaluates(from.m_nType) && from.m_Args.GetSize() >= 2;
+    if (resolving) {
+        value = source.FindValue(ArgText(from.m_Args[0]), scratch);
+    }
+    std::unique_ptr<CRule> copy = CloneLink(from, value);
+    if (resolving && value == nullptr) {
+        copy->m_nType = RuleTypeUnresolved;
+    }
+    return copy;
+}
+
+// scratch is shared by the rules of one evaluation, so that a source that copies values reuses
+// one buffer.
+CRule* EvaluateChain(const CRule& from, const ITagResolver& source, CString& scratch) {
+    // Evaluation works on a copy; the stored rule keeps its tag.
+    std::unique_ptr<CRule> head = EvaluateLink(from, source, scratch);
+    // Each link is owned by the chain as soon as it exists, so a failure deletes all of it.
+    CRule* last = head.get();
+    for (const CRule* link = from.m_pNext; link != nullptr; link = link->m_pNext) {
+        last->m_pNext = EvaluateLink(*link, source, scratch).release();
+        last = last->m_pNext;
+    }
+    return head.release();
 }
 
 }  // namespace
@@ -53,12 +92,13 @@ int ResolveTag(CRule* rule, const ITagResolver& source) {
     if (rule->m_Args.GetSize() < 2) {
         return -2;
     }
-    CString value;
-    if (!source.GetValue(rule->GetArg(0), value)) {
+    CString scratch;
+    const CString* value = source.FindValue(ArgText(rule->m_Args[0]), scratch);
+    if (value == nullptr) {
         rule->m_nType = RuleTypeUnresolved;
         return -3;
     }
-    BSTR resolved = value.AllocSysString();
+    BSTR resolved = value->AllocSysString();
     SysFreeString(rule->m_Args[0]);
     rule->m_Args[0] = resolved;
     return 1;
@@ -68,14 +108,8 @@ CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& sour
     if (i < 0 || i >= rules.GetSize() || rules[i] == nullptr) {
         return nullptr;
     }
-    // Evaluation works on a copy; the stored rule keeps its tag.
-    std::unique_ptr<CRule> copy(rules[i]->Clone());
-    for (CRule* r = copy.get(); r != nullptr; r = r->m_pNext) {
-        if (r->m_nType >= RuleTypePush && r->m_nType <= RuleTypeIsOneOf) {
-            ResolveTag(r, source);
-        }
-    }
-    return copy.release();
+    CString scratch;
+    return EvaluateChain(*rules[i], source, scratch);
 }
 
 void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out) {
@@ -83,8 +117,13 @@ void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArr
         return;
     }
     CRuleStage stage(*out, false);
+    // One allocation for the slots, yet the capacity that inserting one by one would give.
+    stage.ReserveForAdds(rules.GetSize());
+    CString scratch;
     for (INT_PTR i = 0; i < rules.GetSize(); ++i) {
-        stage.Add(std::unique_ptr<CRule>(EvaluateRule(rules, i, source)));
+        const CRule* rule = rules[i];
+        stage.Add(std::unique_ptr<CRule>(rule == nullptr ? nullptr
+                                                         : EvaluateChain(*rule, source, scratch)));
     }
     stage.Commit();
 }

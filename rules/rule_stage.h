@@ -19,6 +19,8 @@ class CRuleStage {
     CRuleStage& operator=(const CRuleStage&) = delete;
 
     void Add(std::unique_ptr<CRule> rule);
+    // Storage for count more Adds at once, with the capacity those Adds would have reached.
+    void ReserveForAdds(INT_PTR count) { m_Slots.ReserveForAdds(m_Slots.GetSize() + count); }
     // Slots at index Kept() and above belong to the stage until Commit; a caller may size the
     // array and fill those slots directly.
     CRuleArray& Slots() { return m_Slots; }

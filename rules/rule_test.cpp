@@ -103,12 +103,14 @@ TEST(RuleList, EvaluationResolvesCopiesOnly) {
     const std::string stored = Describe(rules.a);
 
     RuleList out;
+    out.a.m_nGrowBy = 4;
     out.a.Add(MakeRule(1, u"stale", u"stale"));
     EvaluateRules(rules.a, source, nullptr);
     EvaluateRules(rules.a, source, &out.a);
     EXPECT_EQ(
         Describe(out.a),
         "1v 5|dest; -1 ns://x/:Missing|dest2; 10 5|1,2,3; 2 |x->4 5|y->-1 nope:nope|z; 11; 6");
+    EXPECT_EQ(out.a.m_nMaxSize, 8);  // as inserted one at a time: 4 slots, then 4 more
     EXPECT_EQ(Describe(rules.a), stored);
     std::unique_ptr<CRule> again(EvaluateRule(rules.a, 0, source));
     EXPECT_EQ(Describe(again.get()), "1v 5|dest");
