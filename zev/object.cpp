@@ -27,22 +27,12 @@ CObject::CObject(CObject* parent) {
     if (parent != nullptr) {
         parent->AddChild(this, -1);
     }
-    try {
-        RegisterObject(this);
-    } catch (...) {
-        if (parent != nullptr) {
-            parent->RemoveChild(this);
-        }
-        throw;
-    }
-    m_bRegistered = IsRegistryEnabled();
+    RegisterObject(this);  // cannot fail, so the adoption above never needs undoing
 }
 
 CObject::~CObject() {
     Dispose();
-    if (m_bRegistered) {
-        UnregisterObject(this);
-    }
+    UnregisterObject(this);  // nothing when Destroy has done it already
 }
 
 long CObject::AddRef() {
@@ -72,10 +62,7 @@ void CObject::Destroy(CObject* object) {
     while (t_pending != nullptr) {
         CObject* doomed = t_pending;
         t_pending = doomed->m_pNextDoomed;
-        if (doomed->m_bRegistered) {
-            UnregisterObject(doomed);
-            doomed->m_bRegistered = false;
-        }
+        UnregisterObject(doomed);
         delete doomed;
     }
     t_draining = false;

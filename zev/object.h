@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "zev/registry.h"
+
 namespace zev {
 
 class CObject {
@@ -83,6 +85,8 @@ class CObject {
     void EnableNotifications(bool enable) { m_bNotifications = enable; }
 
   private:
+    friend struct RegistryAccess;
+
     static void Destroy(CObject* object);
     bool TryAddRef();
     CObject* PeekParent();
@@ -101,7 +105,7 @@ class CObject {
     bool m_bNotifications = true;
     uint32_t m_nState = 0;  // kDisposing, kDisposed
     std::recursive_mutex m_lock;
-    bool m_bRegistered = false;
+    RegistryLinks m_registry;
     CObject* m_pNextDoomed = nullptr;  // the thread's queue of objects waiting to be deleted
 };
 
