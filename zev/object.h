@@ -89,11 +89,11 @@ class CObject {
 
     static void Destroy(CObject* object);
     bool TryAddRef();
-    CObject* PeekParent();
     void SetParentLink(CObject* parent, CObject* expected);
     bool HasChildNamed(const std::u16string& name);
     bool AddListenerOneWay(CObject* other);
-    void ReleaseOwnedLinkTo(CObject* sender);
+    // Under the lock: gives up an owned link, returning the reference to release (or null).
+    CObject* TakeOwnedLink();
 
     std::atomic<long> m_nRefCount{1};
     std::vector<CObject*> m_children;
