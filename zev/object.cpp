@@ -24,11 +24,14 @@ void ReserveOneMore(std::vector<CObject*>& list) {
 
 }  // namespace
 
-CObject::CObject(CObject* parent) {
+CObject::CObject(CObject* parent) : CObject(parent, RegisterLater()) {
+    RegisterObject(this);  // cannot fail, so the adoption never needs undoing
+}
+
+CObject::CObject(CObject* parent, RegisterLater) {
     if (parent != nullptr) {
         parent->AddChild(this, -1);
     }
-    RegisterObject(this);  // cannot fail, so the adoption above never needs undoing
 }
 
 CObject::~CObject() {

@@ -81,6 +81,10 @@ class CObject {
     bool IsDisposed();
 
   protected:
+    // For a derived class that calls RegisterObject itself at the end of its own constructor, so
+    // that a registry walk on another thread never meets the object half built.
+    struct RegisterLater {};
+    CObject(CObject* parent, RegisterLater);
     virtual ~CObject();
     void EnableNotifications(bool enable) { m_bNotifications = enable; }
 
