@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "zev/object.h"
@@ -31,15 +33,21 @@ struct alignas(64) Shard {
 // registry is enabled and after it is disabled; the flag alone decides whether it is used.
 constinit std::atomic<bool> g_enabled{false};
 constinit Shard g_shards[kShardCount];
-constinit std::atomic<uint32_t> g_nextShard{0};
 
-// A walk in progress on this thread, which holds every shard lock until it ends. Walks nest.
+// The walks in progress, innermost first, and the thread walking, which holds every shard lock
+// until its outermost walk ends. No thread_local: some leak checkers misread the dynamic TLS of a
+// library loaded at run time, as the plug-in is.
 struct Walk {
     std::vector<CObject*> objects;  // sorted by address; null once deleted
     Walk* outer = nullptr;
 };
-constinit thread_local Walk* t_walk = nullptr;
-constinit thread_local uint32_t t_shard = RegistryLinks::kNoShard;
+constinit Walk* g_walk = nullptr;  // guarded by all the shard locks
+// Built before g_lifetime below enables the registry, and read only while it is enabled.
+std::atomic<std::thread::id> g_walker{};
+
+bool IsWalking() {
+    return g_walker.load(std::memory_order_relaxed) == std::this_thread::get_id();
+}
 
 struct Lifetime {
     Lifetime() { g_enabled.store(true, std::memory_order_release); }
@@ -56,17 +64,16 @@ struct Lifetime {
 };
 Lifetime g_lifetime;
 
+// A thread keeps to one shard (threads that share one only share a lock).
 uint32_t ThisThreadShard() {
-    if (t_shard == RegistryLinks::kNoShard) {
-        t_shard = g_nextShard.fetch_add(1, std::memory_order_relaxed) % kShardCount;
-    }
-    return t_shard;
+    const uint64_t id = std::hash<std::thread::id>()(std::this_thread::get_id());
+    return static_cast<uint32_t>((id * 0x9E3779B97F4A7C15u) >> 60) % kShardCount;
 }
 
 // Locks one shard, unless this thread is walking and so already holds them all.
 class ShardGuard {
   public:
-    explicit ShardGuard(Shard& shard) : m_shard(t_walk == nullptr ? &shard : nullptr) {
+    explicit ShardGuard(Shard& shard) : m_shard(IsWalking() ? nullptr : &shard) {
         if (m_shard != nullptr) {
             m_shard->lock.lock();
         }
@@ -87,7 +94,7 @@ class ShardGuard {
 // this thread already holds them.
 class AllShardsGuard {
   public:
-    AllShardsGuard() : m_locked(t_walk == nullptr) {
+    AllShardsGuard() : m_locked(!IsWalking()) {
         if (m_locked) {
             for (Shard& shard : g_shards) {
                 shard.lock.lock();
@@ -161,7 +168,7 @@ void UnregisterObject(CObject* object) {
     links = RegistryLinks();
     --shard.count;
     // Deleted by the walking thread itself: its walks must not reach it.
-    for (Walk* walk = t_walk; walk != nullptr; walk = walk->outer) {
+    for (Walk* walk = g_walk; walk != nullptr; walk = walk->outer) {
         const auto it = std::lower_bound(walk->objects.begin(), walk->objects.end(), object);
         if (it != walk->objects.end() && *it == object) {
             *it = nullptr;
@@ -199,11 +206,19 @@ void ForEachRegisteredObject(void (*visit)(CObject* object, void* context), void
     }
     std::sort(walk.objects.begin(), walk.objects.end());
 
-    walk.outer = t_walk;
-    t_walk = &walk;
+    walk.outer = g_walk;
+    g_walk = &walk;
+    if (walk.outer == nullptr) {
+        g_walker.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    }
     struct Restore {
         Walk& walk;
-        ~Restore() { t_walk = walk.outer; }
+        ~Restore() {
+            g_walk = walk.outer;
+            if (g_walk == nullptr) {
+                g_walker.store(std::thread::id(), std::memory_order_relaxed);
+            }
+        }
     } restore{walk};
     // By index: the entries may be nulled, but the vector never changes size.
     for (size_t i = 0; i < walk.objects.size(); ++i) {
