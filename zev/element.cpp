@@ -12,8 +12,9 @@ bool KeyLess(const std::pair<std::u16string, std::u16string>& entry, const std::
 
 }  // namespace
 
-CElement::CElement(const std::u16string& name) : m_name(name) {
+CElement::CElement(const std::u16string& name) : CObject(nullptr, RegisterLater()), m_name(name) {
     EnableNotifications(false);
+    RegisterObject(this);
 }
 
 CElement::~CElement() {

@@ -2,6 +2,7 @@
 #include "zev/object.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "zev/registry.h"
 
@@ -23,26 +24,23 @@ void ReserveOneMore(std::vector<CObject*>& list) {
 
 }  // namespace
 
-CObject::CObject(CObject* parent) {
+CObject::CObject(CObject* parent) : CObject(parent, RegisterLater()) {
+    RegisterObject(this);  // cannot fail, so the adoption never needs undoing
+}
+
+CObject::CObject(CObject* parent, RegisterLater) {
     if (parent != nullptr) {
         parent->AddChild(this, -1);
     }
-    try {
-        RegisterObject(this);
-    } catch (...) {
-        if (parent != nullptr) {
-            parent->RemoveChild(this);
-        }
-        throw;
-    }
-    m_bRegistered = IsRegistryEnabled();
 }
 
 CObject::~CObject() {
-    Dispose();
-    if (m_bRegistered) {
-        UnregisterObject(this);
+    // A derived destructor has usually disposed already. Only this thread can reach an object
+    // being destroyed, so the flag is read without the lock.
+    if ((m_nState & kDisposing) == 0) {
+        Dispose();
     }
+    UnregisterObject(this);  // nothing when Destroy has done it already
 }
 
 long CObject::AddRef() {
@@ -72,10 +70,7 @@ void CObject::Destroy(CObject* object) {
     while (t_pending != nullptr) {
         CObject* doomed = t_pending;
         t_pending = doomed->m_pNextDoomed;
-        if (doomed->m_bRegistered) {
-            UnregisterObject(doomed);
-            doomed->m_bRegistered = false;
-        }
+        UnregisterObject(doomed);
         delete doomed;
     }
     t_draining = false;
@@ -101,11 +96,6 @@ bool CObject::ReleaseUnlessLast() {
     return false;
 }
 
-CObject* CObject::PeekParent() {
-    Guard guard(m_lock);
-    return m_pParent;
-}
-
 void CObject::SetParentLink(CObject* parent, CObject* expected) {
     Guard guard(m_lock);
     if (m_pParent == expected) {
@@ -122,17 +112,29 @@ bool CObject::AddChild(CObject* child, int index) {
     if (child == nullptr || child == this) {
         return false;
     }
-    for (CObject* ancestor = GetParent(); ancestor != nullptr;) {
-        if (ancestor == child) {
-            ancestor->Release();
-            return false;
+    // One look at the child for what the checks below need: a named child must not clash with a
+    // sibling, and only a child with children of its own can be an ancestor of this object, so
+    // the usual new leaf needs no walk up the tree.
+    bool childless = false;
+    std::u16string name;
+    {
+        Guard guard(child->m_lock);
+        childless = child->m_children.empty();
+        if (child->m_pName != nullptr) {
+            name = *child->m_pName;
         }
-        CObject* next = ancestor->GetParent();
-        ancestor->Release();
-        ancestor = next;
     }
-    // A named child must not clash with a sibling; read before anything changes.
-    const std::u16string name = child->GetObjectName();
+    if (!childless) {
+        for (CObject* ancestor = GetParent(); ancestor != nullptr;) {
+            if (ancestor == child) {
+                ancestor->Release();
+                return false;
+            }
+            CObject* next = ancestor->GetParent();
+            ancestor->Release();
+            ancestor = next;
+        }
+    }
 
     bool added = false;
     CObject* oldParent = nullptr;
@@ -157,7 +159,21 @@ bool CObject::AddChild(CObject* child, int index) {
         } else {
             mine.lock();
         }
-        if (child->PeekParent() != oldParent) {
+        const int count = static_cast<int>(m_children.size());
+        if (index < -1 || index > count || (!name.empty() && HasChildNamed(name))) {
+            break;
+        }
+        ReserveOneMore(m_children);
+        bool moved = false;
+        {
+            Guard childGuard(child->m_lock);
+            if (child->m_pParent != oldParent) {
+                moved = true;
+            } else if (oldParent == nullptr) {
+                child->m_pParent = this;  // a loose child is adopted in the same look
+            }
+        }
+        if (moved) {
             mine.unlock();
             if (theirs.owns_lock()) {
                 theirs.unlock();
@@ -165,16 +181,9 @@ bool CObject::AddChild(CObject* child, int index) {
             ReleaseObject(oldParent);
             continue;  // moved by another thread meanwhile
         }
-        const int count = static_cast<int>(m_children.size());
-        if (index < -1 || index > count || (!name.empty() && HasChildNamed(name))) {
-            break;
-        }
-        ReserveOneMore(m_children);
         child->AddRef();
         if (oldParent != nullptr) {
             oldParent->RemoveChild(child);
-        }
-        {
             Guard childGuard(child->m_lock);
             child->m_pParent = this;
         }
@@ -268,6 +277,7 @@ const char16_t* CObject::GetClassName() const {
 
 void CObject::Dispose() {
     std::unique_ptr<std::vector<CObject*>> listeners;
+    CObject* ownedLink = nullptr;
     {
         Guard guard(m_lock);
         if ((m_nState & kDisposing) != 0) {
@@ -275,31 +285,38 @@ void CObject::Dispose() {
         }
         m_nState |= kDisposing;
         listeners = std::move(m_pListeners);
+        if (listeners == nullptr) {
+            // Nobody to tell first, so disposal is finished in the same hold of the lock.
+            m_nState |= kDisposed;
+            ownedLink = TakeOwnedLink();
+        }
     }
     if (listeners != nullptr) {
         for (CObject* listener : *listeners) {
             listener->Notify(this, kRemoved);
         }
         listeners.reset();
-    }
-    CObject* ownedLink = nullptr;
-    {
         Guard guard(m_lock);
         m_nState |= kDisposed;
-        if (m_bOwnsLink) {
-            ownedLink = m_pLink;
-            m_pLink = nullptr;
-            m_bOwnsLink = false;
-        }
+        ownedLink = TakeOwnedLink();
     }
     ReleaseObject(ownedLink);
     RemoveAllChildren();
-    if (CObject* parent = GetParent()) {
+    CObject* parent = nullptr;
+    std::unique_ptr<std::u16string> name;
+    {
+        Guard guard(m_lock);
+        parent = m_pParent != nullptr && m_pParent->TryAddRef() ? m_pParent : nullptr;
+        if (parent == nullptr) {
+            name = std::move(m_pName);
+        }
+    }
+    if (parent != nullptr) {
         parent->RemoveChild(this);
         parent->Release();
+        Guard guard(m_lock);
+        name = std::move(m_pName);
     }
-    Guard guard(m_lock);
-    m_pName.reset();
 }
 
 void CObject::Notify(CObject* sender, int event) {
@@ -491,6 +508,14 @@ void CObject::SetLink(CObject* object, bool owns) {
 CObject* CObject::GetLink() {
     Guard guard(m_lock);
     return m_pLink != nullptr && m_pLink->TryAddRef() ? m_pLink : nullptr;
+}
+
+CObject* CObject::TakeOwnedLink() {
+    if (!m_bOwnsLink) {
+        return nullptr;
+    }
+    m_bOwnsLink = false;
+    return std::exchange(m_pLink, nullptr);
 }
 
 bool CObject::IsDisposed() {

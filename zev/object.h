@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "zev/registry.h"
+
 namespace zev {
 
 class CObject {
@@ -79,17 +81,23 @@ class CObject {
     bool IsDisposed();
 
   protected:
+    // For a derived class that calls RegisterObject itself at the end of its own constructor, so
+    // that a registry walk on another thread never meets the object half built.
+    struct RegisterLater {};
+    CObject(CObject* parent, RegisterLater);
     virtual ~CObject();
     void EnableNotifications(bool enable) { m_bNotifications = enable; }
 
   private:
+    friend struct RegistryAccess;
+
     static void Destroy(CObject* object);
     bool TryAddRef();
-    CObject* PeekParent();
     void SetParentLink(CObject* parent, CObject* expected);
     bool HasChildNamed(const std::u16string& name);
     bool AddListenerOneWay(CObject* other);
-    void ReleaseOwnedLinkTo(CObject* sender);
+    // Under the lock: gives up an owned link, returning the reference to release (or null).
+    CObject* TakeOwnedLink();
 
     std::atomic<long> m_nRefCount{1};
     std::vector<CObject*> m_children;
@@ -101,7 +109,7 @@ class CObject {
     bool m_bNotifications = true;
     uint32_t m_nState = 0;  // kDisposing, kDisposed
     std::recursive_mutex m_lock;
-    bool m_bRegistered = false;
+    RegistryLinks m_registry;
     CObject* m_pNextDoomed = nullptr;  // the thread's queue of objects waiting to be deleted
 };
 

@@ -44,15 +44,11 @@ void RebuildCensus() {
         std::lock_guard<std::recursive_mutex> guard(census.lock);
         census.counts.clear();
     }
-    if (!IsRegistryEnabled()) {
-        return;
-    }
-    std::lock_guard<std::recursive_mutex> registryGuard(GetRegistryLock());
-    for (CObject* object : GetRegisteredObjects()) {
+    ForEachRegisteredObject([&census](CObject* object) {
         const char16_t* name = object->GetClassName();
         std::lock_guard<std::recursive_mutex> guard(census.lock);
         ++census.counts[name];
-    }
+    });
 }
 
 }  // namespace
@@ -84,16 +80,15 @@ void ReportDanglingObjects(IByteSink* stream) {
         return;
     }
     constexpr const char16_t* kHeader = u"%-10.10s %-3.3s %-20.20s %-22.22s %-20.20s";
-    std::lock_guard<std::recursive_mutex> registryGuard(GetRegistryLock());
-    const std::set<CObject*>& objects = GetRegisteredObjects();
     WriteReportLine(stream, kHeader, u"Objects", u"Ref", u"Class", u"Name", u"Owner");
     WriteReportLine(stream, kHeader, kRule, kRule, kRule, kRule, kRule);
 
     // A parent's reference is given back at once, unless it is the last one: releasing that would
-    // delete objects, and so change the set, while it is being walked. Those few go at the end.
+    // delete an object that may still be due in the walk, and the line would go missing. Those few
+    // go once the walk is over.
     std::vector<CObjectRef<CObject>> lastReferences;
     int count = 0;
-    for (CObject* object : objects) {
+    ForEachRegisteredObject([&](CObject* object) {
         const std::u16string name = object->GetObjectName();
         CObjectRef<CObject> parent(object->GetParent());
         const std::u16string owner = parent ? parent->GetObjectName() : std::u16string();
@@ -107,7 +102,7 @@ void ReportDanglingObjects(IByteSink* stream) {
                         reinterpret_cast<size_t>(object), static_cast<int>(object->GetRefCount()),
                         object->GetClassName(), name.c_str(), owner.c_str());
         ++count;
-    }
+    });
     WriteReportLine(stream, kRule);
     WriteReportLine(stream, u"%d dangling object(s)", count);
 }

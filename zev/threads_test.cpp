@@ -2,7 +2,9 @@
 // opposite directions, construction and destruction through the registry, and the reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -98,6 +100,56 @@ TEST(ZevThreads, SharedTreesStayConsistent) {
     for (CElement* e : {shared, left, right}) {
         e->Release();
     }
+    EXPECT_EQ(GetRegisteredObjectCount(), before);
+}
+
+// Objects made on some threads and freed on others, while walks and reports run: every walk is in
+// address order and reaches only live objects (the sanitizers see any that are not).
+TEST(ZevThreads, RegistryWalksWhileObjectsComeAndGoAcrossThreads) {
+    const size_t before = GetRegisteredObjectCount();
+    std::mutex handOverLock;
+    std::vector<CObject*> handOver;
+    auto making = [&] {
+        for (int i = 0; i < kRounds; ++i) {
+            auto* parent = new CElement(u"p");
+            auto* child = new CElement(u"c");
+            parent->AppendChild(child);
+            child->Release();
+            std::lock_guard<std::mutex> guard(handOverLock);
+            handOver.push_back(parent);
+        }
+    };
+    auto freeing = [&] {
+        for (int freed = 0; freed < kRounds;) {
+            CObject* object = nullptr;
+            {
+                std::lock_guard<std::mutex> guard(handOverLock);
+                if (!handOver.empty()) {
+                    object = handOver.back();
+                    handOver.pop_back();
+                }
+            }
+            if (object != nullptr) {
+                object->Release();
+                ++freed;
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    };
+    auto walking = [&] {
+        for (int i = 0; i < 100; ++i) {
+            std::vector<CObject*> seen;
+            ForEachRegisteredObject([&seen](CObject* object) {
+                EXPECT_NE(object->GetClassName(), nullptr);
+                seen.push_back(object);
+            });
+            EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+            ReportDanglingObjects(nullptr);
+        }
+    };
+    using Work = std::function<void()>;
+    RunThreads(std::vector<Work>{making, making, freeing, freeing, walking});
     EXPECT_EQ(GetRegisteredObjectCount(), before);
 }
 
