@@ -18,10 +18,10 @@
 #include <new>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/cstring.h"
+#include "platform/text_index.h"
 #include "platform/types.h"
 
 namespace platform {
@@ -72,7 +72,7 @@ template <class Assoc, bool kIndexed>
 struct MapIndex {};
 template <class Assoc>
 struct MapIndex<Assoc, true> {
-    std::unique_ptr<std::unordered_map<std::u16string_view, Assoc*>> index;
+    TextIndex<Assoc*> index;
 };
 
 struct CPlex {
@@ -178,7 +178,7 @@ class CMap {
             m_pBlocks = next;
         }
         if constexpr (Traits::kIndexed) {
-            m_index.index.reset();
+            m_index.index.Clear();
         }
     }
 
@@ -223,6 +223,14 @@ class CMap {
         return FindText(key);
     }
 
+    // Text keys: makes the index ready for count keys in all, so that a run of insertions does
+    // not regrow it. Changes nothing that shows (the buckets and the order stay as they are).
+    void ReserveKeys(INT_PTR count) requires Traits::kIndexed {
+        if (count > 0) {
+            m_index.index.Reserve(static_cast<size_t>(count));
+        }
+    }
+
   private:
     CAssoc* Next(const CAssoc* a) const {
         if (a->pNext != nullptr) {
@@ -254,21 +262,11 @@ class CMap {
     }
 
     CAssoc* FindText(std::u16string_view key) const requires Traits::kIndexed {
-        if (m_pHashTable == nullptr) {
+        if (m_nCount == 0) {
             return nullptr;
         }
-        if (m_index.index) {
-            auto it = m_index.index->find(key);
-            return it == m_index.index->end() ? nullptr : it->second;
-        }
-        // The index could not be made: the buckets alone.
-        const UINT hash = platform::HashKey(key);
-        for (CAssoc* a = m_pHashTable[hash % m_nHashTableSize]; a != nullptr; a = a->pNext) {
-            if (a->nHashValue == hash && Traits::View(a->key) == key) {
-                return a;
-            }
-        }
-        return nullptr;
+        return m_index.index.Find(key, platform::TextHash(key),
+                                  [](const CAssoc* a) { return Traits::View(a->key); });
     }
 
     CAssoc* GetOrInsert(ARG_KEY key) {
@@ -282,21 +280,15 @@ class CMap {
         if (m_pHashTable == nullptr) {
             m_pHashTable = new CAssoc*[m_nHashTableSize]();
         }
+        uint64_t textHash = 0;
         if constexpr (Traits::kIndexed) {
-            if (!m_index.index) {
-                m_index.index =
-                    std::make_unique<std::unordered_map<std::u16string_view, CAssoc*>>();
-            }
+            m_index.index.Reserve(static_cast<size_t>(m_nCount) + 1);
+            textHash = platform::TextHash(Traits::View(key));
         }
         CAssoc* a = NewAssoc(key);
         a->nHashValue = hash;
         if constexpr (Traits::kIndexed) {
-            try {
-                m_index.index->emplace(Traits::View(a->key), a);
-            } catch (...) {
-                FreeAssoc(a);
-                throw;
-            }
+            m_index.index.Insert(a, textHash);
         }
         CAssoc** head = &m_pHashTable[hash % m_nHashTableSize];
         a->pNext = *head;
@@ -343,9 +335,7 @@ class CMap {
 
     void IndexErase(CAssoc* a) {
         if constexpr (Traits::kIndexed) {
-            if (m_index.index) {
-                m_index.index->erase(Traits::View(a->key));
-            }
+            m_index.index.Erase(a, platform::TextHash(Traits::View(a->key)));
         }
     }
 

@@ -1,0 +1,137 @@
+// text_index.h - TextIndex: an open-addressing hash index from text keys to entries the caller
+// owns (pointers or numbers). The keys stay in the entries; the index holds only a hash and a
+// reference per entry, in one array, so a lookup is a probe or two and an insertion allocates
+// nothing until the array doubles.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+namespace platform {
+
+// 64-bit hash of UTF-16 text, four units at a time. Not the framework's bucket hash, which is
+// too weak to probe by.
+inline uint64_t TextHash(std::u16string_view key) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    uint64_t h = key.size() * kMul;
+    const char16_t* p = key.data();
+    size_t n = key.size();
+    for (; n >= 4; n -= 4, p += 4) {
+        uint64_t chunk = 0;
+        std::memcpy(&chunk, p, sizeof chunk);
+        h = (h ^ chunk) * kMul;
+        h ^= h >> 29;
+    }
+    for (; n > 0; --n, ++p) {
+        h = (h ^ *p) * kMul;
+    }
+    h *= kMul;
+    return h ^ (h >> 32);  // the probe starts from the low bits: fold the well-mixed high ones in
+}
+
+// Ref is a pointer or an integer; a value-initialised Ref (null, 0) never goes in.
+template <class Ref>
+class TextIndex {
+  public:
+    size_t GetCount() const { return m_count; }
+
+    // The entry whose key is key; keyOf(ref) gives an entry's key. Ref{} when none.
+    template <class KeyOf>
+    Ref Find(std::u16string_view key, uint64_t hash, KeyOf&& keyOf) const {
+        if (m_slots == nullptr) {
+            return Ref{};
+        }
+        for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.ref == Ref{}) {
+                return Ref{};
+            }
+            if (slot.hash == hash && keyOf(slot.ref) == key) {
+                return slot.ref;
+            }
+        }
+    }
+
+    // Room for count entries in all; throws std::bad_alloc, leaving the index as it was.
+    void Reserve(size_t count) {
+        // At most three quarters full keeps the probes short.
+        if (count + count / 3 < Capacity()) {
+            return;
+        }
+        size_t capacity = Capacity() == 0 ? 16 : Capacity();
+        while (count + count / 3 >= capacity) {
+            capacity *= 2;
+        }
+        std::unique_ptr<Slot[]> grown(new Slot[capacity]());
+        const size_t mask = capacity - 1;
+        for (size_t i = 0; i < Capacity(); ++i) {
+            if (m_slots[i].ref != Ref{}) {
+                Place(grown.get(), mask, m_slots[i]);
+            }
+        }
+        m_slots = std::move(grown);
+        m_mask = mask;
+    }
+
+    // Adds an entry whose key is not in the index yet. Never allocates: Reserve first.
+    void Insert(Ref ref, uint64_t hash) {
+        Place(m_slots.get(), m_mask, Slot{hash, ref});
+        ++m_count;
+    }
+
+    // Removes the entry ref (filed under hash), closing the gap so that no probe stops short.
+    void Erase(Ref ref, uint64_t hash) {
+        if (m_slots == nullptr) {
+            return;
+        }
+        size_t i = hash & m_mask;
+        while (m_slots[i].ref != ref) {
+            if (m_slots[i].ref == Ref{}) {
+                return;
+            }
+            i = (i + 1) & m_mask;
+        }
+        for (size_t j = (i + 1) & m_mask; m_slots[j].ref != Ref{}; j = (j + 1) & m_mask) {
+            // The entry at j may fill the gap at i only if i lies on its probe path.
+            const size_t home = m_slots[j].hash & m_mask;
+            if (((j - home) & m_mask) >= ((j - i) & m_mask)) {
+                m_slots[i] = m_slots[j];
+                i = j;
+            }
+        }
+        m_slots[i] = Slot{};
+        --m_count;
+    }
+
+    void Clear() {
+        m_slots.reset();
+        m_mask = 0;
+        m_count = 0;
+    }
+
+  private:
+    struct Slot {
+        uint64_t hash;
+        Ref ref;
+    };
+
+    size_t Capacity() const { return m_slots == nullptr ? 0 : m_mask + 1; }
+
+    static void Place(Slot* table, size_t mask, const Slot& slot) {
+        size_t i = slot.hash & mask;
+        while (table[i].ref != Ref{}) {
+            i = (i + 1) & mask;
+        }
+        table[i] = slot;
+    }
+
+    std::unique_ptr<Slot[]> m_slots;
+    size_t m_mask = 0;
+    size_t m_count = 0;
+};
+
+}  // namespace platform
