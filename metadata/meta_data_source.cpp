@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "metadata/flat_pairs.h"
 #include "metadata/meta_data_tree.h"
 #include "metadata/packet_reader.h"
 #include "platform/bstr.h"
@@ -75,6 +76,49 @@ class PrefixIndex {
     std::u16string m_scratch;
 };
 
+constexpr size_t kUnowned = ~size_t{0};
+
+// The pairs of a flat value map, in its order; their values move out.
+struct ValueMapWalk {
+    using Handle = CMetaData::ValueMap::CAssoc*;
+    CMetaData* flat;
+
+    size_t Count() const {
+        return flat == nullptr ? 0 : static_cast<size_t>(flat->m_Values.GetCount());
+    }
+    template <class Fn>
+    void ForEach(Fn&& fn) {
+        POSITION pos = flat == nullptr ? nullptr : flat->m_Values.GetStartPosition();
+        while (pos != nullptr) {
+            fn(flat->m_Values.GetNextAssocPtr(pos));
+        }
+    }
+    static std::u16string_view Key(Handle entry) { return entry->key.view(); }
+    static void TakeValue(Handle entry, CString& to) { to = std::move(entry->value); }
+    void Spend() {
+        if (flat != nullptr) {
+            flat->m_Values.RemoveAll();
+        }
+    }
+};
+
+// The pairs read straight from a packet, in the order a flat value map would give them.
+struct FlatPairsWalk {
+    using Handle = size_t;
+    const CFlatPairs& pairs;
+
+    size_t Count() const { return pairs.GetCount(); }
+    template <class Fn>
+    void ForEach(Fn&& fn) {
+        for (size_t i : pairs.MapOrder()) {
+            fn(i);
+        }
+    }
+    std::u16string_view Key(Handle i) const { return {pairs.Key(i), pairs.KeyLength(i)}; }
+    void TakeValue(Handle i, CString& to) const { to.str().assign(pairs.Value(i), pairs.ValueLength(i)); }
+    static void Spend() {}
+};
+
 void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
     for (INT_PTR i = 0; i < groups.GetSize(); ++i) {
         delete groups[i];
@@ -103,55 +147,61 @@ int CMetaDataSource::GetType() const {
 void CMetaDataSource::Load(const char* packet) {
     const char* text = packet == nullptr ? "" : packet;
     const size_t length = std::strlen(text);
-    CMetaData flat;
-    if (FindInvalidUtf8(text, length) != std::string::npos) {
-        // The tree path reports text that is not UTF-8 as its conversion does.
-        CMetaDataTree root;
-        root.Load(packet);
-        flat.Flatten(&root);
-    } else {
-        // Valid UTF-8 goes straight from the reader's events into the flat map, with the same
-        // pairs in the same order as the tree path would set them.
+    if (FindInvalidUtf8(text, length) == std::string::npos) {
+        // Valid UTF-8 goes straight from the reader's events into flat pairs, the same pairs in
+        // the same order as the tree path would set them.
         const std::string_view whole(text, length);
+        CFlatPairs pairs;
         const HRESULT hr = whole.empty() || whole == "-1" ? zev::kNoText
-                                                         : CPacketReader::Read(text, length, flat);
+                                                         : CPacketReader::Read(text, length, pairs);
         if (zev::IsAllocationFailure(hr)) {
             // Not an unreadable packet: storing an empty source would replace what the scene holds.
             throw std::bad_alloc();
         }
-        if (hr != 0) {
-            // Unreadable: the pairs of an empty tree, as the tree path gives.
-            flat.m_Values.RemoveAll();
-            const CMetaDataTree empty;
-            flat.Flatten(&empty);
+        if (hr == 0) {
+            FlatPairsWalk walk{pairs};
+            Distribute(walk);
+            return;
         }
+        // Unreadable: the pairs of an empty tree, as the tree path gives.
+        CMetaData flat;
+        const CMetaDataTree empty;
+        flat.Flatten(&empty);
+        SplitByNamespace(&flat);
+        return;
+    }
+    // The tree path reports text that is not UTF-8 as its conversion does.
+    CMetaData flat;
+    {
+        CMetaDataTree root;
+        root.Load(packet);
+        flat.Flatten(&root);
     }
     SplitByNamespace(&flat);
 }
 
 void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
-    using Assoc = CMetaData::ValueMap::CAssoc;
+    ValueMapWalk walk{flat};
+    Distribute(walk);
+}
 
+template <class Walk>
+void CMetaDataSource::Distribute(Walk& walk) {
     // Everything is built aside first; the old groups are replaced only once nothing can fail.
     auto list = std::make_unique<CMetaData>();
     list->m_strPrefix = CString(kDeclarationPrefix);
     list->m_strNamespace = CString(u"adobe:ns:meta/");
 
     // Declarations go to the namespace list; every other pair waits, in the flat map's order.
-    std::vector<Assoc*> pairs;
-    if (flat != nullptr) {
-        pairs.reserve(static_cast<size_t>(flat->m_Values.GetCount()));
-        POSITION pos = flat->m_Values.GetStartPosition();
-        while (pos != nullptr) {
-            Assoc* entry = flat->m_Values.GetNextAssocPtr(pos);
-            if (StartsWithNoCase(entry->key.view(), kDeclarationPrefix)) {
-                list->m_Values.SetAt(entry->key.Mid(static_cast<int>(kDeclarationPrefix.size())),
-                                     entry->value);
-            } else {
-                pairs.push_back(entry);
-            }
+    std::vector<typename Walk::Handle> pairs;
+    pairs.reserve(walk.Count());
+    walk.ForEach([&](typename Walk::Handle entry) {
+        if (StartsWithNoCase(walk.Key(entry), kDeclarationPrefix)) {
+            walk.TakeValue(entry, list->m_Values[walk.Key(entry).data() + kDeclarationPrefix.size()]);
+        } else {
+            pairs.push_back(entry);
         }
-    }
+    });
 
     // One group per declaration, in the namespace list's order, even when it gets no value.
     const auto count = static_cast<size_t>(list->m_Values.GetCount());
@@ -170,13 +220,24 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
 
     // Each pair goes to the first group whose prefix it carries; a pair no group claims is
     // dropped. Walking the pairs once keeps every group's insertion order that of the flat map.
-    // The values move: the flat map is spent either way.
-    for (Assoc* entry : pairs) {
-        size_t group = 0;
-        size_t prefixLength = 0;
-        if (index.Owner(entry->key.view(), group, prefixLength)) {
-            groups[group]->m_Values[entry->key.GetString() + prefixLength + 1] =
-                std::move(entry->value);
+    // Owners first, so that each group's index is sized once.
+    std::vector<std::pair<size_t, size_t>> owners(pairs.size(), {kUnowned, 0});
+    std::vector<size_t> sizes(groups.size());
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (index.Owner(walk.Key(pairs[i]), owners[i].first, owners[i].second)) {
+            ++sizes[owners[i].first];
+        } else {
+            owners[i].first = kUnowned;
+        }
+    }
+    for (size_t g = 0; g < groups.size(); ++g) {
+        groups[g]->m_Values.ReserveKeys(static_cast<INT_PTR>(sizes[g]));
+    }
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        const auto [group, prefixLength] = owners[i];
+        if (group != kUnowned) {
+            const char16_t* name = walk.Key(pairs[i]).data() + prefixLength + 1;
+            walk.TakeValue(pairs[i], groups[group]->m_Values[name]);
         }
     }
 
@@ -187,10 +248,8 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     for (size_t i = 0; i < groups.size(); ++i) {
         m_MetaData[static_cast<INT_PTR>(i) + 1] = groups[i].release();
     }
-    // The pairs are spent; flat is emptied before the old groups go, in case it was one of them.
-    if (flat != nullptr) {
-        flat->m_Values.RemoveAll();
-    }
+    // The pairs are spent; they go before the old groups, in case they were one of them.
+    walk.Spend();
     for (CMetaData* group : old) {
         delete group;
     }

@@ -46,4 +46,9 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CArray<CMetaData*, CMetaData*> m_MetaData;
     CArray<CRule*, CRule*> m_Rules;
     int m_nEncoding = 8;
+
+  private:
+    // Groups the pairs Walk hands out by namespace and replaces the groups with them.
+    template <class Walk>
+    void Distribute(Walk& walk);
 };

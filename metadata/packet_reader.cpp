@@ -23,7 +23,7 @@ std::u16string_view View(const char16_t* text, int length) {
 
 }  // namespace
 
-HRESULT CPacketReader::Read(const char* packet, size_t length, CMetaData& flat) {
+HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs) {
     ComPtr<ISAXXMLReader> reader;
     HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
                                   reader.PutVoid());
@@ -31,7 +31,7 @@ HRESULT CPacketReader::Read(const char* packet, size_t length, CMetaData& flat) 
         return hr;
     }
     // Born with no reference; the reader and this call each hold one.
-    ComPtr<CPacketReader> handler(new CPacketReader(flat));
+    ComPtr<CPacketReader> handler(new CPacketReader(pairs));
     hr = reader->putContentHandler(handler.get());
     if (SUCCEEDED(hr)) {
         hr = reader->parseUtf8(packet, length);
@@ -185,7 +185,7 @@ HRESULT CPacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
     }
     m_order.swap(m_placed);
     for (size_t i : m_order) {
-        m_flat.m_Values.SetAt(m_attributes[i].first.c_str(), m_attributes[i].second.c_str());
+        m_pairs.Set(m_attributes[i].first, m_attributes[i].second);
     }
     return S_OK;
 }
@@ -200,7 +200,7 @@ HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namesp
     Frame& frame = m_frames[--m_depth];
     if (frame.role == Role::kProperty) {
         const std::u16string& value = frame.children > 0 ? frame.joined : frame.text;
-        m_flat.m_Values.SetAt(frame.key.c_str(), value.c_str());
+        m_pairs.Set(frame.key, value);
     } else if (frame.role == Role::kItem) {
         // The item's list is its parent, and the list's property the one above.
         const Frame& list = m_frames[m_depth - 1];

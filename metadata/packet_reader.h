@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "metadata/meta_data.h"
+#include "metadata/flat_pairs.h"
 #include "zev/sax_content_handler_impl.h"
 
 class CPacketReader final : public SAXContentHandlerImpl {
   public:
-    // Parses length bytes of UTF-8 and sets the packet's pairs in flat. 0 when the whole packet
-    // was read; otherwise the reader's failure code, and flat may hold the pairs of the part
+    // Parses length bytes of UTF-8 and sets the packet's pairs in pairs. 0 when the whole packet
+    // was read; otherwise the reader's failure code, and pairs may hold the pairs of the part
     // read before the failure. Allocation failure throws std::bad_alloc.
-    static HRESULT Read(const char* packet, size_t length, CMetaData& flat);
+    static HRESULT Read(const char* packet, size_t length, CFlatPairs& pairs);
 
     HRESULT startDocument() override;
     HRESULT startElement(const char16_t* namespaceUri, int namespaceUriLength,
@@ -32,7 +32,7 @@ class CPacketReader final : public SAXContentHandlerImpl {
     HRESULT characters(const char16_t* chars, int length) override;
 
   private:
-    explicit CPacketReader(CMetaData& flat) : m_flat(flat) {}
+    explicit CPacketReader(CFlatPairs& pairs) : m_pairs(pairs) {}
 
     // What an open element is to the flattening.
     enum class Role {
@@ -57,7 +57,7 @@ class CPacketReader final : public SAXContentHandlerImpl {
                   ISAXAttributes* attributes);
     HRESULT CopyAttributes(ISAXAttributes* attributes, int count);
 
-    CMetaData& m_flat;
+    CFlatPairs& m_pairs;
     std::vector<Frame> m_frames;  // open elements; a slot is reused by the next at its depth
     size_t m_depth = 0;
     bool m_inCharacters = false;  // the last event was character data
