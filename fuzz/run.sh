@@ -2,14 +2,14 @@
 # Builds the fuzz targets (preset fuzz, clang) and runs each for SECONDS (default 60), seeded from
 # fuzz/corpus/ and the shared sample packets. Exits non-zero on the first finding (crash, broken
 # invariant, leak, timeout, out of memory). Working corpora, logs and findings go to fuzz-out/.
-#   fuzz/run.sh [seconds] [packet|rules|host_misuse ...]
+#   fuzz/run.sh [seconds] [packet|packet_paths|rules|host_misuse ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(packet rules host_misuse)
+  targets=(packet packet_paths rules host_misuse)
 fi
 samples=../shared/samples/xmp
 
@@ -24,7 +24,7 @@ for t in "${targets[@]}"; do
   options=(-max_total_time="$seconds" -timeout=30 -close_fd_mask=1 -print_final_stats=1
            -artifact_prefix="$dir/findings/")
   case $t in
-    packet)
+    packet | packet_paths)
       cp fuzz/corpus/packet/* "$dir/corpus/"
       # The real packets and the smallest generated one; the larger ones only slow each run.
       for f in "$samples"/real_*.xmp "$samples"/synth_n100.xmp; do

@@ -10,7 +10,7 @@ namespace {
 // The bucket count of a value map; its buckets make the order in which the pairs are handed out.
 constexpr UINT kMapBuckets = 17;
 // Texts are copied into chunks of this many units; a longer text gets a chunk of its own.
-constexpr size_t kChunkLength = 32 * 1024;
+constexpr size_t kChunkLength = size_t{32} * 1024;
 
 // Room for one more element, doubling as push_back would, so that the push cannot fail.
 template <class T>

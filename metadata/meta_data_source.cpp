@@ -115,7 +115,9 @@ struct FlatPairsWalk {
         }
     }
     std::u16string_view Key(Handle i) const { return {pairs.Key(i), pairs.KeyLength(i)}; }
-    void TakeValue(Handle i, CString& to) const { to.str().assign(pairs.Value(i), pairs.ValueLength(i)); }
+    void TakeValue(Handle i, CString& to) const {
+        to.str().assign(pairs.Value(i), pairs.ValueLength(i));
+    }
     static void Spend() {}
 };
 
@@ -152,8 +154,9 @@ void CMetaDataSource::Load(const char* packet) {
         // the same order as the tree path would set them.
         const std::string_view whole(text, length);
         CFlatPairs pairs;
-        const HRESULT hr = whole.empty() || whole == "-1" ? zev::kNoText
-                                                         : CPacketReader::Read(text, length, pairs);
+        const HRESULT hr = whole.empty() || whole == "-1"
+                               ? zev::kNoText
+                               : CPacketReader::Read(text, length, pairs);
         if (zev::IsAllocationFailure(hr)) {
             // Not an unreadable packet: storing an empty source would replace what the scene holds.
             throw std::bad_alloc();
@@ -197,7 +200,8 @@ void CMetaDataSource::Distribute(Walk& walk) {
     pairs.reserve(walk.Count());
     walk.ForEach([&](typename Walk::Handle entry) {
         if (StartsWithNoCase(walk.Key(entry), kDeclarationPrefix)) {
-            walk.TakeValue(entry, list->m_Values[walk.Key(entry).data() + kDeclarationPrefix.size()]);
+            walk.TakeValue(entry,
+                           list->m_Values[walk.Key(entry).data() + kDeclarationPrefix.size()]);
         } else {
             pairs.push_back(entry);
         }

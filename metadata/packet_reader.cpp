@@ -85,16 +85,15 @@ HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*name
     frame.children = 0;
     frame.text.clear();
     if (role == Role::kVisit) {
-        return Visit(frame, View(qName, qNameLength), View(localName, localNameLength),
-                     attributes);
+        return Visit(frame, View(qName, qNameLength), View(localName, localNameLength), attributes);
     }
     return S_OK;
 }
 
 // An element the flattening visits, by its prefix: the wrapper, an rdf element (a Description
 // hands over its attributes), or a property (its attributes, or its key and later its value).
-HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName,
-                             std::u16string_view localName, ISAXAttributes* attributes) {
+HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
+                             ISAXAttributes* attributes) {
     const size_t colon = qName.find(u':');
     const std::u16string_view prefix =
         colon == std::u16string_view::npos ? std::u16string_view() : qName.substr(0, colon);

@@ -36,20 +36,20 @@ class CPacketReader final : public SAXContentHandlerImpl {
 
     // What an open element is to the flattening.
     enum class Role {
-        kVisit,        // read by its own prefix; Visit settles which of the next three it is
-        kWrapper,      // prefix "x": only its first child element is read
-        kContainer,    // prefix "rdf": every child element is read
-        kProperty,     // a property without attributes: its key takes a value at its end
-        kList,         // a property's first child: the texts of its children are joined
-        kItem,         // a child of a list: its text joins the list
-        kIgnored,      // nothing in it is read
+        kVisit,      // read by its own prefix; Visit settles which of the next three it is
+        kWrapper,    // prefix "x": only its first child element is read
+        kContainer,  // prefix "rdf": every child element is read
+        kProperty,   // a property without attributes: its key takes a value at its end
+        kList,       // a property's first child: the texts of its children are joined
+        kItem,       // a child of a list: its text joins the list
+        kIgnored,    // nothing in it is read
     };
     struct Frame {
         Role role;
-        int children = 0;          // child elements seen so far
-        std::u16string key;        // kProperty: prefix ':' local name
-        std::u16string text;       // kProperty, kItem: the element's text so far
-        std::u16string joined;     // kProperty: the joined texts of its list
+        int children = 0;       // child elements seen so far
+        std::u16string key;     // kProperty: prefix ':' local name
+        std::u16string text;    // kProperty, kItem: the element's text so far
+        std::u16string joined;  // kProperty: the joined texts of its list
     };
 
     Role RoleOfChild(Frame& parent) const;

@@ -123,6 +123,8 @@ TEST(PacketReaderAgainstTree, SamplePackets) {
 }
 
 TEST(PacketReaderAgainstTree, AwkwardShapes) {
+    // Each body is several literals joined on purpose.
+    // NOLINTBEGIN(bugprone-suspicious-missing-comma)
     const std::vector<std::string> bodies = {
         // Attributes of several Descriptions, one name given twice: the later value, the first
         // place; enough names to share buckets.
@@ -151,6 +153,7 @@ TEST(PacketReaderAgainstTree, AwkwardShapes) {
         "<dc:top>t</dc:top><rdf:Description><rdf:Description><dc:deep>d</dc:deep>"
         "</rdf:Description></rdf:Description>",
     };
+    // NOLINTEND(bugprone-suspicious-missing-comma)
     for (const std::string& body : bodies) {
         EXPECT_GT(ExpectSameAsTree(Packet(body)), 0u);
     }
@@ -205,16 +208,16 @@ class PacketGenerator {
 
     std::string Name(int depth) {
         static const char* const kPrefixes[] = {"rdf", "RDF", "dc", "DC", "xmp", "xmpMM", "Xmp"};
-        static const char* const kLocals[] = {"Description", "li", "Bag", "Seq", "a", "b",
+        static const char* const kLocals[] = {"Description", "li", "Bag", "Seq", "a",    "b",
                                               "c",           "ab", "r",   "q",   "title"};
         const int prefix = depth <= 1 ? Pick(2) : Pick(7);
         return std::string(kPrefixes[prefix]) + ":" + kLocals[Pick(11)];
     }
 
     std::string Text() {
-        static const char* const kTexts[] = {"v",         "two words", "a &amp; b", "<![CDATA[c]]>",
-                                             "caf\xC3\xA9", "",         " ",         "x<!--c-->y",
-                                             "&#x1F3AC;",  "1, 2"};
+        static const char* const kTexts[] = {
+            "v", "two words", "a &amp; b",  "<![CDATA[c]]>", "caf\xC3\xA9",
+            "",  " ",         "x<!--c-->y", "&#x1F3AC;",     "1, 2"};
         return kTexts[Pick(10)];
     }
 
@@ -224,7 +227,8 @@ class PacketGenerator {
         const std::string name = description ? "rdf:Description" : Name(depth);
         std::string out = "<" + name + (description ? Declarations() : "");
         // Distinct attribute names: XML forbids a name twice on one element.
-        static const char* const kAttributes[] = {"dc:a", "dc:b", "xmp:a", "dc:q", "dc:r", "xmp:ab"};
+        static const char* const kAttributes[] = {"dc:a", "dc:b", "xmp:a",
+                                                  "dc:q", "dc:r", "xmp:ab"};
         for (const char* attribute : kAttributes) {
             if (Pick(5) == 0) {
                 out += std::string(" ") + attribute + "='" + std::to_string(Pick(100)) + "'";

@@ -212,8 +212,7 @@ class CLocator final : public ISAXLocator {
 
 class CAttributes final : public ISAXAttributes {
   public:
-    CAttributes(IUnknown* owner, const AttributeList& list)
-        : m_owner(owner), m_list(list) {}
+    CAttributes(IUnknown* owner, const AttributeList& list) : m_owner(owner), m_list(list) {}
 
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
