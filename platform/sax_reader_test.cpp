@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,11 @@ class SaxReader : public ::testing::Test {
         } clear{input};
         return reader->parse(input);
     }
+    HRESULT ParseUtf8(const char* text, size_t length) {
+        content.events.clear();
+        errors.fatal.clear();
+        return reader->parseUtf8(text, length);
+    }
 
     Recorder content;
     ErrorRecorder errors;
@@ -243,6 +249,104 @@ TEST_F(SaxReader, ReadsFilesDetectingTheirEncoding) {
     EXPECT_EQ(WideToUtf8(errors.systemId), path);
     EXPECT_EQ(reader->parseURL(u"/nonexistent-dir/x.xml"), E_FILE_NOT_FOUND);
     EXPECT_EQ(reader->parseURL(nullptr), E_POINTER);
+}
+
+TEST_F(SaxReader, Utf8TextGivesTheSameEventsAsTheSameTextInUtf16) {
+    const std::vector<std::u16string> documents{
+        u"<r:a xmlns:r='urn:\u00e9' xmlns='urn:d' x='caf\u00e9 \u4e2d' xml:lang='en'>"
+        u"<b \u00f1='\U0001F600&#x1F600;&amp;'>plain ascii text then \u00e9\u20ac\U0001F600"
+        u"<![CDATA[<\u00e9>]]>&lt;&#233;</b><?pi d\u00e9ta?><!-- \u00e9 --></r:a>",
+        // A byte-order mark, line ends and attribute whitespace to normalise.
+        u"\uFEFF<?xml version='1.0'?>\r\n<a v='1\t2\n3'>x\r\ny\u00e9\r</a>",
+        u"<!DOCTYPE a [<!ENTITY e '\u00e9\u00e9'>]><a>&e;</a>",
+        u"<!DOCTYPE a SYSTEM 'a.dtd'><a>&\u00e9;</a>",  // skipped, as the DTD is never read
+        // Malformed: both must stop at the same place with the same code.
+        u"<a>\u00e9</b>",
+        u"<p:a/>",
+        u"<a>\u00e9",
+    };
+    const size_t wellFormed = 4;  // the documents before the malformed ones
+    for (size_t d = 0; d < documents.size(); ++d) {
+        const std::u16string& document = documents[d];
+        SCOPED_TRACE(WideToUtf8(document));
+        const HRESULT fromUtf16 = Parse(document);
+        EXPECT_EQ(SUCCEEDED(fromUtf16), d < wellFormed) << content.Joined();
+        const std::vector<std::u16string> events = content.events;
+        const std::vector<HRESULT> fatal = errors.fatal;
+        const std::string utf8 = WideToUtf8(document);
+        EXPECT_EQ(ParseUtf8(utf8.data(), utf8.size()), fromUtf16);
+        EXPECT_EQ(content.events, events);
+        EXPECT_EQ(errors.fatal, fatal);
+    }
+    // The first document as a whole, so that a common mistake cannot hide on both sides.
+    const std::string first = WideToUtf8(documents[0]);
+    ASSERT_EQ(ParseUtf8(first.data(), first.size()), S_OK);
+    ASSERT_EQ(content.events.size(), 15u) << content.Joined();
+    EXPECT_EQ(content.events[3],
+              u"start urn:\u00e9|a|r:a [http://www.w3.org/2000/xmlns/|r|xmlns:r=urn:\u00e9]"
+              u" [http://www.w3.org/2000/xmlns/|xmlns|xmlns=urn:d] [|x|x=caf\u00e9 \u4e2d]"
+              u" [http://www.w3.org/XML/1998/namespace|lang|xml:lang=en]");
+    EXPECT_EQ(content.events[4], u"start urn:d|b|b [|\u00f1|\u00f1=\U0001F600\U0001F600&]");
+    EXPECT_EQ(content.events[5], u"chars plain ascii text then \u00e9\u20ac\U0001F600");
+}
+
+TEST_F(SaxReader, Utf8TextIsUtf8WhateverItsDeclarationSays) {
+    for (const char* declaration :
+         {"<?xml version='1.0' encoding='ISO-8859-1'?>", "<?xml version='1.0' encoding='UTF-16'?>",
+          "<?xml version=\"1.0\" encoding=\"x-no-such-encoding\"?>"}) {
+        const std::string text = std::string(declaration) + "<a b='\xc3\xa9'>\xc3\xa9</a>";
+        ASSERT_EQ(ParseUtf8(text.data(), text.size()), S_OK) << declaration;
+        ASSERT_EQ(content.events.size(), 5u) << content.Joined();
+        EXPECT_EQ(content.events[1], u"start |a|a [|b|b=\u00e9]");
+        EXPECT_EQ(content.events[2], u"chars \u00e9");
+    }
+}
+
+TEST_F(SaxReader, Utf8TextThatIsNotWellFormedFails) {
+    // Each bad sequence in each place text can stand, including the declaration and names.
+    const std::vector<std::string> bad{
+        "\xc3", "\xc0\x80", "\xe0\x80\x80", "\xed\xa0\x80", "\xf0\x80\x80\x80", "\xf4\x90\x80\x80",
+        "\x80", "\xff"};
+    const std::vector<std::pair<std::string, std::string>> places{
+        {"<a>text ", " more</a>"},
+        {"<a v='", "'/>"},
+        {"<a", "/>"},
+        {"<a><!-- ", " --></a>"},
+        {"<a><![CDATA[", "]]></a>"},
+        {"<a><?pi ", "?></a>"},
+        {"<?xml version='1.0' encoding='UTF-8' ", "?><a/>"},
+        {"<!DOCTYPE a [<!ENTITY e '", "'>]><a/>"},
+        {"<a/><!-- ", " -->"},
+    };
+    for (const std::string& b : bad) {
+        for (const auto& [before, after] : places) {
+            const std::string text = before + b + after;
+            SCOPED_TRACE(::testing::PrintToString(text));
+            const HRESULT hr = ParseUtf8(text.data(), text.size());
+            EXPECT_TRUE(FAILED(hr));
+            EXPECT_EQ(errors.fatal, std::vector<HRESULT>{hr});
+            for (const std::u16string& e : content.events) {
+                EXPECT_EQ(e.find(u'\uFFFD'), std::u16string::npos) << content.Joined();
+            }
+        }
+    }
+    EXPECT_EQ(reader->parseUtf8(nullptr, 3), E_POINTER);
+    EXPECT_EQ(ParseUtf8(nullptr, 0), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
+}
+
+TEST_F(SaxReader, Utf8TextIsReadOnlyUpToItsLength) {
+    // No terminating NUL, and bytes after the end that would change the outcome if read.
+    const std::string buffer = std::string("<a>x\xc3\xa9</a>") + "<b/>\xff</a>";
+    const size_t length = std::strlen("<a>x\xc3\xa9</a>");
+    std::vector<char> exact(buffer.begin(), buffer.end());
+    ASSERT_EQ(ParseUtf8(exact.data(), length), S_OK) << content.Joined();
+    EXPECT_EQ(content.Joined(),
+              "startDocument\nstart |a|a\nchars x\u00e9\nend |a|a\nendDocument\n");
+    // Cut inside the text and inside the end tag: unfinished, whatever follows in memory.
+    EXPECT_EQ(ParseUtf8(exact.data(), 4), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
+    // Cut between the two bytes of a character: the second, though in memory, is not read.
+    EXPECT_EQ(ParseUtf8(exact.data(), 5), SAX_E_PARSE_BASE + XML_ERROR_PARTIAL_CHAR);
+    EXPECT_EQ(ParseUtf8(exact.data(), length - 1), SAX_E_PARSE_BASE + XML_ERROR_UNCLOSED_TOKEN);
 }
 
 }  // namespace
