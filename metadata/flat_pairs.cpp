@@ -7,10 +7,8 @@
 
 namespace {
 
-// The bucket count of a value map; its buckets make the order in which the pairs are handed out.
-constexpr UINT kMapBuckets = 17;
-// Texts are copied into chunks of this many units; a longer text gets a chunk of its own.
-constexpr size_t kChunkLength = size_t{32} * 1024;
+// A bucket's chunks grow to this many units; a longer text gets a chunk of its own.
+constexpr size_t kMaxChunkLength = size_t{32} * 1024;
 
 // Room for one more element, doubling as push_back would, so that the push cannot fail.
 template <class T>
@@ -22,60 +20,63 @@ void GrowFor(std::vector<T>& v) {
 
 }  // namespace
 
-const char16_t* CFlatPairs::Store(std::u16string_view text) {
+const char16_t* CFlatPairs::Bucket::Store(std::u16string_view text) {
     const size_t need = text.size() + 1;
-    if (need > m_freeLength) {
-        const size_t length = need > kChunkLength ? need : kChunkLength;
-        GrowFor(m_chunks);
-        m_chunks.emplace_back(new char16_t[length]);
-        m_free = m_chunks.back().get();
-        m_freeLength = length;
+    if (need > freeLength) {
+        const size_t length = need > nextChunkLength ? need : nextChunkLength;
+        GrowFor(chunks);
+        chunks.emplace_back(new char16_t[length]);
+        free = chunks.back().get();
+        freeLength = length;
+        if (nextChunkLength < kMaxChunkLength) {
+            nextChunkLength *= 2;
+        }
     }
-    char16_t* copy = m_free;
+    char16_t* copy = free;
     if (!text.empty()) {
         std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
     }
     copy[text.size()] = u'\0';
-    m_free += need;
-    m_freeLength -= need;
+    free += need;
+    freeLength -= need;
     return copy;
 }
 
 void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
     const uint64_t hash = platform::TextHash(key);
     const size_t found = m_index.Find(key, hash, [this](size_t ref) {
-        const Entry& e = m_entries[ref - 1];
+        const Entry& e = At(ref - 1);
         return std::u16string_view(e.key, e.keyLength);
     });
     if (found != 0) {
         // A known key keeps its place and takes the new value; the old text stays unused.
-        Entry& e = m_entries[found - 1];
-        e.value = Store(value);
+        const size_t handle = found - 1;
+        Bucket& bucket = m_buckets[handle % kBuckets];
+        const char16_t* stored = bucket.Store(value);
+        Entry& e = bucket.entries[handle / kBuckets];
+        e.value = stored;
         e.valueLength = value.size();
         return;
     }
     // Everything that can fail comes before the entry is added.
-    GrowFor(m_entries);
-    m_index.Reserve(m_entries.size() + 1);
-    const char16_t* storedKey = Store(key);
-    const char16_t* storedValue = Store(value);
-    m_entries.push_back(
-        Entry{storedKey, storedValue, key.size(), value.size(), platform::HashKey(key)});
-    m_index.Insert(m_entries.size(), hash);
+    const size_t b = platform::HashKey(key) % kBuckets;
+    Bucket& bucket = m_buckets[b];
+    GrowFor(bucket.entries);
+    m_index.Reserve(m_count + 1);
+    const char16_t* storedKey = bucket.Store(key);
+    const char16_t* storedValue = bucket.Store(value);
+    bucket.entries.push_back(Entry{storedKey, storedValue, key.size(), value.size()});
+    ++m_count;
+    m_index.Insert((bucket.entries.size() - 1) * kBuckets + b + 1, hash);
 }
 
 std::vector<size_t> CFlatPairs::MapOrder() const {
-    // A counting sort by bucket; within a bucket the newest key comes first.
-    size_t starts[kMapBuckets + 1] = {};
-    for (const Entry& e : m_entries) {
-        ++starts[e.bucketHash % kMapBuckets + 1];
-    }
-    for (UINT b = 1; b <= kMapBuckets; ++b) {
-        starts[b] += starts[b - 1];
-    }
-    std::vector<size_t> order(m_entries.size());
-    for (size_t i = m_entries.size(); i-- > 0;) {
-        order[starts[m_entries[i].bucketHash % kMapBuckets]++] = i;
+    std::vector<size_t> order;
+    order.reserve(m_count);
+    for (size_t b = 0; b < kBuckets; ++b) {
+        for (size_t i = m_buckets[b].entries.size(); i-- > 0;) {
+            order.push_back(i * kBuckets + b);
+        }
     }
     return order;
 }

@@ -3,8 +3,8 @@
 //
 // Set behaves as the map's SetAt (a new key is added, a known key takes the new value and keeps
 // its place) and MapOrder gives the map's iteration order (bucket by bucket, HashKey % 17, each
-// bucket from its newest key). The texts live end to end in large chunks, each null-terminated,
-// so a packet of many pairs costs a few allocations instead of several per pair.
+// bucket from its newest key). The texts live end to end in chunks, each null-terminated, so a
+// packet of many pairs costs a few allocations instead of several per pair.
 #pragma once
 
 #include <cstddef>
@@ -21,31 +21,43 @@ class CFlatPairs {
     // Throws std::bad_alloc, leaving the pairs as they were.
     void Set(std::u16string_view key, std::u16string_view value);
 
-    size_t GetCount() const { return m_entries.size(); }
-    // Null-terminated; valid until the pairs are destroyed.
-    const char16_t* Key(size_t i) const { return m_entries[i].key; }
-    size_t KeyLength(size_t i) const { return m_entries[i].keyLength; }
-    const char16_t* Value(size_t i) const { return m_entries[i].value; }
-    size_t ValueLength(size_t i) const { return m_entries[i].valueLength; }
+    size_t GetCount() const { return m_count; }
 
-    // The entries' indexes in the flat value map's iteration order.
+    // The pairs' handles in the flat value map's iteration order.
     std::vector<size_t> MapOrder() const;
+    // Null-terminated; valid until the pairs are destroyed.
+    const char16_t* Key(size_t handle) const { return At(handle).key; }
+    size_t KeyLength(size_t handle) const { return At(handle).keyLength; }
+    const char16_t* Value(size_t handle) const { return At(handle).value; }
+    size_t ValueLength(size_t handle) const { return At(handle).valueLength; }
 
   private:
+    static constexpr size_t kBuckets = 17;  // a value map's bucket count
+
     struct Entry {
         const char16_t* key;
         const char16_t* value;
         size_t keyLength;
         size_t valueLength;
-        UINT bucketHash;  // the map's own hash of the key, which places it in a bucket
+    };
+    // Each bucket keeps its entries and texts apart, in the order they came, so that walking the
+    // pairs in the map's order reads memory backwards but in sequence, not scattered.
+    struct Bucket {
+        std::vector<Entry> entries;
+        std::vector<std::unique_ptr<char16_t[]>> chunks;
+        char16_t* free = nullptr;  // the unused end of the last chunk
+        size_t freeLength = 0;
+        size_t nextChunkLength = 256;
+
+        // A null-terminated copy of text.
+        const char16_t* Store(std::u16string_view text);
     };
 
-    // A null-terminated copy of text in the chunks.
-    const char16_t* Store(std::u16string_view text);
+    const Entry& At(size_t handle) const {
+        return m_buckets[handle % kBuckets].entries[handle / kBuckets];
+    }
 
-    std::vector<Entry> m_entries;
-    platform::TextIndex<size_t> m_index;  // entry index + 1
-    std::vector<std::unique_ptr<char16_t[]>> m_chunks;
-    char16_t* m_free = nullptr;  // the unused end of the last chunk
-    size_t m_freeLength = 0;
+    Bucket m_buckets[kBuckets];
+    size_t m_count = 0;
+    platform::TextIndex<size_t> m_index;  // handle + 1
 };
