@@ -4,43 +4,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
 #include "metadata/meta_data_source.h"
+#include "metadata/meta_data_test_util.h"
 #include "metadata/meta_data_tree.h"
-
-namespace {
-
-using Group = std::vector<std::pair<std::u16string, std::u16string>>;
-
-std::vector<Group> Groups(const CMetaDataSource& source) {
-    std::vector<Group> out;
-    for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
-        const CMetaData* group = source.m_MetaData[i];
-        Group g{{group->m_strPrefix.str(), group->m_strNamespace.str()}};
-        POSITION pos = group->m_Values.GetStartPosition();
-        while (pos != nullptr) {
-            const auto* entry = group->m_Values.GetNextAssocPtr(pos);
-            g.emplace_back(entry->key.str(), entry->value.str());
-        }
-        out.push_back(std::move(g));
-    }
-    return out;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string packet(reinterpret_cast<const char*>(data), size);
-    std::vector<Group> streamed;
+    std::vector<metadata_test::Pairs> streamed;
     {
         CMetaDataSource source;
         source.Load(packet.c_str());
-        streamed = Groups(source);
+        streamed = metadata_test::AllGroups(source);
     }
-    std::vector<Group> tree;
+    std::vector<metadata_test::Pairs> tree;
     {
         CMetaDataTree root;
         root.Load(packet.c_str());
@@ -48,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         flat.Flatten(&root);
         CMetaDataSource source;
         source.SplitByNamespace(&flat);
-        tree = Groups(source);
+        tree = metadata_test::AllGroups(source);
     }
     olvane_fuzz::Require(streamed == tree, "the streaming reader and the tree differ");
     olvane_fuzz::RequireNoZevObjects();

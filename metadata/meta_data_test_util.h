@@ -34,6 +34,19 @@ inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
     return out;
 }
 
+// Every group of a source in order: its prefix and namespace first, then its values in the map's
+// order.
+inline std::vector<Pairs> AllGroups(const CMetaDataSource& source) {
+    std::vector<Pairs> out;
+    for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
+        const CMetaData* group = source.m_MetaData[i];
+        Pairs g = Entries(group->m_Values);
+        g.emplace(g.begin(), group->m_strPrefix.str(), group->m_strNamespace.str());
+        out.push_back(std::move(g));
+    }
+    return out;
+}
+
 // The namespace list as the editor walks it.
 inline Pairs Namespaces(const CMetaDataSource& source) {
     Pairs out;

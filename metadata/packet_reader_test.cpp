@@ -44,20 +44,6 @@ Pairs StreamedPairs(const std::string& packet, HRESULT& hr) {
     return out;
 }
 
-// Every group of a source in order: prefix, namespace, then its values in the map's order.
-std::vector<Pairs> Groups(const CMetaDataSource& source) {
-    std::vector<Pairs> out;
-    for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
-        const CMetaData* group = source.m_MetaData[i];
-        Pairs g{{group->m_strPrefix.str(), group->m_strNamespace.str()}};
-        for (auto& pair : Entries(group->m_Values)) {
-            g.push_back(std::move(pair));
-        }
-        out.push_back(std::move(g));
-    }
-    return out;
-}
-
 // Load (the streaming path for UTF-8) against the tree path's flat map split by namespace.
 // Returns the number of values the packet gave, so that callers can see they tested something.
 size_t ExpectSameAsTree(const std::string& packet) {
@@ -72,7 +58,7 @@ size_t ExpectSameAsTree(const std::string& packet) {
     CMetaDataSource tree;
     tree.SplitByNamespace(&flat);
 
-    EXPECT_EQ(Groups(streamed), Groups(tree));
+    EXPECT_EQ(AllGroups(streamed), AllGroups(tree));
     HRESULT hr = 0;
     const Pairs streamedPairs = StreamedPairs(packet, hr);
     if (hr == 0) {

@@ -52,6 +52,13 @@ size_t DecodeOne(const unsigned char* s, size_t n, char32_t& cp) {
     return len;
 }
 
+// Whether the eight bytes at s are all ASCII.
+bool EightAscii(const unsigned char* s) {
+    uint64_t word = 0;
+    std::memcpy(&word, s, sizeof word);
+    return (word & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 std::u16string NarrowToWide(const char* text) {
@@ -76,17 +83,13 @@ void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out) {
     size_t i = 0;
     while (i < bytes) {
         // Eight ASCII bytes at a time: names and most values are ASCII.
-        if (i + 8 <= bytes) {
-            uint64_t word = 0;
-            std::memcpy(&word, s + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                for (size_t k = 0; k < 8; ++k) {
-                    w[k] = s[i + k];
-                }
-                w += 8;
-                i += 8;
-                continue;
+        if (i + 8 <= bytes && EightAscii(s + i)) {
+            for (size_t k = 0; k < 8; ++k) {
+                w[k] = s[i + k];
             }
+            w += 8;
+            i += 8;
+            continue;
         }
         if (s[i] < 0x80) {
             *w++ = s[i++];
@@ -115,13 +118,9 @@ size_t FindInvalidUtf8(const char* text, size_t bytes) {
     size_t i = 0;
     while (i < bytes) {
         // Eight ASCII bytes at a time: packets are mostly ASCII.
-        if (i + 8 <= bytes) {
-            uint64_t word = 0;
-            std::memcpy(&word, s + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += 8;
-                continue;
-            }
+        if (i + 8 <= bytes && EightAscii(s + i)) {
+            i += 8;
+            continue;
         }
         if (s[i] < 0x80) {
             ++i;

@@ -802,74 +802,60 @@ class CSaxReader final : public ISAXXMLReader {
         if (input.vt != VT_BSTR) {
             return E_INVALIDARG;
         }
-        if (m_parsing) {
-            return SAX_E_BUSY;
-        }
-        Busy busy(m_parsing);
-        // The handlers stay alive for the whole parse even if one of them is replaced meanwhile.
-        const ComPtr<ISAXContentHandler> content = m_content;
-        const ComPtr<ISAXErrorHandler> errors = m_errors;
-        const std::u16string_view text(input.bstrVal == nullptr ? u"" : input.bstrVal,
-                                       SysStringLen(input.bstrVal));
-        CParseRun run(this, content.get(), errors.get(), std::u16string());
-        const HRESULT hr =
-            run.Create(std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE");
-        if (FAILED(hr)) {
-            return hr;
-        }
-        if (FindUnpairedSurrogate(text) != std::u16string_view::npos) {
-            return run.Report(SAX_E_UNPAIRED_SURROGATE, u"The text holds an unpaired surrogate.");
-        }
-        return run.Parse(reinterpret_cast<const char*>(text.data()),
-                         text.size() * sizeof(char16_t));
+        return Run(std::u16string(), [&](CParseRun& run) {
+            const std::u16string_view text(input.bstrVal == nullptr ? u"" : input.bstrVal,
+                                           SysStringLen(input.bstrVal));
+            const HRESULT hr =
+                run.Create(std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE");
+            if (FAILED(hr)) {
+                return hr;
+            }
+            if (FindUnpairedSurrogate(text) != std::u16string_view::npos) {
+                return run.Report(SAX_E_UNPAIRED_SURROGATE,
+                                  u"The text holds an unpaired surrogate.");
+            }
+            return run.Parse(reinterpret_cast<const char*>(text.data()),
+                             text.size() * sizeof(char16_t));
+        });
     }
 
     HRESULT parseURL(const char16_t* url) override {
         if (url == nullptr) {
             return E_POINTER;
         }
-        if (m_parsing) {
-            return SAX_E_BUSY;
-        }
-        Busy busy(m_parsing);
-        const ComPtr<ISAXContentHandler> content = m_content;
-        const ComPtr<ISAXErrorHandler> errors = m_errors;
-        std::string path = WideToUtf8(url);
-        if (path.rfind("file://", 0) == 0) {
-            path.erase(0, 7);
-        }
-        CParseRun run(this, content.get(), errors.get(), url);
-        HRESULT hr = run.Create(nullptr);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        std::string bytes;
-        hr = ReadWholeFile(path, bytes);
-        if (FAILED(hr)) {
-            return run.Report(hr, u"The file cannot be read.");
-        }
-        if (HasUnpairedSurrogateIfUtf16(bytes)) {
-            return run.Report(SAX_E_UNPAIRED_SURROGATE, u"The text holds an unpaired surrogate.");
-        }
-        return run.Parse(bytes.data(), bytes.size());
+        return Run(url, [&](CParseRun& run) {
+            std::string path = WideToUtf8(url);
+            if (path.rfind("file://", 0) == 0) {
+                path.erase(0, 7);
+            }
+            HRESULT hr = run.Create(nullptr);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            std::string bytes;
+            hr = ReadWholeFile(path, bytes);
+            if (FAILED(hr)) {
+                return run.Report(hr, u"The file cannot be read.");
+            }
+            if (HasUnpairedSurrogateIfUtf16(bytes)) {
+                return run.Report(SAX_E_UNPAIRED_SURROGATE,
+                                  u"The text holds an unpaired surrogate.");
+            }
+            return run.Parse(bytes.data(), bytes.size());
+        });
     }
 
     HRESULT parseUtf8(const char* text, size_t length) override {
         if (text == nullptr && length != 0) {
             return E_POINTER;
         }
-        if (m_parsing) {
-            return SAX_E_BUSY;
-        }
-        Busy busy(m_parsing);
-        const ComPtr<ISAXContentHandler> content = m_content;
-        const ComPtr<ISAXErrorHandler> errors = m_errors;
-        CParseRun run(this, content.get(), errors.get(), std::u16string());
-        const HRESULT hr = run.Create("UTF-8");
-        if (FAILED(hr)) {
-            return hr;
-        }
-        return run.Parse(text == nullptr ? "" : text, length);
+        return Run(std::u16string(), [&](CParseRun& run) {
+            const HRESULT hr = run.Create("UTF-8");
+            if (FAILED(hr)) {
+                return hr;
+            }
+            return run.Parse(text == nullptr ? "" : text, length);
+        });
     }
 
   private:
@@ -878,6 +864,20 @@ class CSaxReader final : public ISAXXMLReader {
         ~Busy() { m_flag = false; }
         bool& m_flag;
     };
+
+    // One parse: a parse started from inside another is refused, and the handlers stay alive for
+    // the whole parse even if one of them is replaced meanwhile.
+    template <class Body>
+    HRESULT Run(std::u16string url, Body&& body) {
+        if (m_parsing) {
+            return SAX_E_BUSY;
+        }
+        Busy busy(m_parsing);
+        const ComPtr<ISAXContentHandler> content = m_content;
+        const ComPtr<ISAXErrorHandler> errors = m_errors;
+        CParseRun run(this, content.get(), errors.get(), std::move(url));
+        return body(run);
+    }
 
     static bool IsKnownFeature(const char16_t* name) {
         const std::u16string_view n(name);
