@@ -4,32 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "fuzz/fuzz_check.h"
-#include "metadata/meta_data_source.h"
 #include "metadata/meta_data_test_util.h"
-#include "metadata/meta_data_tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string packet(reinterpret_cast<const char*>(data), size);
-    std::vector<metadata_test::Pairs> streamed;
-    {
-        CMetaDataSource source;
-        source.Load(packet.c_str());
-        streamed = metadata_test::AllGroups(source);
-    }
-    std::vector<metadata_test::Pairs> tree;
-    {
-        CMetaDataTree root;
-        root.Load(packet.c_str());
-        CMetaData flat;
-        flat.Flatten(&root);
-        CMetaDataSource source;
-        source.SplitByNamespace(&flat);
-        tree = metadata_test::AllGroups(source);
-    }
-    olvane_fuzz::Require(streamed == tree, "the streaming reader and the tree differ");
+    const bool same =
+        metadata_test::StreamedGroups(packet.c_str()) == metadata_test::TreeGroups(packet.c_str());
+    olvane_fuzz::Require(same, "the streaming reader and the tree differ");
     olvane_fuzz::RequireNoZevObjects();
     return 0;
 }

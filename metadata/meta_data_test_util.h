@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "metadata/meta_data_source.h"
+#include "metadata/meta_data_tree.h"
 
 namespace metadata_test {
 
@@ -45,6 +46,23 @@ inline std::vector<Pairs> AllGroups(const CMetaDataSource& source) {
         out.push_back(std::move(g));
     }
     return out;
+}
+
+// The groups of a packet read by each path: Load (the streaming reader, for UTF-8) and the
+// element tree flattened and split by namespace, which Load must agree with.
+inline std::vector<Pairs> StreamedGroups(const char* packet) {
+    CMetaDataSource source;
+    source.Load(packet);
+    return AllGroups(source);
+}
+inline std::vector<Pairs> TreeGroups(const char* packet) {
+    CMetaDataTree root;
+    root.Load(packet);
+    CMetaData flat;
+    flat.Flatten(&root);
+    CMetaDataSource source;
+    source.SplitByNamespace(&flat);
+    return AllGroups(source);
 }
 
 // The namespace list as the editor walks it.
