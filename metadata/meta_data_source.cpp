@@ -2,6 +2,7 @@
 // namespace records for the host.
 #include "metadata/meta_data_source.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -78,10 +79,12 @@ class PrefixIndex {
 
 constexpr size_t kUnowned = ~size_t{0};
 
-// The pairs of a flat value map, in its order; their values move out.
+// The pairs of a flat value map, in its order; their values move out, unless the map is one the
+// source still holds, which must keep its values should the split fail.
 struct ValueMapWalk {
     using Handle = CMetaData::ValueMap::CAssoc*;
     CMetaData* flat;
+    bool copy;
 
     size_t Count() const {
         return flat == nullptr ? 0 : static_cast<size_t>(flat->m_Values.GetCount());
@@ -94,7 +97,13 @@ struct ValueMapWalk {
         }
     }
     static std::u16string_view Key(Handle entry) { return entry->key.view(); }
-    static void TakeValue(Handle entry, CString& to) { to = std::move(entry->value); }
+    void TakeValue(Handle entry, CString& to) const {
+        if (copy) {
+            to = entry->value;
+        } else {
+            to = std::move(entry->value);
+        }
+    }
     void Spend() {
         if (flat != nullptr) {
             flat->m_Values.RemoveAll();
@@ -184,7 +193,9 @@ void CMetaDataSource::Load(const char* packet) {
 }
 
 void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
-    ValueMapWalk walk{flat};
+    const CMetaData* const* held = m_MetaData.GetData();
+    ValueMapWalk walk{
+        flat, std::find(held, held + m_MetaData.GetSize(), flat) != held + m_MetaData.GetSize()};
     Distribute(walk);
 }
 

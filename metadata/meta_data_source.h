@@ -19,7 +19,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
 
     // Reading the packet (once, right after construction).
     void Load(const char* packet);
-    // Spends flat: its values move into the groups and it is left empty.
+    // Spends flat: its values move into the groups and it is left empty. A group of this source
+    // is copied from instead, so that it is whole should the split fail.
     void SplitByNamespace(CMetaData* flat);
 
     // Namespaces and values.
