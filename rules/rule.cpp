@@ -146,14 +146,7 @@ void CRule::Clear() {
 }
 
 CRule* CRule::Clone() const {
-    std::unique_ptr<CRule> head = CloneLink(*this, nullptr);
-    // Each link is owned by the chain as soon as it exists, so a failure deletes all of it.
-    CRule* last = head.get();
-    for (const CRule* from = m_pNext; from != nullptr; from = from->m_pNext) {
-        last->m_pNext = CloneLink(*from, nullptr).release();
-        last = last->m_pNext;
-    }
-    return head.release();
+    return CopyChain(*this, [](const CRule& link) { return CloneLink(link, nullptr); });
 }
 
 CString CRule::GetArg(INT_PTR i) const {

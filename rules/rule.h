@@ -64,6 +64,20 @@ using CRuleArray = CArray<CRule*, CRule*>;
 // when first is given and the rule has arguments.
 std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first);
 
+// A copy of the chain that starts at from, each link made by copyLink(link) (a
+// std::unique_ptr<CRule>). Each link is owned by the chain as soon as it exists, so a failure
+// deletes all of it.
+template <class CopyLink>
+CRule* CopyChain(const CRule& from, CopyLink&& copyLink) {
+    std::unique_ptr<CRule> head = copyLink(from);
+    CRule* last = head.get();
+    for (const CRule* link = from.m_pNext; link != nullptr; link = link->m_pNext) {
+        last->m_pNext = copyLink(*link).release();
+        last = last->m_pNext;
+    }
+    return head.release();
+}
+
 // Deletes every non-null rule of the array (with its chain) and sets its size to 0. Null: nothing.
 void FreeRuleArray(CRuleArray* array);
 

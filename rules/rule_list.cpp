@@ -37,18 +37,10 @@ std::unique_ptr<CRule> EvaluateLink(const CRule& from, const ITagResolver& sourc
     return copy;
 }
 
-// scratch is shared by the rules of one evaluation, so that a source that copies values reuses
-// one buffer.
+// Evaluation works on a copy; the stored rule keeps its tag. scratch is shared by the rules of
+// one evaluation, so that a source that copies values reuses one buffer.
 CRule* EvaluateChain(const CRule& from, const ITagResolver& source, CString& scratch) {
-    // Evaluation works on a copy; the stored rule keeps its tag.
-    std::unique_ptr<CRule> head = EvaluateLink(from, source, scratch);
-    // Each link is owned by the chain as soon as it exists, so a failure deletes all of it.
-    CRule* last = head.get();
-    for (const CRule* link = from.m_pNext; link != nullptr; link = link->m_pNext) {
-        last->m_pNext = EvaluateLink(*link, source, scratch).release();
-        last = last->m_pNext;
-    }
-    return head.release();
+    return CopyChain(from, [&](const CRule& link) { return EvaluateLink(link, source, scratch); });
 }
 
 }  // namespace
