@@ -297,25 +297,11 @@ CMetaData* CMetaDataSource::FindMetaDataByPrefix(const CString& prefix) const {
 
 namespace {
 
-// Equal ignoring case. Namespace URIs share their scheme and host far more often than their
-// length and ending, so those are tried first.
-bool EqualNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = a.size(); i-- > 0;) {
-        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 CMetaData* FindGroupByNamespace(const CArray<CMetaData*, CMetaData*>& groups,
                                 std::u16string_view uri) {
     for (INT_PTR i = 1; i < groups.GetSize(); ++i) {
         CMetaData* group = groups[i];
-        if (group != nullptr && EqualNoCase(group->m_strNamespace.view(), uri)) {
+        if (group != nullptr && EqualNoCaseAscii(group->m_strNamespace.view(), uri)) {
             return group;
         }
     }

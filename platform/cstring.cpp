@@ -26,9 +26,22 @@ int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+bool EqualNoCaseAscii(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    // From the end: texts compared for equality (namespace URIs above all) share their beginnings
+    // far more often than their endings.
+    for (size_t i = a.size(); i-- > 0;) {
+        if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() &&
-           CompareNoCaseAscii(text.substr(0, prefix.size()), prefix) == 0;
+    return text.size() >= prefix.size() && EqualNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
 CString::CString(const char* narrow) : m_str(NarrowToWide(narrow)) {}

@@ -71,4 +71,5 @@ class CString {
 // ASCII-only case folding and comparison.
 char16_t FoldAscii(char16_t c);
 int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b);
+bool EqualNoCaseAscii(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);
