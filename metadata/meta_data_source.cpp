@@ -170,16 +170,11 @@ void CMetaDataSource::Load(const char* packet) {
             // Not an unreadable packet: storing an empty source would replace what the scene holds.
             throw std::bad_alloc();
         }
-        if (hr == 0) {
-            FlatPairsWalk walk{pairs};
-            Distribute(walk);
-            return;
-        }
-        // Unreadable: the pairs of an empty tree, as the tree path gives.
-        CMetaData flat;
-        const CMetaDataTree empty;
-        flat.Flatten(&empty);
-        SplitByNamespace(&flat);
+        // Unreadable: no pairs, which leaves the source empty as the tree path does (its empty
+        // tree gives the one pair ":", which no namespace takes).
+        const CFlatPairs none;
+        FlatPairsWalk walk{hr == 0 ? pairs : none};
+        Distribute(walk);
         return;
     }
     // The tree path reports text that is not UTF-8 as its conversion does.
