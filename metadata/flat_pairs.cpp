@@ -73,10 +73,6 @@ void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
 std::vector<size_t> CFlatPairs::MapOrder() const {
     std::vector<size_t> order;
     order.reserve(m_count);
-    for (size_t b = 0; b < kBuckets; ++b) {
-        for (size_t i = m_buckets[b].entries.size(); i-- > 0;) {
-            order.push_back(i * kBuckets + b);
-        }
-    }
+    ForEachInMapOrder([&order](size_t handle) { order.push_back(handle); });
     return order;
 }

@@ -23,7 +23,16 @@ class CFlatPairs {
 
     size_t GetCount() const { return m_count; }
 
-    // The pairs' handles in the flat value map's iteration order.
+    // Calls fn(handle) for each pair in the flat value map's iteration order.
+    template <class Fn>
+    void ForEachInMapOrder(Fn&& fn) const {
+        for (size_t b = 0; b < kBuckets; ++b) {
+            for (size_t i = m_buckets[b].entries.size(); i-- > 0;) {
+                fn(i * kBuckets + b);
+            }
+        }
+    }
+    // The same handles, as a list.
     std::vector<size_t> MapOrder() const;
     // Null-terminated; valid until the pairs are destroyed.
     const char16_t* Key(size_t handle) const { return At(handle).key; }

@@ -119,9 +119,7 @@ struct FlatPairsWalk {
     size_t Count() const { return pairs.GetCount(); }
     template <class Fn>
     void ForEach(Fn&& fn) {
-        for (size_t i : pairs.MapOrder()) {
-            fn(i);
-        }
+        pairs.ForEachInMapOrder(fn);
     }
     std::u16string_view Key(Handle i) const { return {pairs.Key(i), pairs.KeyLength(i)}; }
     void TakeValue(Handle i, CString& to) const {
