@@ -394,10 +394,9 @@ TEST_F(HostProcess, JsonLinesParseForEveryTestFileAndThePluginsMessageBecomesAWa
             }
         }
         const std::string count = std::to_string(files.size());
-        EXPECT_NE(r.err.find("olvane-host: " + count + " files, packets found: " + count +
-                             ", unreadable: 1, without a packet: 0\n"),
-                  std::string::npos)
-            << r.err;
+        std::string summary = "olvane-host: " + count;
+        summary += " files, packets found: " + count + ", unreadable: 1, without a packet: 0\n";
+        EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
     }
     // In the table the message goes to standard error, and the file says why it shows nothing.
     const Result table = Run({"show", unreadable});

@@ -66,6 +66,11 @@ std::string Tiff(bool little, uint64_t ifd, const std::string& packet) {
            n(0, 4) + packet;
 }
 
+std::string BigTiff(const std::string& packet) {
+    return "II"s + Le(43, 2) + Le(8, 2) + Le(0, 2) + Le(16, 8) + Le(1, 8) + Le(700, 2) + Le(1, 2) +
+           Le(packet.size(), 8) + Le(52, 8) + Le(0, 8) + packet;
+}
+
 std::string PngChunk(const std::string& type, const std::string& data) {
     return Be(data.size(), 4) + type + data + "CRC!";
 }
@@ -111,8 +116,14 @@ TEST(ChoosePacket, EachContainerGivesItsOwnPacketAndBrokenOnesFallBackToTheScan)
         {"a segment longer than the file",
          "\xFF\xD8\xFF\xE1\xFF\xFFhttp://ns.adobe.com/xap/1.0/\0"s + kPlain, ChoiceResult::kChosen,
          "packet found by scanning", kPlain, ""},
+        {"extended XMP with one byte missing",
+         Jpeg(MainSegment(kMain) + ExtensionPart(0, half) + ExtensionPart(half + 1, 999)),
+         ChoiceResult::kChosen, "JPEG XMP segment", kMain,
+         "the extended XMP is incomplete (" + std::to_string(half) + " of "},
         {"TIFF, big-endian", Tiff(false, 8, kPlain), ChoiceResult::kChosen, "TIFF XMP tag", kPlain,
          ""},
+        {"BigTIFF, the packet padded with NULs", BigTiff(kPlain + "\0\0\0"s), ChoiceResult::kChosen,
+         "TIFF XMP tag", kPlain, ""},
         {"TIFF with its IFD past the end", Tiff(true, 1 << 30, kPlain), ChoiceResult::kChosen,
          "packet found by scanning", kPlain, ""},
         {"PNG",
@@ -127,6 +138,9 @@ TEST(ChoosePacket, EachContainerGivesItsOwnPacketAndBrokenOnesFallBackToTheScan)
              0xFFFFFFFF, "WAVE",
              RiffChunk("_PMX", kPlain + " ") + RiffChunk("data", "xyz") + RiffChunk("_PMX", kMain)),
          ChoiceResult::kChosen, "RIFF _PMX chunk, the last of 2", kMain, ""},
+        {"AVI with the packet in its second RIFF form",
+         Riff(4, "AVI ", "") + Riff(4 + 8 + kPlain.size(), "AVIX", RiffChunk("_PMX", kPlain)),
+         ChoiceResult::kChosen, "RIFF _PMX chunk", kPlain, ""},
         {"QuickTime", Box("ftyp", "qt  ") + Box("moov", Box("udta", Box("XMP_", kPlain))),
          ChoiceResult::kChosen, "QuickTime XMP_ box", kPlain, ""},
         {"MP4 after a box with a 64-bit size",
@@ -141,6 +155,9 @@ TEST(ChoosePacket, EachContainerGivesItsOwnPacketAndBrokenOnesFallBackToTheScan)
          "\xEF\xBB\xBF<!-- c --><!DOCTYPE rdf:RDF [<!ENTITY a 'b'>]>\n<rdf:RDF xmlns:rdf='R'/>"s,
          ChoiceResult::kChosen, "sidecar (the whole file)",
          "<!-- c --><!DOCTYPE rdf:RDF [<!ENTITY a 'b'>]>\n<rdf:RDF xmlns:rdf='R'/>", ""},
+        {"a large sidecar", "<x:xmpmeta>" + std::string(100000, ' ') + "</x:xmpmeta>",
+         ChoiceResult::kChosen, "sidecar (the whole file)",
+         "<x:xmpmeta>" + std::string(100000, ' ') + "</x:xmpmeta>", ""},
         {"XML with another document element",
          "<?xml version='1.0'?><svg><metadata>" + kPlain + "</metadata></svg>",
          ChoiceResult::kChosen, "packet found by scanning", kPlain, ""},

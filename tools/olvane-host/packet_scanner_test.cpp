@@ -32,9 +32,9 @@ TEST(PacketScanner, TakesTheLastCompletePacketWhateverTheChunkBoundaries) {
     const std::string older = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
     // A wrapper cut off by a new start marker still yields the complete element inside it.
     const std::string cut = "<?xpacket begin='' id='a'?>" + older + "half";
+    const std::string stream = noise + older + noise + kPacket + "<?xpacket begin='' ?>other";
     for (size_t chunk : {1, 2, 3, 7, 13, 15, 16, 17, 64, 4096}) {
         SCOPED_TRACE(chunk);
-        const std::string stream = noise + older + noise + kPacket + "<?xpacket begin='' ?>other";
         PacketScanner scanner = ScanInChunks(stream, chunk);
         EXPECT_EQ(scanner.Packet(), kPacket);
         EXPECT_EQ(scanner.Offset(), 2 * noise.size() + older.size());
