@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "byte_source.h"
+#include "temporary_file_posix.h"
 
 namespace olvane_host {
 

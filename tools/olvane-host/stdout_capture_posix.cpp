@@ -3,9 +3,9 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 
 #include "stdout_capture.h"
+#include "temporary_file_posix.h"
 
 namespace olvane_host {
 
