@@ -47,7 +47,7 @@ void MirrorOne(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>
     std::u16string key;
     std::u16string value;
     for (int i = 0; i < attributes; ++i) {
-        if (element.GetAttributeAt(i, key, value) == 0) {
+        if (element.GetAttributeAt(i, key, value) == S_OK) {
             node.m_Attributes.SetAt(CString(key), CString(value));
         }
     }
@@ -116,12 +116,12 @@ void CMetaDataTree::Load(const char* packet) {
     std::u16string wide;
     const char16_t* text = zev::Utf8ToWide(wide, packet == nullptr ? "" : packet);
     zev::CElement* parsed = nullptr;
-    const zev::HRESULT result = zev::ParseXMLText(text, &parsed);
+    const HRESULT result = zev::ParseXMLText(text, &parsed);
     if (zev::IsAllocationFailure(result)) {
         // Not an unreadable packet: storing an empty source would replace what the scene holds.
         throw std::bad_alloc();
     }
-    if (result != 0 || parsed == nullptr) {
+    if (result != S_OK || parsed == nullptr) {
         return;  // unreadable: the node stays empty
     }
     // The parser hands back a nameless document whose child 0 is the document element.

@@ -79,21 +79,21 @@ void GetRuleCopies(const CRuleArray& rules, CRuleArray* out) {
 
 int ResolveTag(CRule* rule, const ITagResolver& source) {
     if (rule == nullptr) {
-        return -1;
+        return ResolveResult::kNullRule;
     }
     if (rule->m_Args.GetSize() < 2) {
-        return -2;
+        return ResolveResult::kTooFewArgs;
     }
     CString scratch;
     const CString* value = source.FindValue(ArgText(rule->m_Args[0]), scratch);
     if (value == nullptr) {
         rule->m_nType = RuleTypeUnresolved;
-        return -3;
+        return ResolveResult::kNoValue;
     }
     BSTR resolved = value->AllocSysString();
     SysFreeString(rule->m_Args[0]);
     rule->m_Args[0] = resolved;
-    return 1;
+    return ResolveResult::kResolved;
 }
 
 CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source) {

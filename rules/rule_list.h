@@ -14,7 +14,14 @@ CRuleArray* CloneRuleArray(const CRuleArray& from);
 void GetRuleCopies(const CRuleArray& rules, CRuleArray* out);
 // A clone of rule i with every tag of its chain resolved, or null when i is out of range.
 CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source);
-// 1 resolved, -1 null rule, -2 fewer than two arguments, -3 no value (type set to -1).
+// ResolveTag's results.
+struct ResolveResult {
+    static constexpr int kResolved = 1;  // argument 0 now holds the tag's value
+    static constexpr int kNullRule = -1;
+    static constexpr int kTooFewArgs = -2;  // fewer than two arguments
+    static constexpr int kNoValue = -3;     // the type is set to RuleTypeUnresolved
+};
+
 int ResolveTag(CRule* rule, const ITagResolver& source);
 // FreeRuleArray on out, then EvaluateRule of each rule in order. Null out: nothing.
 void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out);

@@ -30,6 +30,9 @@ constexpr ElementType kElementTypes[] = {
     {u"DataIsOneOf", RuleTypeIsOneOf},
 };
 
+// TypeOfElement of an element that is no rule (0 is no rule type).
+constexpr int kNotARule = 0;
+
 // Element names compare exactly: "datapush" is not a rule.
 int TypeOfElement(const std::u16string& name) {
     for (const ElementType& entry : kElementTypes) {
@@ -37,7 +40,7 @@ int TypeOfElement(const std::u16string& name) {
             return entry.type;
         }
     }
-    return 0;
+    return kNotARule;
 }
 
 void ReadRulesInto(CRuleStage& stage, zev::CElement* element) {
@@ -51,7 +54,7 @@ void ReadRulesInto(CRuleStage& stage, zev::CElement* element) {
             continue;
         }
         const int type = TypeOfElement(child->name());
-        if (type == 0) {
+        if (type == kNotARule) {
             continue;
         }
         std::unique_ptr<CRule> rule(RuleFromElement(child.get()));
@@ -64,18 +67,18 @@ void ReadRulesInto(CRuleStage& stage, zev::CElement* element) {
 
 void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append) {
     zev::CElement* document = nullptr;
-    const zev::HRESULT result = zev::ParseXMLText(text, &document);
+    const HRESULT result = zev::ParseXMLText(text, &document);
     if (zev::IsAllocationFailure(result)) {
         throw std::bad_alloc();  // the host must learn that its rules were not read
     }
-    if (result != 0 || document == nullptr) {
+    if (result != S_OK || document == nullptr) {
         return;
     }
     const zev::CObjectRef<zev::CElement> holdDocument(document);
     const zev::CObjectRef<zev::CElement> root(document->GetChildElement(0));
     // Replacing: the stored rules go even when the root turns out to be another element. The
     // stage only publishes once everything has been read, so a failed allocation loses nothing.
-    CRuleStage stage(rules, (append & 0xFF) != 0);
+    CRuleStage stage(rules, (append & kAppendByte) != 0);
     ReadRulesInto(stage, root ? root.get() : document);
     stage.Commit();
 }
@@ -107,7 +110,7 @@ bool GetStringAttribute(zev::CElement* element, const std::u16string& name, CStr
         return false;
     }
     std::u16string value;
-    if (element->GetAttribute(name, value) != 0) {
+    if (element->GetAttribute(name, value) != S_OK) {
         return false;
     }
     out = CString(std::move(value));

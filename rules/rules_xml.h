@@ -9,7 +9,10 @@
 // The whole document for the rules, with encoding in the declaration's "utf-%d".
 CString WriteRulesXML(const CRuleArray& rules, int encoding);
 
-// Parses text; on success frees the rules first unless the low byte of append is set, then reads
+// The part of the host's BOOL append that counts: its low byte.
+constexpr int kAppendByte = 0xFF;
+
+// Parses text; on success frees the rules first unless append & kAppendByte is set, then reads
 // the rule elements of the document. A parse failure changes nothing.
 void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append);
 

@@ -33,7 +33,7 @@ HRESULT CElement::AppendChild(CElement* child) {
             parent->Release();
         }
     }
-    return AddChild(child, -1) ? 0 : kStructureRefused;
+    return AddChild(child, kLast) ? S_OK : kStructureRefused;
 }
 
 void CElement::SetText(const std::u16string& text) {
@@ -48,11 +48,11 @@ HRESULT CElement::Validate() {
     for (int i = 0;; ++i) {
         CObjectRef<CObject> child(GetChild(i));
         if (!child) {
-            return 0;
+            return S_OK;
         }
         if (auto* element = dynamic_cast<CElement*>(child.get())) {
             const HRESULT hr = element->Validate();
-            if (hr < 0) {
+            if (FAILED(hr)) {
                 return hr;
             }
         }
@@ -63,7 +63,7 @@ HRESULT CElement::SetAttribute(const std::u16string& key, const std::u16string& 
     // Keys usually arrive in order (the parser sorts them), so appending is the common case.
     if (m_attributes.empty() || m_attributes.back().first < key) {
         m_attributes.emplace_back(key, value);
-        return 0;
+        return S_OK;
     }
     const auto it = std::lower_bound(m_attributes.begin(), m_attributes.end(), key, KeyLess);
     if (it != m_attributes.end() && it->first == key) {
@@ -71,7 +71,7 @@ HRESULT CElement::SetAttribute(const std::u16string& key, const std::u16string& 
     } else {
         m_attributes.emplace(it, key, value);
     }
-    return 0;
+    return S_OK;
 }
 
 HRESULT CElement::GetAttribute(const std::u16string& key, std::u16string& value) const {
@@ -80,7 +80,7 @@ HRESULT CElement::GetAttribute(const std::u16string& key, std::u16string& value)
         return kNoAttribute;
     }
     value = it->second;
-    return 0;
+    return S_OK;
 }
 
 HRESULT CElement::GetAttributeAt(int index, std::u16string& key, std::u16string& value) const {
@@ -90,7 +90,7 @@ HRESULT CElement::GetAttributeAt(int index, std::u16string& key, std::u16string&
     const auto& entry = m_attributes[static_cast<size_t>(index)];
     key = entry.first;
     value = entry.second;
-    return 0;
+    return S_OK;
 }
 
 CElement* CElement::GetChildElement(int index) {

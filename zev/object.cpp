@@ -30,7 +30,7 @@ CObject::CObject(CObject* parent) : CObject(parent, RegisterLater()) {
 
 CObject::CObject(CObject* parent, RegisterLater) {
     if (parent != nullptr) {
-        parent->AddChild(this, -1);
+        parent->AddChild(this, kLast);
     }
 }
 
@@ -160,7 +160,7 @@ bool CObject::AddChild(CObject* child, int index) {
             mine.lock();
         }
         const int count = static_cast<int>(m_children.size());
-        if (index < -1 || index > count || (!name.empty() && HasChildNamed(name))) {
+        if (index < kLast || index > count || (!name.empty() && HasChildNamed(name))) {
             break;
         }
         ReserveOneMore(m_children);
@@ -187,7 +187,7 @@ bool CObject::AddChild(CObject* child, int index) {
             Guard childGuard(child->m_lock);
             child->m_pParent = this;
         }
-        if (index == -1 || index == count) {
+        if (index == kLast || index == count) {
             m_children.push_back(child);
         } else {
             m_children.insert(m_children.begin() + index, child);
@@ -363,7 +363,7 @@ void CObject::NotifyChildren(CObject* sender, int event) {
 CObject* CObject::GetChild(int index) {
     Guard guard(m_lock);
     const int count = static_cast<int>(m_children.size());
-    if (index == -1) {
+    if (index == kLast) {
         index = count - 1;
     }
     if (index < 0 || index >= count) {
@@ -392,7 +392,7 @@ int CObject::GetChildCount() {
 int CObject::GetChildIndex(CObject* child) {
     Guard guard(m_lock);
     const auto it = std::find(m_children.begin(), m_children.end(), child);
-    return it == m_children.end() ? -1 : static_cast<int>(it - m_children.begin());
+    return it == m_children.end() ? kNotAChild : static_cast<int>(it - m_children.begin());
 }
 
 CObject* CObject::FindChild(const char16_t* name) {
@@ -415,7 +415,7 @@ bool CObject::MoveChild(CObject* child, int index) {
     Guard guard(m_lock);
     const auto it = std::find(m_children.begin(), m_children.end(), child);
     const int count = static_cast<int>(m_children.size());
-    if (index == -1) {
+    if (index == kLast) {
         index = count - 1;
     }
     if (it == m_children.end() || index < 0 || index >= count) {
@@ -441,7 +441,7 @@ int CObject::GetObjectName(char16_t* buffer, int size) {
         std::copy_n(m_pName->data(), n, buffer);
     }
     buffer[n] = 0;
-    return 0;
+    return kNameCopied;
 }
 
 std::u16string CObject::GetObjectName() {

@@ -23,6 +23,13 @@ class CObject {
     // Events passed to Notify.
     static constexpr int kChildAdded = 0;
     static constexpr int kRemoved = 1;  // a child was removed, or the sender is being disposed
+    // The child index that means the last place: append for AddChild, the last child for
+    // GetChild and MoveChild.
+    static constexpr int kLast = -1;
+    // GetChildIndex of an object that is not a child.
+    static constexpr int kNotAChild = -1;
+    // GetObjectName when it has copied the name into the buffer.
+    static constexpr int kNameCopied = 0;
 
     // Born with one reference, the creator's. A parent, when given, adopts the new object and
     // holds a second reference.
@@ -33,9 +40,9 @@ class CObject {
     virtual long AddRef();
     // Deletes the object when the count reaches 0.
     virtual long Release();
-    // Index -1 or the child count appends; 0 .. count inserts there. False, with nothing changed,
-    // for null, this object or one of its ancestors, a current child, an index out of range, or a
-    // name that a child already bears. A child of another parent is moved here.
+    // Index kLast or the child count appends; 0 .. count inserts there. False, with nothing
+    // changed, for null, this object or one of its ancestors, a current child, an index out of
+    // range, or a name that a child already bears. A child of another parent is moved here.
     virtual bool AddChild(CObject* child, int index);
     // Detaches a child and releases the list's reference; anything else is left alone.
     virtual void RemoveChild(CObject* child);
@@ -47,21 +54,21 @@ class CObject {
     virtual void Notify(CObject* sender, int event);
     virtual void NotifyChildren(CObject* sender, int event);
 
-    // -1 gives the last child. A new reference, or null.
+    // kLast gives the last child. A new reference, or null.
     CObject* GetChild(int index);
     // Appends every child with a new reference; returns how many.
     int GetChildren(std::vector<CObject*>& out);
     int GetChildCount();
-    int GetChildIndex(CObject* child);  // -1 when not a child
+    int GetChildIndex(CObject* child);  // kNotAChild when not a child
     // A new reference, or null when there is no parent or its count is already 0.
     CObject* GetParent();
     // The first child whose object name is name (non-empty); a new reference, or null.
     CObject* FindChild(const char16_t* name);
-    // Moves a child to an index (-1 = last); true when it is there afterwards.
+    // Moves a child to an index (kLast: the last place); true when it is there afterwards.
     bool MoveChild(CObject* child, int index);
 
-    // Copies at most size - 1 characters and a NUL into buffer and returns 0; with no buffer or
-    // a size below 1, returns the name's length.
+    // Copies at most size - 1 characters and a NUL into buffer and returns kNameCopied; with no
+    // buffer or a size below 1, returns the name's length.
     int GetObjectName(char16_t* buffer, int size);
     std::u16string GetObjectName();
     // Null or "" leaves the object unnamed.

@@ -35,13 +35,13 @@ void CParser::PopAll() {
 HRESULT CParser::startDocument() {
     m_nState = kDocumentStarted;
     ReleaseObject(std::exchange(m_pRoot, nullptr));
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::endDocument() {
     m_nState = kDocumentEnded;
     PopAll();
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
@@ -97,7 +97,7 @@ HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceU
         }
     }
 
-    HRESULT hr = 0;
+    HRESULT hr = S_OK;
     if (m_stack.empty()) {
         if (m_pRoot != nullptr) {
             hr = kStructureRefused;  // a second top-level element
@@ -108,7 +108,7 @@ HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceU
     } else {
         hr = m_stack.back()->AppendChild(element.get());
     }
-    if (hr >= 0) {
+    if (SUCCEEDED(hr)) {
         m_stack.push_back(element.get());
         element->AddRef();
     }
@@ -125,7 +125,7 @@ HRESULT CParser::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUri
     CElement* element = m_stack.back();
     m_stack.pop_back();
     element->Release();
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::characters(const char16_t* chars, int length) {
@@ -140,7 +140,7 @@ HRESULT CParser::characters(const char16_t* chars, int length) {
     } else {
         m_stack.back()->SetText(text);
     }
-    return 0;
+    return S_OK;
 }
 
 }  // namespace zev

@@ -134,12 +134,12 @@ void GetClassNames(std::u16string& out) {
 int GetClassInstanceCount(const char16_t* className) {
     RebuildCensus();
     if (className == nullptr) {
-        return -1;
+        return kNoInstances;
     }
     Census& census = TheCensus();
     std::lock_guard<std::recursive_mutex> guard(census.lock);
     const auto it = census.counts.find(className);
-    return it == census.counts.end() ? -1 : it->second;
+    return it == census.counts.end() ? kNoInstances : it->second;
 }
 
 void SetCensusTickSourceForTesting(uint32_t (*tickSource)()) {
