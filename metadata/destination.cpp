@@ -30,7 +30,7 @@ CDestination::~CDestination() {
 }
 
 int CDestination::GetType() const {
-    return 0;
+    return DestinationType::kTemplate;
 }
 
 CString CDestination::GetName() const {
@@ -48,17 +48,17 @@ void CDestination::CopyFrom(const CDestination* src) {
 
 int DeleteDestination(CDestination* object) {
     if (object == nullptr) {
-        return -4;
+        return DeleteResult::kNullObject;
     }
     // The key goes first, whatever the object is; only the two known kinds are freed.
     SysFreeString(object->m_bstrKey);
     object->m_bstrKey = nullptr;
     const int type = object->GetType();
-    if (type != 0 && type != 1) {
-        return -3;
+    if (type != DestinationType::kTemplate && type != DestinationType::kMetaDataSource) {
+        return DeleteResult::kUnknownType;
     }
     delete object;
-    return 1;
+    return DeleteResult::kDeleted;
 }
 
 void RemoveAllDestinations(CDestinationMap& map) {

@@ -6,6 +6,15 @@
 #include "platform/cmap.h"
 #include "platform/cstring.h"
 
+// The type codes GetType answers: what kind of object a scene keeps under a key.
+struct DestinationType {
+    static constexpr int kTemplate = 0;        // a plain CDestination: a template field
+    static constexpr int kMetaDataSource = 1;  // a CMetaDataSource
+};
+
+// The host data every metadata source carries.
+constexpr int kMetaDataSourceHostData = 4;
+
 class CDestination {
   public:
     CDestination();  // empty name and key, host data 0
@@ -13,7 +22,7 @@ class CDestination {
     CDestination(const CDestination&) = delete;
     CDestination& operator=(const CDestination&) = delete;
 
-    // 0 for a template destination, 1 for a metadata source.
+    // DestinationType::kTemplate here; kMetaDataSource for a metadata source.
     virtual int GetType() const;
     virtual CString GetName() const;
 
@@ -25,8 +34,15 @@ class CDestination {
     int m_nHostData;
 };
 
-// The only way an object leaves memory: -4 null, 1 freed (type 0 or 1), -3 unknown type (its key is
-// released, the object is not freed).
+// DeleteDestination's results.
+struct DeleteResult {
+    static constexpr int kDeleted = 1;       // a known type: freed
+    static constexpr int kUnknownType = -3;  // its key is released, the object is not freed
+    static constexpr int kNullObject = -4;
+};
+
+// The only way an object leaves memory: frees its key, then the object if GetType answers one of
+// the DestinationType codes.
 int DeleteDestination(CDestination* object);
 
 // A scene's keyed collection: key -> owned object.

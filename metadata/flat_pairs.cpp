@@ -48,7 +48,7 @@ void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
         const Entry& e = At(ref - 1);
         return std::u16string_view(e.key, e.keyLength);
     });
-    if (found != 0) {
+    if (found != kNoRef) {
         // A known key keeps its place and takes the new value; the old text stays unused.
         const size_t handle = found - 1;
         Bucket& bucket = m_buckets[handle % kBuckets];

@@ -42,6 +42,8 @@ class CFlatPairs {
 
   private:
     static constexpr size_t kBuckets = 17;  // a value map's bucket count
+    // The index holds handle + 1, so that 0, its "none", is never a pair.
+    static constexpr size_t kNoRef = 0;
 
     struct Entry {
         const char16_t* key;
@@ -68,5 +70,5 @@ class CFlatPairs {
 
     Bucket m_buckets[kBuckets];
     size_t m_count = 0;
-    platform::TextIndex<size_t> m_index;  // handle + 1
+    platform::TextIndex<size_t> m_index;  // handle + 1; kNoRef for none
 };

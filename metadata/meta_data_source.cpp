@@ -138,7 +138,7 @@ void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
 }  // namespace
 
 CMetaDataSource::CMetaDataSource() {
-    m_nHostData = 4;
+    m_nHostData = kMetaDataSourceHostData;
     auto empty = std::make_unique<CMetaData>();
     m_MetaData.Add(empty.get());
     empty.release();
@@ -150,7 +150,7 @@ CMetaDataSource::~CMetaDataSource() {
 }
 
 int CMetaDataSource::GetType() const {
-    return 1;
+    return DestinationType::kMetaDataSource;
 }
 
 void CMetaDataSource::Load(const char* packet) {
@@ -171,7 +171,7 @@ void CMetaDataSource::Load(const char* packet) {
         // Unreadable: no pairs, which leaves the source empty as the tree path does (its empty
         // tree gives the one pair ":", which no namespace takes).
         const CFlatPairs none;
-        FlatPairsWalk walk{hr == 0 ? pairs : none};
+        FlatPairsWalk walk{hr == S_OK ? pairs : none};
         Distribute(walk);
         return;
     }
@@ -318,8 +318,7 @@ bool CMetaDataSource::GetValue(const CString& tag, CString& value) const {
 }
 
 const CString* CMetaDataSource::FindValue(std::u16string_view tag, CString& /*scratch*/) const {
-    // A ':' among the first five characters belongs to the URI's scheme.
-    const size_t colon = tag.find(u':', 5);
+    const size_t colon = tag.find(u':', kFirstTagColon);
     if (colon == std::u16string_view::npos) {
         return nullptr;
     }

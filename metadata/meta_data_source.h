@@ -10,12 +10,19 @@
 #include "rules/tag_resolver.h"
 #include "zev/element.h"
 
+// The encoding number a source writes into its rules XML declaration ("utf-%d").
+constexpr int kRulesXmlEncoding = 8;
+
+// A tag's ':' between URI and local name is the first at this index or later; an earlier one
+// belongs to the URI's scheme.
+constexpr int kFirstTagColon = 5;
+
 class CMetaDataSource : public CDestination, public ITagResolver {
   public:
-    CMetaDataSource();  // one empty CMetaData, no rules, host data 4
+    CMetaDataSource();  // one empty CMetaData, no rules, kMetaDataSourceHostData
     ~CMetaDataSource() override;
 
-    int GetType() const override;  // 1
+    int GetType() const override;  // DestinationType::kMetaDataSource
 
     // Reading the packet (once, right after construction).
     void Load(const char* packet);
@@ -46,7 +53,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
 
     CArray<CMetaData*, CMetaData*> m_MetaData;
     CArray<CRule*, CRule*> m_Rules;
-    int m_nEncoding = 8;
+    int m_nEncoding = kRulesXmlEncoding;
 
   private:
     // Groups the pairs Walk hands out by namespace and replaces the groups with them.
