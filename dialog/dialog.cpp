@@ -5,7 +5,7 @@ CDialog::CDialog(const DialogTemplate& dialogTemplate) : m_template(dialogTempla
 
 int CDialog::DoModal(IModalRunner& runner) {
     if (m_bRunning) {
-        return -1;
+        return kModalFailed;
     }
     struct Running {
         CDialog& dialog;
