@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "host/results.h"
 #include "platform/bstr.h"
 
 int CPavexScene::s_nNextSceneID = 1;
@@ -19,10 +20,10 @@ int CPavexScene::StoreReplacing(const CString& key, CDestination* obj) {
         // allocates nothing, so the map can no longer fail.
         DeleteDestination(entry->value);
         entry->value = obj;
-        return -3;
+        return StoreResult::kReplaced;
     }
     m_mapDestinations.SetAt(key, obj);
-    return 1;
+    return StoreResult::kStored;
 }
 
 int CPavexScene::AddDestination(const char* name, const CString& key, int hostData) {
@@ -35,7 +36,7 @@ int CPavexScene::AddDestination(const char* name, const CString& key, int hostDa
     if (m_mapDestinations.PLookup(key) == nullptr) {
         m_mapDestinations.SetAt(key, dest.get());  // may throw: dest is still ours
         dest.release();
-        return 1;
+        return StoreResult::kStored;
     }
     return StoreReplacing(key, dest.release());
 }
@@ -43,7 +44,7 @@ int CPavexScene::AddDestination(const char* name, const CString& key, int hostDa
 int CPavexScene::DelDestination(const CString& key) {
     CDestination* obj = nullptr;
     if (!m_mapDestinations.Lookup(key, obj)) {
-        return -2;
+        return DelDestinationResult::kNothingUnderKey;
     }
     m_mapDestinations.RemoveKey(key);
     return DeleteDestination(obj);
@@ -60,9 +61,9 @@ int CPavexScene::SetMetaData(const char* packet, const char* name, const CString
     if (!m_mapDestinations.Lookup(key, old)) {
         m_mapDestinations.SetAt(key, source.get());
         source.release();
-        return 1;
+        return StoreResult::kStored;
     }
-    if (old != nullptr && old->GetType() == 1) {
+    if (old != nullptr && old->GetType() == DestinationType::kMetaDataSource) {
         source->CopyRules(&static_cast<CMetaDataSource*>(old)->m_Rules);
     }
     return StoreReplacing(key, source.release());
@@ -76,13 +77,15 @@ CDestination* CPavexScene::FindDestination(const CString& key) const {
 
 CMetaDataSource* CPavexScene::FindMetaDataSource(const CString& key) const {
     CDestination* obj = FindDestination(key);
-    return (obj != nullptr && obj->GetType() == 1) ? static_cast<CMetaDataSource*>(obj) : nullptr;
+    return (obj != nullptr && obj->GetType() == DestinationType::kMetaDataSource)
+               ? static_cast<CMetaDataSource*>(obj)
+               : nullptr;
 }
 
 BSTR CPavexScene::GetRulesXML(const CString& key) const {
     const CMetaDataSource* source = FindMetaDataSource(key);
     if (source == nullptr) {
-        return CString(u"-2").AllocSysString();
+        return CString(kNotASourceText).AllocSysString();
     }
     return source->GetRulesXML();
 }
@@ -90,52 +93,52 @@ BSTR CPavexScene::GetRulesXML(const CString& key) const {
 int CPavexScene::SetRulesXML(const CString& key, const char16_t* text, int append) {
     CMetaDataSource* source = FindMetaDataSource(key);
     if (source == nullptr) {
-        return -2;
+        return SetRulesXmlResult::kNotASource;
     }
     source->SetRulesXML(text, append);
-    return 1;
+    return SetRulesXmlResult::kDone;
 }
 
 int CPavexScene::GetRules(const CString& key, CRuleArray* rules) const {
     if (rules == nullptr) {
-        return -4;
+        return RulesResult::kSceneNullList;
     }
     const CDestination* obj = FindDestination(key);
-    if (obj == nullptr || obj->GetType() != 1) {
+    if (obj == nullptr || obj->GetType() != DestinationType::kMetaDataSource) {
         FreeRuleArray(rules);  // emptied whatever the key holds
-        return obj == nullptr ? -2 : -3;
+        return obj == nullptr ? RulesResult::kNothingUnderKey : RulesResult::kNotASource;
     }
     // The copies replace the host's records only once all of them exist, so that a failed
     // allocation leaves the array as the host passed it.
     static_cast<const CMetaDataSource*>(obj)->GetRules(rules);
-    return 1;
+    return RulesResult::kFilled;
 }
 
 int CPavexScene::ParseRules(const CString& key, CRuleArray* rules) const {
     const CDestination* obj = FindDestination(key);
     if (obj == nullptr) {
-        return -2;
+        return RulesResult::kNothingUnderKey;
     }
-    if (obj->GetType() != 1) {
-        return -3;
+    if (obj->GetType() != DestinationType::kMetaDataSource) {
+        return RulesResult::kNotASource;
     }
     static_cast<const CMetaDataSource*>(obj)->ParseRules(rules);
-    return 1;
+    return RulesResult::kFilled;
 }
 
 int CPavexScene::GetAllNamespaces(const CString& key, CBSTRMetaDataTree* root) const {
     if (root == nullptr) {
-        return -2;
+        return NamespacesResult::kNullTree;
     }
     const CDestination* obj = FindDestination(key);
     if (obj == nullptr) {
-        return -3;
+        return NamespacesResult::kNothingUnderKey;
     }
-    if (obj->GetType() != 1) {
-        return -4;
+    if (obj->GetType() != DestinationType::kMetaDataSource) {
+        return NamespacesResult::kNotASource;
     }
     static_cast<const CMetaDataSource*>(obj)->GetAllNamespaces(root);
-    return 1;
+    return NamespacesResult::kFilled;
 }
 
 void CPavexScene::CopyScene(CDestinationMap& target) const {
@@ -143,7 +146,7 @@ void CPavexScene::CopyScene(CDestinationMap& target) const {
     POSITION pos = m_mapDestinations.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = m_mapDestinations.GetNextAssocPtr(pos);
-        if (entry->value == nullptr || entry->value->GetType() != 0) {
+        if (entry->value == nullptr || entry->value->GetType() != DestinationType::kTemplate) {
             continue;
         }
         auto copy = std::make_unique<CDestination>();
