@@ -32,6 +32,9 @@ class CArray {
     INT_PTR GetCount() const { return m_nSize; }
     bool IsEmpty() const { return m_nSize == 0; }
     INT_PTR GetUpperBound() const { return m_nSize - 1; }
+    INT_PTR GetGrowBy() const { return m_nGrowBy; }
+    // How many slots each growth adds; 0 for the framework's default step (see SetSize).
+    void SetGrowBy(INT_PTR growBy) { m_nGrowBy = growBy; }
     TYPE* GetData() { return m_pData; }
     const TYPE* GetData() const { return m_pData; }
     TYPE GetAt(INT_PTR i) const { return m_pData[i]; }
@@ -95,6 +98,41 @@ class CArray {
         } else if (max > m_nMaxSize) {
             Reallocate(max);
         }
+    }
+
+    // This array becomes a copy of from's elements with from's size and capacity, so that it grows
+    // in the same steps as from would. Throws std::bad_alloc and leaves the array unchanged when
+    // storage cannot be had.
+    void CopyStorage(const CArray& from) {
+        if (from.m_nMaxSize <= 0) {
+            FreeStorage();
+            return;
+        }
+        TYPE* data = Allocate(from.m_nMaxSize);
+        std::memset(static_cast<void*>(data), 0,
+                    sizeof(TYPE) * static_cast<size_t>(from.m_nMaxSize));
+        std::memcpy(static_cast<void*>(data), from.m_pData,
+                    sizeof(TYPE) * static_cast<size_t>(from.m_nSize));
+        FreeStorage();
+        m_pData = data;
+        m_nSize = from.m_nSize;
+        m_nMaxSize = from.m_nMaxSize;
+    }
+
+    // Frees this array's storage and takes over from's: elements, size and capacity; from is left
+    // empty. The grow-by settings stay as they are. Allocates nothing, so it cannot fail: the step
+    // that publishes an array built aside.
+    void TakeStorage(CArray& from) noexcept {
+        if (&from == this) {
+            return;
+        }
+        FreeStorage();
+        m_pData = from.m_pData;
+        m_nSize = from.m_nSize;
+        m_nMaxSize = from.m_nMaxSize;
+        from.m_pData = nullptr;
+        from.m_nSize = 0;
+        from.m_nMaxSize = 0;
     }
 
     INT_PTR Add(ARG_TYPE v) {

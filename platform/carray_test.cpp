@@ -70,6 +70,39 @@ TEST(CArray, ReserveForAddsEndsWhereAddsWould) {
     }
 }
 
+TEST(CArray, StorageIsCopiedWithItsCapacityAndHandedOverWhole) {
+    PtrArray from;
+    from.SetGrowBy(3);
+    for (int i = 0; i < 4; ++i) {
+        from.Add(&from);
+    }
+    PtrArray copy;
+    copy.SetGrowBy(3);
+    copy.CopyStorage(from);
+    ASSERT_EQ(copy.GetSize(), 4);
+    EXPECT_EQ(copy[3], &from);
+    EXPECT_NE(copy.GetData(), from.GetData());
+    // The copy grows as the original would have.
+    from.Add(nullptr);
+    copy.Add(nullptr);
+    EXPECT_EQ(copy.m_nMaxSize, from.m_nMaxSize);
+    copy.CopyStorage(PtrArray());
+    EXPECT_EQ(copy.GetData(), nullptr);
+
+    PtrArray to;
+    to.Add(&to);  // storage of its own, freed on the way
+    void** storage = from.GetData();
+    to.TakeStorage(from);
+    EXPECT_EQ(to.GetData(), storage);
+    EXPECT_EQ(to.GetSize(), 5);
+    EXPECT_EQ(to.m_nMaxSize, 6);
+    EXPECT_EQ(to.GetGrowBy(), 0);  // a setting, not storage: each keeps its own
+    EXPECT_EQ(from.GetData(), nullptr);
+    EXPECT_EQ(from.GetSize(), 0);
+    EXPECT_EQ(from.m_nMaxSize, 0);
+    EXPECT_EQ(from.GetGrowBy(), 3);
+}
+
 TEST(CArray, HostBuiltArrayIsUsableAndItsFirstWordUntouched) {
     // A host builds the object itself: zeroed, with a table pointer of its own.
     alignas(PtrArray) unsigned char raw[sizeof(PtrArray)] = {};

@@ -25,20 +25,15 @@ void FreeArgs(CArray<BSTR, BSTR>& args) {
 
 // Owns an argument list under construction; frees it unless it was handed over.
 struct ArgsBuilder {
-    ArgsBuilder() { args.m_nGrowBy = kArgGrowBy; }
+    ArgsBuilder() { args.SetGrowBy(kArgGrowBy); }
     ~ArgsBuilder() { FreeArgs(args); }
     ArgsBuilder(const ArgsBuilder&) = delete;
     ArgsBuilder& operator=(const ArgsBuilder&) = delete;
 
-    // Moves the storage into to, whose own storage must be empty. Cannot fail.
+    // Moves the list into to, whose own storage must be empty. Cannot fail.
     void MoveTo(CArray<BSTR, BSTR>& to) {
-        to.m_pData = args.m_pData;
-        to.m_nSize = args.m_nSize;
-        to.m_nMaxSize = args.m_nMaxSize;
-        to.m_nGrowBy = args.m_nGrowBy;
-        args.m_pData = nullptr;
-        args.m_nSize = 0;
-        args.m_nMaxSize = 0;
+        to.TakeStorage(args);
+        to.SetGrowBy(args.GetGrowBy());
     }
 
     CArray<BSTR, BSTR> args;
@@ -74,7 +69,7 @@ std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
 }
 
 CRule::CRule() : m_nType(RuleTypeNone), m_nReserved(1), m_pNext(nullptr), m_bValidation(false) {
-    m_Args.m_nGrowBy = kArgGrowBy;
+    m_Args.SetGrowBy(kArgGrowBy);
 }
 
 CRule::~CRule() {

@@ -1,18 +1,13 @@
 // rule_stage.cpp - CRuleStage.
 #include "rules/rule_stage.h"
 
-#include <cstring>
-
 CRuleStage::CRuleStage(CRuleArray& target, bool keep) : m_Target(target), m_bKeep(keep) {
-    if (keep && target.m_nMaxSize > 0) {
+    if (keep) {
         // Same capacity as the target, so further growth takes the same steps.
-        m_Slots.SetSize(target.m_nMaxSize, 0);
-        std::memcpy(static_cast<void*>(m_Slots.GetData()), target.GetData(),
-                    sizeof(CRule*) * static_cast<size_t>(target.GetSize()));
-        m_Slots.m_nSize = target.GetSize();
+        m_Slots.CopyStorage(target);
         m_nKept = target.GetSize();
     }
-    m_Slots.m_nGrowBy = target.m_nGrowBy;
+    m_Slots.SetGrowBy(target.GetGrowBy());
 }
 
 CRuleStage::~CRuleStage() {
@@ -35,11 +30,6 @@ void CRuleStage::Commit() {
     } else {
         FreeRuleArray(&m_Target);
     }
-    m_Target.m_pData = m_Slots.m_pData;
-    m_Target.m_nSize = m_Slots.m_nSize;
-    m_Target.m_nMaxSize = m_Slots.m_nMaxSize;
-    m_Slots.m_pData = nullptr;
-    m_Slots.m_nSize = 0;
-    m_Slots.m_nMaxSize = 0;
+    m_Target.TakeStorage(m_Slots);
     m_nKept = 0;
 }
