@@ -36,9 +36,8 @@ int COlvaneApp::ExitInstance() {
 }
 
 CPavexScene* COlvaneApp::FindScene(int sceneID) const {
-    CPavexScene* scene = nullptr;
-    m_mapScenes.Lookup(sceneID, scene);
-    return scene;
+    const auto* entry = m_mapScenes.PLookup(sceneID);
+    return entry == nullptr ? nullptr : entry->value.get();
 }
 
 namespace {
@@ -60,7 +59,8 @@ int COlvaneApp::AddScene() {
     auto scene = std::make_unique<CPavexScene>();
     const int id = scene->m_nID;
     try {
-        m_mapScenes.SetAt(id, scene.get());
+        // Only making the entry can fail; the scene moves in once it exists.
+        m_mapScenes[id] = std::move(scene);
     } catch (...) {
         // Nobody has seen the ID: the next scene takes it, so that a call that raises changes
         // nothing.
@@ -68,7 +68,6 @@ int COlvaneApp::AddScene() {
         CPavexScene::s_nNextSceneID = id;
         throw;
     }
-    scene.release();
     return id;
 }
 
@@ -87,11 +86,11 @@ int COlvaneApp::DelDestination(int sceneID, const char* key) {
 
 int COlvaneApp::DelScene(int sceneID) {
     OLVANE_MANAGE_STATE();
-    CPavexScene* scene = nullptr;
-    if (!m_mapScenes.Lookup(sceneID, scene)) {
+    auto* entry = m_mapScenes.PLookup(sceneID);
+    if (entry == nullptr) {
         return kNoScene;
     }
-    delete scene;
+    entry->value.reset();
     m_mapScenes.RemoveKey(sceneID);
     return kDone;
 }
@@ -145,9 +144,7 @@ void COlvaneApp::RemoveAllScenes() {
     OLVANE_MANAGE_STATE();
     POSITION pos = m_mapScenes.GetStartPosition();
     while (pos != nullptr) {
-        auto* entry = m_mapScenes.GetNextAssocPtr(pos);
-        delete entry->value;
-        entry->value = nullptr;
+        m_mapScenes.GetNextAssocPtr(pos)->value.reset();
     }
     m_mapScenes.RemoveAll();
 }
