@@ -2,6 +2,7 @@
 #include "dialog/test_editor_scene.h"
 
 #include <memory>
+#include <utility>
 
 #include "metadata/meta_data.h"
 
@@ -10,36 +11,37 @@ void CTestScene::CopyScene(CDestinationMap& target) const {
     POSITION pos = m_map.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = m_map.GetNextAssocPtr(pos);
-        if (entry->value->GetType() != 0) {
+        if (entry->value->GetType() != DestinationType::kTemplate) {
             continue;
         }
         auto copy = std::make_unique<CDestination>();
-        copy->CopyFrom(entry->value);
-        target.SetAt(entry->key, copy.release());
+        copy->CopyFrom(entry->value.get());
+        target[entry->key] = std::move(copy);
     }
 }
 
 CDestination* CTestScene::FindDestination(const CString& key) const {
-    CDestination* object = nullptr;
-    return m_map.Lookup(key, object) ? object : nullptr;
+    const auto* entry = m_map.PLookup(key);
+    return entry == nullptr ? nullptr : entry->value.get();
 }
 
 CMetaDataSource* CTestScene::FindMetaDataSource(const CString& key) const {
     CDestination* object = FindDestination(key);
-    return object != nullptr && object->GetType() == 1 ? static_cast<CMetaDataSource*>(object)
-                                                       : nullptr;
+    return object != nullptr && object->GetType() == DestinationType::kMetaDataSource
+               ? static_cast<CMetaDataSource*>(object)
+               : nullptr;
 }
 
-void CTestScene::Store(const CString& key, CDestination* object) {
+void CTestScene::Store(const CString& key, std::unique_ptr<CDestination> object) {
     AssignBstr(object->m_bstrKey, key);
     Delete(key);
-    m_map.SetAt(key, object);
+    m_map[key] = std::move(object);
 }
 
 void CTestScene::AddDestination(const CString& key, const CString& name) {
     auto destination = std::make_unique<CDestination>();
     AssignBstr(destination->m_bstrName, name);
-    Store(key, destination.release());
+    Store(key, std::move(destination));
 }
 
 CMetaDataSource* CTestScene::AddSource(
@@ -52,8 +54,8 @@ CMetaDataSource* CTestScene::AddSource(
         values.m_Values.SetAt(CString(qualified), CString(value));
     }
     source->SplitByNamespace(&values);
-    CMetaDataSource* raw = source.release();
-    Store(key, raw);
+    CMetaDataSource* raw = source.get();
+    Store(key, std::move(source));
     return raw;
 }
 
@@ -62,15 +64,15 @@ CMetaDataSource* CTestScene::AddPacket(const CString& key, const CString& name,
     auto source = std::make_unique<CMetaDataSource>();
     AssignBstr(source->m_bstrName, name);
     source->Load(packet);
-    CMetaDataSource* raw = source.release();
-    Store(key, raw);
+    CMetaDataSource* raw = source.get();
+    Store(key, std::move(source));
     return raw;
 }
 
 void CTestScene::Delete(const CString& key) {
-    CDestination* old = nullptr;
-    if (m_map.Lookup(key, old)) {
+    if (auto* entry = m_map.PLookup(key)) {
+        std::unique_ptr<CDestination> old = std::move(entry->value);
         m_map.RemoveKey(key);
-        DeleteDestination(old);
+        DeleteDestination(std::move(old));
     }
 }

@@ -2,6 +2,7 @@
 // seen by the editor through IEditorScene.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,7 +34,7 @@ class CTestScene final : public IEditorScene {
     void Delete(const CString& key);
 
   private:
-    void Store(const CString& key, CDestination* object);
+    void Store(const CString& key, std::unique_ptr<CDestination> object);
     int m_nID;
     CDestinationMap m_map;
 };

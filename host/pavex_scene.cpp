@@ -2,6 +2,7 @@
 #include "host/pavex_scene.h"
 
 #include <memory>
+#include <utility>
 
 #include "host/results.h"
 #include "platform/bstr.h"
@@ -14,15 +15,16 @@ CPavexScene::~CPavexScene() {
     RemoveAllDestinations();
 }
 
-int CPavexScene::StoreReplacing(const CString& key, CDestination* obj) {
+int CPavexScene::StoreReplacing(const CString& key, std::unique_ptr<CDestination> obj) {
     if (auto* entry = m_mapDestinations.PLookup(key)) {
         // The new object is complete: only now does the old one go. Assigning to an existing entry
         // allocates nothing, so the map can no longer fail.
-        DeleteDestination(entry->value);
-        entry->value = obj;
+        DeleteDestination(std::move(entry->value));
+        entry->value = std::move(obj);
         return StoreResult::kReplaced;
     }
-    m_mapDestinations.SetAt(key, obj);
+    // Only making the entry can fail, and then obj is still ours and goes with the call.
+    m_mapDestinations[key] = std::move(obj);
     return StoreResult::kStored;
 }
 
@@ -33,21 +35,17 @@ int CPavexScene::AddDestination(const char* name, const CString& key, int hostDa
         AssignBstr(dest->m_bstrName, CString(name));
     }
     AssignBstr(dest->m_bstrKey, key);
-    if (m_mapDestinations.PLookup(key) == nullptr) {
-        m_mapDestinations.SetAt(key, dest.get());  // may throw: dest is still ours
-        dest.release();
-        return StoreResult::kStored;
-    }
-    return StoreReplacing(key, dest.release());
+    return StoreReplacing(key, std::move(dest));
 }
 
 int CPavexScene::DelDestination(const CString& key) {
-    CDestination* obj = nullptr;
-    if (!m_mapDestinations.Lookup(key, obj)) {
+    auto* entry = m_mapDestinations.PLookup(key);
+    if (entry == nullptr) {
         return DelDestinationResult::kNothingUnderKey;
     }
+    std::unique_ptr<CDestination> obj = std::move(entry->value);
     m_mapDestinations.RemoveKey(key);
-    return DeleteDestination(obj);
+    return DeleteDestination(std::move(obj));
 }
 
 int CPavexScene::SetMetaData(const char* packet, const char* name, const CString& key,
@@ -57,22 +55,16 @@ int CPavexScene::SetMetaData(const char* packet, const char* name, const CString
     AssignBstr(source->m_bstrName, CString(name));
     AssignBstr(source->m_bstrKey, key);
     source->Load(packet);
-    CDestination* old = nullptr;
-    if (!m_mapDestinations.Lookup(key, old)) {
-        m_mapDestinations.SetAt(key, source.get());
-        source.release();
-        return StoreResult::kStored;
+    // A source replacing a source inherits its rules; anything else replaced leaves nothing.
+    if (const CMetaDataSource* old = FindMetaDataSource(key)) {
+        source->CopyRules(&old->m_Rules);
     }
-    if (old != nullptr && old->GetType() == DestinationType::kMetaDataSource) {
-        source->CopyRules(&static_cast<CMetaDataSource*>(old)->m_Rules);
-    }
-    return StoreReplacing(key, source.release());
+    return StoreReplacing(key, std::move(source));
 }
 
 CDestination* CPavexScene::FindDestination(const CString& key) const {
-    CDestination* obj = nullptr;
-    m_mapDestinations.Lookup(key, obj);
-    return obj;
+    const auto* entry = m_mapDestinations.PLookup(key);
+    return entry == nullptr ? nullptr : entry->value.get();
 }
 
 CMetaDataSource* CPavexScene::FindMetaDataSource(const CString& key) const {
@@ -150,9 +142,8 @@ void CPavexScene::CopyScene(CDestinationMap& target) const {
             continue;
         }
         auto copy = std::make_unique<CDestination>();
-        copy->CopyFrom(entry->value);
-        target.SetAt(entry->key, copy.get());
-        copy.release();
+        copy->CopyFrom(entry->value.get());
+        target[entry->key] = std::move(copy);
     }
 }
 

@@ -2,6 +2,8 @@
 // sources in one keyed collection.
 #pragma once
 
+#include <memory>
+
 #include "dialog/editor_scene.h"
 #include "metadata/bstr_meta_data_tree.h"
 #include "metadata/destination.h"
@@ -36,7 +38,7 @@ class CPavexScene final : public IEditorScene {
     static int s_nNextSceneID;
 
   private:
-    // Stores obj under key, replacing (and deleting) what was there; 1 or -3. Never throws once the
-    // old object is gone.
-    int StoreReplacing(const CString& key, CDestination* obj);
+    // Stores obj under key, replacing (and deleting) what was there: StoreResult::kStored or
+    // kReplaced. Never throws once the old object is gone.
+    int StoreReplacing(const CString& key, std::unique_ptr<CDestination> obj);
 };

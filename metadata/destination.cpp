@@ -1,6 +1,8 @@
 // destination.cpp - CDestination and DeleteDestination.
 #include "metadata/destination.h"
 
+#include <utility>
+
 #include "platform/bstr.h"
 
 namespace {
@@ -46,7 +48,7 @@ void CDestination::CopyFrom(const CDestination* src) {
     AssignBstr(m_bstrKey, CString(src->m_bstrKey, SysStringLen(src->m_bstrKey)));
 }
 
-int DeleteDestination(CDestination* object) {
+int DeleteDestination(std::unique_ptr<CDestination> object) {
     if (object == nullptr) {
         return DeleteResult::kNullObject;
     }
@@ -55,17 +57,16 @@ int DeleteDestination(CDestination* object) {
     object->m_bstrKey = nullptr;
     const int type = object->GetType();
     if (type != DestinationType::kTemplate && type != DestinationType::kMetaDataSource) {
+        static_cast<void>(object.release());
         return DeleteResult::kUnknownType;
     }
-    delete object;
     return DeleteResult::kDeleted;
 }
 
 void RemoveAllDestinations(CDestinationMap& map) {
     POSITION pos = map.GetStartPosition();
     while (pos != nullptr) {
-        const auto* entry = map.GetNextAssocPtr(pos);
-        DeleteDestination(entry->value);
+        DeleteDestination(std::move(map.GetNextAssocPtr(pos)->value));
     }
     map.RemoveAll();
 }

@@ -2,6 +2,8 @@
 // every object a scene keeps under a key (metadata sources derive from it).
 #pragma once
 
+#include <memory>
+
 #include "olvane/olvane.h"
 #include "platform/cmap.h"
 #include "platform/cstring.h"
@@ -42,11 +44,12 @@ struct DeleteResult {
 };
 
 // The only way an object leaves memory: frees its key, then the object if GetType answers one of
-// the DestinationType codes.
-int DeleteDestination(CDestination* object);
+// the DestinationType codes. An object of any other type is left allocated, as the system leaves
+// what it does not know.
+int DeleteDestination(std::unique_ptr<CDestination> object);
 
-// A scene's keyed collection: key -> owned object.
-using CDestinationMap = CMap<CString, LPCWSTR, CDestination*, CDestination*>;
+// A scene's keyed collection: key -> owned object. Objects leave it through DeleteDestination.
+using CDestinationMap = CMap<CString, LPCWSTR, std::unique_ptr<CDestination>, CDestination*>;
 
 // DeleteDestination on every value (results ignored), then empties the map.
 void RemoveAllDestinations(CDestinationMap& map);

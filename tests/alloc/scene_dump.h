@@ -34,7 +34,7 @@ inline std::string DumpScene(const CPavexScene& scene) {
     POSITION pos = scene.m_mapDestinations.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = scene.m_mapDestinations.GetNextAssocPtr(pos);
-        const CDestination* object = entry->value;
+        const CDestination* object = entry->value.get();
         out += "[" + WideToUtf8(entry->key.view()) + "] ";
         if (object == nullptr) {
             out += "null\n";
