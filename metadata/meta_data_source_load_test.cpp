@@ -125,9 +125,9 @@ TEST(PacketReader, UnreadablePacketsGiveAnEmptySource) {
     // A mirror node that fails to load is left empty, whatever it held.
     CMetaDataTree node;
     node.Load("<x:xmpmeta xmlns:x='adobe:ns:meta/' x:a='1'><x:b/></x:xmpmeta>");
-    ASSERT_EQ(node.m_Children.GetSize(), 1);
+    ASSERT_EQ(node.m_Children.size(), 1u);
     node.Load("<broken>");
-    EXPECT_TRUE(node.m_Children.IsEmpty() && node.m_Attributes.IsEmpty());
+    EXPECT_TRUE(node.m_Children.empty() && node.m_Attributes.IsEmpty());
     EXPECT_TRUE(node.m_strName.IsEmpty() && node.m_strPrefix.IsEmpty());
 }
 
@@ -152,8 +152,8 @@ TEST(PacketReader, DeepNesting) {
     CMetaDataTree* node = &root;
     for (int i = 0; i < 200000; ++i) {
         node->m_strPrefix = u"rdf";
-        node->m_Children.Add(new CMetaDataTree);
-        node = node->m_Children[0];
+        node->m_Children.push_back(std::make_unique<CMetaDataTree>());
+        node = node->m_Children[0].get();
     }
     node->m_strPrefix = u"dc";
     node->m_strName = u"deep";
