@@ -41,7 +41,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
 
     // Rules.
     void CopyRules(const CArray<CRule*, CRule*>* from);
-    CArray<CRule*, CRule*>* CloneRules() const;
+    RuleArrayPtr CloneRules() const;
     void GetRules(CArray<CRule*, CRule*>* out) const;
     void ParseRules(CArray<CRule*, CRule*>* out) const;
     CRule* EvaluateRule(INT_PTR i) const;

@@ -81,6 +81,16 @@ CRule* CopyChain(const CRule& from, CopyLink&& copyLink) {
 // Deletes every non-null rule of the array (with its chain) and sets its size to 0. Null: nothing.
 void FreeRuleArray(CRuleArray* array);
 
+// Deletes a rule list together with the rules it holds.
+struct RuleArrayDeleter {
+    void operator()(CRuleArray* array) const {
+        FreeRuleArray(array);
+        delete array;
+    }
+};
+// A rule list that owns its rules, and is owned itself.
+using RuleArrayPtr = std::unique_ptr<CRuleArray, RuleArrayDeleter>;
+
 // The type's name ("RuleTypePush", ...), or null for a code outside the table.
 const char* RuleTypeName(int type);
 
