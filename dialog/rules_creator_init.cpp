@@ -9,10 +9,6 @@
 
 namespace {
 
-CString BstrText(BSTR text) {
-    return CString(text, SysStringLen(text));
-}
-
 // Deletes the copied destinations however the fill ends.
 class CTemporaryScene {
   public:
@@ -37,7 +33,7 @@ BOOL CRulesCreator::OnInitDialog() {
 
     CString diagnostics;
     diagnostics.Format(u"\nScene ID = %d\nGUID = %s", m_pScene->GetSceneID(),
-                       BstrText(m_pSource->m_bstrKey).GetString());
+                       m_pSource->GetKey().GetString());
     FillTagTree(diagnostics);
 
     FillRules();
@@ -59,7 +55,7 @@ void CRulesCreator::FillTemplates() {
     while (pos != nullptr) {
         const auto* entry = copy.m_map.GetNextAssocPtr(pos);
         auto key = std::make_unique<CString>(entry->key);
-        const int row = m_listTemplates->AddString(BstrText(entry->value->m_bstrName));
+        const int row = m_listTemplates->AddString(entry->value->GetName());
         m_listTemplates->SetItemDataPtr(row, key.release());
     }
 }

@@ -33,14 +33,14 @@ CMetaDataSource* CTestScene::FindMetaDataSource(const CString& key) const {
 }
 
 void CTestScene::Store(const CString& key, std::unique_ptr<CDestination> object) {
-    AssignBstr(object->m_bstrKey, key);
+    object->SetKey(key);
     Delete(key);
     m_map[key] = std::move(object);
 }
 
 void CTestScene::AddDestination(const CString& key, const CString& name) {
     auto destination = std::make_unique<CDestination>();
-    AssignBstr(destination->m_bstrName, name);
+    destination->SetName(name);
     Store(key, std::move(destination));
 }
 
@@ -48,7 +48,7 @@ CMetaDataSource* CTestScene::AddSource(
     const CString& key, const CString& name,
     const std::vector<std::pair<std::u16string, std::u16string>>& flat) {
     auto source = std::make_unique<CMetaDataSource>();
-    AssignBstr(source->m_bstrName, name);
+    source->SetName(name);
     CMetaData values;
     for (const auto& [qualified, value] : flat) {
         values.m_Values.SetAt(CString(qualified), CString(value));
@@ -62,7 +62,7 @@ CMetaDataSource* CTestScene::AddSource(
 CMetaDataSource* CTestScene::AddPacket(const CString& key, const CString& name,
                                        const char* packet) {
     auto source = std::make_unique<CMetaDataSource>();
-    AssignBstr(source->m_bstrName, name);
+    source->SetName(name);
     source->Load(packet);
     CMetaDataSource* raw = source.get();
     Store(key, std::move(source));

@@ -30,11 +30,11 @@ int CPavexScene::StoreReplacing(const CString& key, std::unique_ptr<CDestination
 
 int CPavexScene::AddDestination(const char* name, const CString& key, int hostData) {
     auto dest = std::make_unique<CDestination>();
-    dest->m_nHostData = hostData;
+    dest->SetHostData(hostData);
     if (name != nullptr && name[0] != '\0') {
-        AssignBstr(dest->m_bstrName, CString(name));
+        dest->SetName(CString(name));
     }
-    AssignBstr(dest->m_bstrKey, key);
+    dest->SetKey(key);
     return StoreReplacing(key, std::move(dest));
 }
 
@@ -51,9 +51,9 @@ int CPavexScene::DelDestination(const CString& key) {
 int CPavexScene::SetMetaData(const char* packet, const char* name, const CString& key,
                              int hostData) {
     auto source = std::make_unique<CMetaDataSource>();
-    source->m_nHostData = hostData;
-    AssignBstr(source->m_bstrName, CString(name));
-    AssignBstr(source->m_bstrKey, key);
+    source->SetHostData(hostData);
+    source->SetName(CString(name));
+    source->SetKey(key);
     source->Load(packet);
     // A source replacing a source inherits its rules; anything else replaced leaves nothing.
     if (const CMetaDataSource* old = FindMetaDataSource(key)) {

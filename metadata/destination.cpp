@@ -6,16 +6,19 @@
 #include "platform/bstr.h"
 
 namespace {
+
 BSTR EmptyBstr() {
     return AllocBstrOrThrow(u"", 0);
 }
-}  // namespace
 
+// Replaces a BSTR field with a copy of text (throws std::bad_alloc, leaving the field as it was).
 void AssignBstr(BSTR& field, const CString& text) {
     BSTR copy = text.AllocSysString();
     SysFreeString(field);
     field = copy;
 }
+
+}  // namespace
 
 CDestination::CDestination() : m_bstrName(EmptyBstr()), m_bstrKey(nullptr), m_nHostData(0) {
     try {
@@ -37,6 +40,18 @@ int CDestination::GetType() const {
 
 CString CDestination::GetName() const {
     return CString(m_bstrName, SysStringLen(m_bstrName));
+}
+
+CString CDestination::GetKey() const {
+    return CString(m_bstrKey, SysStringLen(m_bstrKey));
+}
+
+void CDestination::SetName(const CString& name) {
+    AssignBstr(m_bstrName, name);
+}
+
+void CDestination::SetKey(const CString& key) {
+    AssignBstr(m_bstrKey, key);
 }
 
 void CDestination::CopyFrom(const CDestination* src) {

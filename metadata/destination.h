@@ -28,8 +28,18 @@ class CDestination {
     virtual int GetType() const;
     virtual CString GetName() const;
 
+    CString GetKey() const;  // "" once DeleteDestination has released it
+    int GetHostData() const { return m_nHostData; }
+    // Each keeps a copy of text; throws std::bad_alloc, leaving the old one.
+    void SetName(const CString& name);
+    void SetKey(const CString& key);
+    void SetHostData(int hostData) { m_nHostData = hostData; }
+
     // Host data, then a fresh copy of the name, then of the key, of src. Null src: nothing.
     void CopyFrom(const CDestination* src);
+
+  private:
+    friend int DeleteDestination(std::unique_ptr<CDestination> object);
 
     BSTR m_bstrName;
     BSTR m_bstrKey;
@@ -53,6 +63,3 @@ using CDestinationMap = CMap<CString, LPCWSTR, std::unique_ptr<CDestination>, CD
 
 // DeleteDestination on every value (results ignored), then empties the map.
 void RemoveAllDestinations(CDestinationMap& map);
-
-// Replaces a BSTR field with a copy of text (throws std::bad_alloc, leaving the field as it was).
-void AssignBstr(BSTR& field, const CString& text);

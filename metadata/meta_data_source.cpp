@@ -138,7 +138,7 @@ void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
 }  // namespace
 
 CMetaDataSource::CMetaDataSource() {
-    m_nHostData = kMetaDataSourceHostData;
+    SetHostData(kMetaDataSourceHostData);
     auto empty = std::make_unique<CMetaData>();
     m_MetaData.Add(empty.get());
     empty.release();

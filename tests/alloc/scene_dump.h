@@ -40,9 +40,10 @@ inline std::string DumpScene(const CPavexScene& scene) {
             out += "null\n";
             continue;
         }
-        out += "type " + std::to_string(object->GetType()) + " name " + Text(object->m_bstrName) +
-               " key " + Text(object->m_bstrKey) + " data " + std::to_string(object->m_nHostData) +
-               "\n";
+        out += "type " + std::to_string(object->GetType()) + " name " +
+               WideToUtf8(object->GetName().view()) + " key " +
+               WideToUtf8(object->GetKey().view()) + " data " +
+               std::to_string(object->GetHostData()) + "\n";
         if (object->GetType() != 1) {
             continue;
         }
