@@ -57,7 +57,7 @@ int CPavexScene::SetMetaData(const char* packet, const char* name, const CString
     source->Load(packet);
     // A source replacing a source inherits its rules; anything else replaced leaves nothing.
     if (const CMetaDataSource* old = FindMetaDataSource(key)) {
-        source->CopyRules(&old->m_Rules);
+        source->CopyRules(&old->GetStoredRules());
     }
     return StoreReplacing(key, std::move(source));
 }

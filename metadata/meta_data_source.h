@@ -38,8 +38,11 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     bool GetValue(const CString& tag, CString& value) const override;
     const CString* FindValue(std::u16string_view tag, CString& scratch) const override;
     void GetAllNamespaces(CBSTRMetaDataTree* root) const;
+    // Element 0 the namespace list, then one value group per declared namespace, in its order.
+    const CArray<CMetaData*, CMetaData*>& GetMetaData() const { return m_MetaData; }
 
     // Rules.
+    const CRuleArray& GetStoredRules() const { return m_Rules; }
     void CopyRules(const CArray<CRule*, CRule*>* from);
     RuleArrayPtr CloneRules() const;
     void GetRules(CArray<CRule*, CRule*>* out) const;
@@ -51,8 +54,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     void ReadRules(zev::CElement* element);
     CRule* RuleFromElement(zev::CElement* element) const;
 
-    CArray<CMetaData*, CMetaData*> m_MetaData;
-    CArray<CRule*, CRule*> m_Rules;
+    CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups
+    CArray<CRule*, CRule*> m_Rules;             // owns the rules
     int m_nEncoding = kRulesXmlEncoding;
 
   private:
