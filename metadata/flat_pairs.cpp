@@ -1,4 +1,4 @@
-// flat_pairs.cpp - CFlatPairs: the pairs end to end, indexed, in the flat map's order on demand.
+// flat_pairs.cpp - FlatPairs: the pairs end to end, indexed, in the flat map's order on demand.
 #include "metadata/flat_pairs.h"
 
 #include <cstring>
@@ -20,7 +20,7 @@ void GrowFor(std::vector<T>& v) {
 
 }  // namespace
 
-const char16_t* CFlatPairs::Bucket::Store(std::u16string_view text) {
+const char16_t* FlatPairs::Bucket::Store(std::u16string_view text) {
     const size_t need = text.size() + 1;
     if (need > freeLength) {
         const size_t length = need > nextChunkLength ? need : nextChunkLength;
@@ -42,7 +42,7 @@ const char16_t* CFlatPairs::Bucket::Store(std::u16string_view text) {
     return copy;
 }
 
-void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
+void FlatPairs::Set(std::u16string_view key, std::u16string_view value) {
     const uint64_t hash = platform::TextHash(key);
     const size_t found = m_index.Find(key, hash, [this](size_t ref) {
         const Entry& e = At(ref - 1);
@@ -70,7 +70,7 @@ void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
     m_index.Insert((bucket.entries.size() - 1) * kBuckets + b + 1, hash);
 }
 
-std::vector<size_t> CFlatPairs::MapOrder() const {
+std::vector<size_t> FlatPairs::MapOrder() const {
     std::vector<size_t> order;
     order.reserve(m_count);
     ForEachInMapOrder([&order](size_t handle) { order.push_back(handle); });

@@ -1,4 +1,4 @@
-// flat_pairs.h - CFlatPairs: a packet's qualified-name/value pairs, kept as a flat value map
+// flat_pairs.h - FlatPairs: a packet's qualified-name/value pairs, kept as a flat value map
 // (CMetaData::ValueMap) would keep them, without a map entry or two strings per pair.
 //
 // Set behaves as the map's SetAt (a new key is added, a known key takes the new value and keeps
@@ -16,7 +16,7 @@
 #include "platform/text_index.h"
 #include "platform/types.h"
 
-class CFlatPairs {
+class FlatPairs {
   public:
     // Throws std::bad_alloc, leaving the pairs as they were.
     void Set(std::u16string_view key, std::u16string_view value);

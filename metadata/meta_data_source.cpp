@@ -114,7 +114,7 @@ struct ValueMapWalk {
 // The pairs read straight from a packet, in the order a flat value map would give them.
 struct FlatPairsWalk {
     using Handle = size_t;
-    const CFlatPairs& pairs;
+    const FlatPairs& pairs;
 
     size_t Count() const { return pairs.GetCount(); }
     template <class Fn>
@@ -160,17 +160,16 @@ void CMetaDataSource::Load(const char* packet) {
         // Valid UTF-8 goes straight from the reader's events into flat pairs, the same pairs in
         // the same order as the tree path would set them.
         const std::string_view whole(text, length);
-        CFlatPairs pairs;
-        const HRESULT hr = whole.empty() || whole == "-1"
-                               ? zev::kNoText
-                               : CPacketReader::Read(text, length, pairs);
+        FlatPairs pairs;
+        const HRESULT hr =
+            whole.empty() || whole == "-1" ? zev::kNoText : PacketReader::Read(text, length, pairs);
         if (zev::IsAllocationFailure(hr)) {
             // Not an unreadable packet: storing an empty source would replace what the scene holds.
             throw std::bad_alloc();
         }
         // Unreadable: no pairs, which leaves the source empty as the tree path does (its empty
         // tree gives the one pair ":", which no namespace takes).
-        const CFlatPairs none;
+        const FlatPairs none;
         FlatPairsWalk walk{hr == S_OK ? pairs : none};
         Distribute(walk);
         return;

@@ -1,4 +1,4 @@
-// packet_reader.cpp - CPacketReader: the packet's pairs straight from the reader's events.
+// packet_reader.cpp - PacketReader: the packet's pairs straight from the reader's events.
 #include "metadata/packet_reader.h"
 
 #include <algorithm>
@@ -23,7 +23,7 @@ std::u16string_view View(const char16_t* text, int length) {
 
 }  // namespace
 
-HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs) {
+HRESULT PacketReader::Read(const char* packet, size_t length, FlatPairs& pairs) {
     ComPtr<ISAXXMLReader> reader;
     HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
                                   reader.PutVoid());
@@ -31,7 +31,7 @@ HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs
         return hr;
     }
     // Born with no reference; the reader and this call each hold one.
-    ComPtr<CPacketReader> handler(new CPacketReader(pairs));
+    ComPtr<PacketReader> handler(new PacketReader(pairs));
     hr = reader->putContentHandler(handler.get());
     if (SUCCEEDED(hr)) {
         hr = reader->parseUtf8(packet, length);
@@ -39,7 +39,7 @@ HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs
     return hr;
 }
 
-HRESULT CPacketReader::startDocument() {
+HRESULT PacketReader::startDocument() {
     m_depth = 0;
     m_inCharacters = false;
     m_rootSeen = false;
@@ -47,7 +47,7 @@ HRESULT CPacketReader::startDocument() {
 }
 
 // The part a new child element plays, from its parent's. Counts the child.
-CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
+PacketReader::Role PacketReader::RoleOfChild(Frame& parent) const {
     const int index = parent.children++;
     switch (parent.role) {
         case Role::kWrapper:
@@ -63,10 +63,10 @@ CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
     }
 }
 
-HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                    const char16_t* localName, int localNameLength,
-                                    const char16_t* qName, int qNameLength,
-                                    ISAXAttributes* attributes) {
+HRESULT PacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
+                                   const char16_t* localName, int localNameLength,
+                                   const char16_t* qName, int qNameLength,
+                                   ISAXAttributes* attributes) {
     m_inCharacters = false;
     // The flattening visits the document element, and below it whatever the parent's role lets
     // through.
@@ -92,8 +92,8 @@ HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*name
 
 // An element the flattening visits, by its prefix: the wrapper, an rdf element (a Description
 // hands over its attributes), or a property (its attributes, or its key and later its value).
-HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
-                             ISAXAttributes* attributes) {
+HRESULT PacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
+                            ISAXAttributes* attributes) {
     const size_t colon = qName.find(u':');
     const std::u16string_view prefix =
         colon == std::u16string_view::npos ? std::u16string_view() : qName.substr(0, colon);
@@ -130,7 +130,7 @@ HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16st
 // Sets the attributes in the order the mirror's attribute map would hand them out: the element
 // keeps them sorted by qualified name (a repeated name keeps the last value), the map is filled
 // in that order, and it iterates bucket by bucket, each bucket from its newest entry.
-HRESULT CPacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
+HRESULT PacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
     const auto n = static_cast<size_t>(count);
     if (m_attributes.size() < n) {
         m_attributes.resize(n);
@@ -189,9 +189,9 @@ HRESULT CPacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
     return S_OK;
 }
 
-HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                  const char16_t* /*localName*/, int /*localNameLength*/,
-                                  const char16_t* /*qName*/, int /*qNameLength*/) {
+HRESULT PacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
+                                 const char16_t* /*localName*/, int /*localNameLength*/,
+                                 const char16_t* /*qName*/, int /*qNameLength*/) {
     m_inCharacters = false;
     if (m_depth == 0) {
         return zev::kStructureRefused;
@@ -212,7 +212,7 @@ HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namesp
     return S_OK;
 }
 
-HRESULT CPacketReader::characters(const char16_t* chars, int length) {
+HRESULT PacketReader::characters(const char16_t* chars, int length) {
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }

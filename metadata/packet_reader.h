@@ -1,4 +1,4 @@
-// packet_reader.h - CPacketReader: flattens a UTF-8 packet into qualified-name/value pairs as the
+// packet_reader.h - PacketReader: flattens a UTF-8 packet into qualified-name/value pairs as the
 // SAX reader delivers it.
 //
 // The pairs, their values and the order in which they are set are exactly those of parsing the
@@ -15,12 +15,12 @@
 #include "metadata/flat_pairs.h"
 #include "zev/sax_content_handler_impl.h"
 
-class CPacketReader final : public SAXContentHandlerImpl {
+class PacketReader final : public SAXContentHandlerImpl {
   public:
     // Parses length bytes of UTF-8 and sets the packet's pairs in pairs. 0 when the whole packet
     // was read; otherwise the reader's failure code, and pairs may hold the pairs of the part
     // read before the failure. Allocation failure throws std::bad_alloc.
-    static HRESULT Read(const char* packet, size_t length, CFlatPairs& pairs);
+    static HRESULT Read(const char* packet, size_t length, FlatPairs& pairs);
 
     HRESULT startDocument() override;
     HRESULT startElement(const char16_t* namespaceUri, int namespaceUriLength,
@@ -32,7 +32,7 @@ class CPacketReader final : public SAXContentHandlerImpl {
     HRESULT characters(const char16_t* chars, int length) override;
 
   private:
-    explicit CPacketReader(CFlatPairs& pairs) : m_pairs(pairs) {}
+    explicit PacketReader(FlatPairs& pairs) : m_pairs(pairs) {}
 
     // What an open element is to the flattening.
     enum class Role {
@@ -57,7 +57,7 @@ class CPacketReader final : public SAXContentHandlerImpl {
                   ISAXAttributes* attributes);
     HRESULT CopyAttributes(ISAXAttributes* attributes, int count);
 
-    CFlatPairs& m_pairs;
+    FlatPairs& m_pairs;
     std::vector<Frame> m_frames;  // open elements; a slot is reused by the next at its depth
     size_t m_depth = 0;
     bool m_inCharacters = false;  // the last event was character data

@@ -34,8 +34,8 @@ Pairs TreePairs(const std::string& packet) {
 }
 
 Pairs StreamedPairs(const std::string& packet, HRESULT& hr) {
-    CFlatPairs pairs;
-    hr = CPacketReader::Read(packet.data(), packet.size(), pairs);
+    FlatPairs pairs;
+    hr = PacketReader::Read(packet.data(), packet.size(), pairs);
     Pairs out;
     for (size_t i : pairs.MapOrder()) {
         out.emplace_back(std::u16string(pairs.Key(i), pairs.KeyLength(i)),
