@@ -49,7 +49,7 @@ void CopyRuleArray(CRuleArray& to, const CRuleArray* from) {
     if (from == nullptr) {
         return;
     }
-    CRuleStage stage(to, false);
+    RuleStage stage(to, false);
     for (INT_PTR i = 0; i < from->GetSize(); ++i) {
         stage.Add(CloneOrNull((*from)[i]));
     }
@@ -68,7 +68,7 @@ void GetRuleCopies(const CRuleArray& rules, CRuleArray* out) {
     }
     // The caller hands out an empty array; should it not be, its rules are freed rather than
     // overwritten and lost.
-    CRuleStage stage(*out, false);
+    RuleStage stage(*out, false);
     CRuleArray& slots = stage.Slots();
     slots.SetSize(rules.GetSize());
     for (INT_PTR i = 0; i < rules.GetSize(); ++i) {
@@ -108,7 +108,7 @@ void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArr
     if (out == nullptr) {
         return;
     }
-    CRuleStage stage(*out, false);
+    RuleStage stage(*out, false);
     // One allocation for the slots, yet the capacity that inserting one by one would give.
     stage.ReserveForAdds(rules.GetSize());
     CString scratch;

@@ -1,35 +1,35 @@
-// rule_stage.cpp - CRuleStage.
+// rule_stage.cpp - RuleStage.
 #include "rules/rule_stage.h"
 
-CRuleStage::CRuleStage(CRuleArray& target, bool keep) : m_Target(target), m_bKeep(keep) {
+RuleStage::RuleStage(CRuleArray& target, bool keep) : m_target(target), m_keep(keep) {
     if (keep) {
         // Same capacity as the target, so further growth takes the same steps.
-        m_Slots.CopyStorage(target);
-        m_nKept = target.GetSize();
+        m_slots.CopyStorage(target);
+        m_kept = target.GetSize();
     }
-    m_Slots.SetGrowBy(target.GetGrowBy());
+    m_slots.SetGrowBy(target.GetGrowBy());
 }
 
-CRuleStage::~CRuleStage() {
-    for (INT_PTR i = m_nKept; i < m_Slots.GetSize(); ++i) {
-        CRule* rule = m_Slots[i];
-        m_Slots[i] = nullptr;
+RuleStage::~RuleStage() {
+    for (INT_PTR i = m_kept; i < m_slots.GetSize(); ++i) {
+        CRule* rule = m_slots[i];
+        m_slots[i] = nullptr;
         delete rule;
     }
 }
 
-void CRuleStage::Add(std::unique_ptr<CRule> rule) {
-    m_Slots.Add(rule.get());
+void RuleStage::Add(std::unique_ptr<CRule> rule) {
+    m_slots.Add(rule.get());
     rule.release();
 }
 
-void CRuleStage::Commit() {
-    if (m_bKeep) {
+void RuleStage::Commit() {
+    if (m_keep) {
         // The kept rules live on in the stage's copy of the slots; only the old storage goes.
-        m_Target.RemoveAll();
+        m_target.RemoveAll();
     } else {
-        FreeRuleArray(&m_Target);
+        FreeRuleArray(&m_target);
     }
-    m_Target.TakeStorage(m_Slots);
-    m_nKept = 0;
+    m_target.TakeStorage(m_slots);
+    m_kept = 0;
 }

@@ -43,7 +43,7 @@ int TypeOfElement(const std::u16string& name) {
     return kNotARule;
 }
 
-void ReadRulesInto(CRuleStage& stage, zev::CElement* element) {
+void ReadRulesInto(RuleStage& stage, zev::CElement* element) {
     if (element == nullptr || element->name() != kRootName) {
         return;
     }
@@ -78,13 +78,13 @@ void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append) {
     const zev::CObjectRef<zev::CElement> root(document->GetChildElement(0));
     // Replacing: the stored rules go even when the root turns out to be another element. The
     // stage only publishes once everything has been read, so a failed allocation loses nothing.
-    CRuleStage stage(rules, (append & kAppendByte) != 0);
+    RuleStage stage(rules, (append & kAppendByte) != 0);
     ReadRulesInto(stage, root ? root.get() : document);
     stage.Commit();
 }
 
 void ReadRules(CRuleArray& rules, zev::CElement* element) {
-    CRuleStage stage(rules, true);
+    RuleStage stage(rules, true);
     ReadRulesInto(stage, element);
     stage.Commit();
 }
