@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <new>
 
-HRESULT CMemoryByteSink::Write(const void* data, uint32_t count) {
+HRESULT MemoryByteSink::Write(const void* data, uint32_t count) {
     if (count == 0) {
         return S_OK;
     }
@@ -20,11 +20,11 @@ HRESULT CMemoryByteSink::Write(const void* data, uint32_t count) {
     return S_OK;
 }
 
-CFileByteSink::~CFileByteSink() {
+FileByteSink::~FileByteSink() {
     Close();
 }
 
-HRESULT CFileByteSink::Open(const char* path) {
+HRESULT FileByteSink::Open(const char* path) {
     Close();
     if (path == nullptr) {
         return E_POINTER;
@@ -38,7 +38,7 @@ HRESULT CFileByteSink::Open(const char* path) {
     return S_OK;
 }
 
-HRESULT CFileByteSink::Close() {
+HRESULT FileByteSink::Close() {
     if (m_file == nullptr) {
         return S_OK;
     }
@@ -47,7 +47,7 @@ HRESULT CFileByteSink::Close() {
     return rc == 0 ? S_OK : STG_E_WRITEFAULT;
 }
 
-HRESULT CFileByteSink::Write(const void* data, uint32_t count) {
+HRESULT FileByteSink::Write(const void* data, uint32_t count) {
     if (m_file == nullptr) {
         return STG_E_REVERTED;
     }

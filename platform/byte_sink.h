@@ -17,7 +17,7 @@ class IByteSink {
 };
 
 // Collects everything written, in order.
-class CMemoryByteSink final : public IByteSink {
+class MemoryByteSink final : public IByteSink {
   public:
     HRESULT Write(const void* data, uint32_t count) override;  // E_OUTOFMEMORY when full
     const std::vector<uint8_t>& bytes() const { return m_bytes; }
@@ -29,12 +29,12 @@ class CMemoryByteSink final : public IByteSink {
 };
 
 // Writes to a file that it creates (or truncates) and closes.
-class CFileByteSink final : public IByteSink {
+class FileByteSink final : public IByteSink {
   public:
-    CFileByteSink() = default;
-    ~CFileByteSink() override;
-    CFileByteSink(const CFileByteSink&) = delete;
-    CFileByteSink& operator=(const CFileByteSink&) = delete;
+    FileByteSink() = default;
+    ~FileByteSink() override;
+    FileByteSink(const FileByteSink&) = delete;
+    FileByteSink& operator=(const FileByteSink&) = delete;
 
     // path is UTF-8. Closes any file already open first.
     HRESULT Open(const char* path);

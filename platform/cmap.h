@@ -174,7 +174,7 @@ class CMap {
             m_pBlocks = next;
         }
         if constexpr (Traits::kIndexed) {
-            m_index.index.Clear();
+            m_Index.index.Clear();
         }
     }
 
@@ -223,7 +223,7 @@ class CMap {
     // not regrow it. Changes nothing that shows (the buckets and the order stay as they are).
     void ReserveKeys(INT_PTR count) requires Traits::kIndexed {
         if (count > 0) {
-            m_index.index.Reserve(static_cast<size_t>(count));
+            m_Index.index.Reserve(static_cast<size_t>(count));
         }
     }
 
@@ -303,7 +303,7 @@ class CMap {
         if (m_nCount == 0) {
             return nullptr;
         }
-        return m_index.index.Find(key, platform::TextHash(key),
+        return m_Index.index.Find(key, platform::TextHash(key),
                                   [](const CAssoc* a) { return Traits::View(a->key); });
     }
 
@@ -320,13 +320,13 @@ class CMap {
         }
         uint64_t textHash = 0;
         if constexpr (Traits::kIndexed) {
-            m_index.index.Reserve(static_cast<size_t>(m_nCount) + 1);
+            m_Index.index.Reserve(static_cast<size_t>(m_nCount) + 1);
             textHash = platform::TextHash(Traits::View(key));
         }
         CAssoc* a = NewAssoc(key);
         a->nHashValue = hash;
         if constexpr (Traits::kIndexed) {
-            m_index.index.Insert(a, textHash);
+            m_Index.index.Insert(a, textHash);
         }
         CAssoc** head = &m_pHashTable[hash % m_nHashTableSize];
         a->pNext = *head;
@@ -373,7 +373,7 @@ class CMap {
 
     void IndexErase(CAssoc* a) {
         if constexpr (Traits::kIndexed) {
-            m_index.index.Erase(a, platform::TextHash(Traits::View(a->key)));
+            m_Index.index.Erase(a, platform::TextHash(Traits::View(a->key)));
         }
     }
 
@@ -387,5 +387,5 @@ class CMap {
     platform::CPlex* m_pBlocks = nullptr;
     INT_PTR m_nBlockSize;
     // Not part of the layout: takes no space for pointer keys.
-    [[no_unique_address]] platform::MapIndex<CAssoc, Traits::kIndexed> m_index;
+    [[no_unique_address]] platform::MapIndex<CAssoc, Traits::kIndexed> m_Index;
 };

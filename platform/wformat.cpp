@@ -20,12 +20,12 @@ struct Conversion {
 
 class Writer {
   public:
-    Writer(std::u16string& out, size_t limit) : out_(out), limit_(limit) {}
+    Writer(std::u16string& out, size_t limit) : m_out(out), m_limit(limit) {}
     void Put(char16_t c) {
-        if (written_ < limit_) {
-            out_.push_back(c);
+        if (m_written < m_limit) {
+            m_out.push_back(c);
         }
-        ++written_;
+        ++m_written;
     }
     void Put(const char16_t* s, size_t n) {
         for (size_t i = 0; i < n; ++i) {
@@ -39,9 +39,9 @@ class Writer {
     }
 
   private:
-    std::u16string& out_;
-    size_t limit_;
-    size_t written_ = 0;
+    std::u16string& m_out;
+    size_t m_limit;
+    size_t m_written = 0;
 };
 
 void EmitPadded(Writer& w, const Conversion& conv, const char16_t* body, size_t len) {

@@ -11,7 +11,7 @@ namespace zev {
 namespace {
 
 std::string Write(CElement* e, int level, bool qualified = false) {
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     if (e->WriteStartTag(&sink, level, qualified)) {
         e->WriteContent(&sink, level, qualified);
         e->WriteEndTag(&sink, level, qualified);
@@ -45,7 +45,7 @@ TEST(ElementWriter, IndentsChildrenFourSpacesPerLevelAndEscapesNothing) {
               "</doc>\r\n");
     // A lone element is one self-closed tag, and the start tag says there is nothing more.
     CObjectRef<CElement> leaf(group->GetChildElement(0));
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     EXPECT_FALSE(leaf->WriteStartTag(&sink, 2, false));
     EXPECT_EQ(sink.str(), "        <leaf x='1'/>\r\n");
     // Qualified tags use the qualified names, empty for elements that have none.
@@ -68,7 +68,7 @@ TEST(ElementWriter, ConvertsCharactersInTheCurrentLocaleAndReportsFailedWrites) 
 
     e->SetText(u" \n\t");  // whitespace only: content, so not self-closed, but not written
     EXPECT_EQ(Write(e, 0), "<caf></caf>\r\n");
-    CFileByteSink closed;
+    FileByteSink closed;
     EXPECT_TRUE(e->WriteStartTag(&closed, 0, false));
     EXPECT_EQ(e->WriteEndTag(&closed, 0, false), STG_E_REVERTED);
     e->Release();

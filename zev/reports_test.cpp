@@ -14,7 +14,7 @@ namespace zev {
 namespace {
 
 // What a report wrote (UTF-16LE, each line ending in 0A 00), as lines.
-std::vector<std::string> Lines(const CMemoryByteSink& sink) {
+std::vector<std::string> Lines(const MemoryByteSink& sink) {
     const std::vector<uint8_t>& bytes = sink.bytes();
     std::vector<std::string> lines(1);
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -42,7 +42,7 @@ TEST(DanglingObjectReport, ListsEachObjectWithItsCountNameAndOwner) {
     const std::vector<std::string> frame = {
         "Objects    Ref Class                Name                   Owner               ",
         "---------- --- -------------------- ---------------------- --------------------"};
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     ReportDanglingObjects(&sink);
     ReportDanglingObjects(nullptr);
     EXPECT_EQ(Lines(sink),
@@ -97,7 +97,7 @@ TEST_F(ClassCensus, CountsLiveInstancesAndCachesForTenSeconds) {
     std::u16string names(1, u'x');
     GetClassNames(names);
     EXPECT_EQ(names, u"x\r\nCElement\r\nCObject");
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     ReportClassInstances(&sink);
     EXPECT_EQ(Lines(sink),
               (std::vector<std::string>{
@@ -124,7 +124,7 @@ TEST_F(ClassCensus, TickWrapIsHarmlessAndTheFirstTenSecondsReadTheEmptyCensus) {
 
 TEST(WriteReportLine, WritesUtf16LittleEndianCutAt2048Characters) {
     WriteReportLine(nullptr, u"%s", u"discarded");
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     WriteReportLine(&sink, u"%s=%d", u"\u00e9\u4e2d", 7);
     EXPECT_EQ(sink.bytes(),
               (std::vector<uint8_t>{0xE9, 0x00, 0x2D, 0x4E, '=', 0x00, '7', 0x00, 0x0A, 0x00}));

@@ -82,7 +82,7 @@ TEST(ZevThreads, SharedTreesStayConsistent) {
     // Reports while other threads rearrange the same (already built) nodes.
     auto reporting = [&] {
         for (int i = 0; i < 50; ++i) {
-            CMemoryByteSink sink;
+            MemoryByteSink sink;
             ReportDanglingObjects(&sink);
             EXPECT_FALSE(sink.bytes().empty());
             EXPECT_GE(GetClassInstanceCount(u"CElement"), -1);

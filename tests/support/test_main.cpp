@@ -13,7 +13,7 @@ namespace {
 
 // The dangling-object report as UTF-8 text.
 std::string DanglingObjectReport() {
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     zev::ReportDanglingObjects(&sink);
     const std::vector<uint8_t>& bytes = sink.bytes();
     std::u16string text;
