@@ -122,9 +122,9 @@ void CMetaDataTree::Load(const char* packet) {
         return;  // unreadable: the node stays empty
     }
     // The parser hands back a nameless document whose child 0 is the document element.
-    zev::CObjectRef<zev::CElement> root;
+    zev::ObjectRef<zev::CElement> root;
     {
-        zev::CObjectRef<zev::CElement> document(parsed);
+        zev::ObjectRef<zev::CElement> document(parsed);
         root.Reset(document->GetChildElement(0));
     }
     FromElement(root.get());
@@ -149,7 +149,7 @@ void CMetaDataTree::FromElement(zev::CElement* element) {
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
-        zev::CObjectRef<zev::CElement> held(next.element);
+        zev::ObjectRef<zev::CElement> held(next.element);
         MirrorOne(*next.node, *next.element, pending);
     }
 }

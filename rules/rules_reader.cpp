@@ -49,7 +49,7 @@ void ReadRulesInto(RuleStage& stage, zev::CElement* element) {
     }
     const int count = element->GetChildCount();
     for (int i = 0; i < count; ++i) {
-        const zev::CObjectRef<zev::CElement> child(element->GetChildElement(i));
+        const zev::ObjectRef<zev::CElement> child(element->GetChildElement(i));
         if (!child) {
             continue;
         }
@@ -74,8 +74,8 @@ void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append) {
     if (result != S_OK || document == nullptr) {
         return;
     }
-    const zev::CObjectRef<zev::CElement> holdDocument(document);
-    const zev::CObjectRef<zev::CElement> root(document->GetChildElement(0));
+    const zev::ObjectRef<zev::CElement> holdDocument(document);
+    const zev::ObjectRef<zev::CElement> root(document->GetChildElement(0));
     // Replacing: the stored rules go even when the root turns out to be another element. The
     // stage only publishes once everything has been read, so a failed allocation loses nothing.
     RuleStage stage(rules, (append & kAppendByte) != 0);

@@ -39,7 +39,7 @@ TEST(AllocationFailure, EveryFailingAllocationOfAParseIsReportedAndCleanedUp) {
             EXPECT_EQ(doc, nullptr);
         } else if (hr == 0) {
             // Success: either no allocation failed, or one that may fail was retried without.
-            CObjectRef<CElement> root(doc->GetChildElement(0));
+            ObjectRef<CElement> root(doc->GetChildElement(0));
             EXPECT_EQ(root->qualifiedName(), u"r:root");
             EXPECT_EQ(root->text(), u"tail");
             EXPECT_EQ(root->GetAttributeCount(), 3);

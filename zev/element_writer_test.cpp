@@ -44,7 +44,7 @@ TEST(ElementWriter, IndentsChildrenFourSpacesPerLevelAndEscapesNothing) {
               "    </group>\r\n"
               "</doc>\r\n");
     // A lone element is one self-closed tag, and the start tag says there is nothing more.
-    CObjectRef<CElement> leaf(group->GetChildElement(0));
+    ObjectRef<CElement> leaf(group->GetChildElement(0));
     MemoryByteSink sink;
     EXPECT_FALSE(leaf->WriteStartTag(&sink, 2, false));
     EXPECT_EQ(sink.str(), "        <leaf x='1'/>\r\n");

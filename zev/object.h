@@ -107,7 +107,7 @@ class CObject {
     CObject* TakeOwnedLink();
 
     std::atomic<long> m_nRefCount{1};
-    std::vector<CObject*> m_children;
+    std::vector<CObject*> m_Children;
     std::unique_ptr<std::vector<CObject*>> m_pListeners;
     std::unique_ptr<std::u16string> m_pName;
     CObject* m_pParent = nullptr;
@@ -115,8 +115,8 @@ class CObject {
     bool m_bOwnsLink = false;
     bool m_bNotifications = true;
     uint32_t m_nState = 0;  // kDisposing, kDisposed
-    std::recursive_mutex m_lock;
-    RegistryLinks m_registry;
+    std::recursive_mutex m_Lock;
+    RegistryLinks m_Registry;
     CObject* m_pNextDoomed = nullptr;  // the thread's queue of objects waiting to be deleted
 };
 
@@ -125,18 +125,18 @@ long ReleaseObject(CObject* object);
 
 // Holds one reference that it adopts, and releases it on every way out.
 template <class T>
-class CObjectRef {
+class ObjectRef {
   public:
-    CObjectRef() = default;
-    explicit CObjectRef(T* adopted) : m_p(adopted) {}
-    CObjectRef(const CObjectRef&) = delete;
-    CObjectRef& operator=(const CObjectRef&) = delete;
-    CObjectRef(CObjectRef&& other) noexcept : m_p(other.Detach()) {}
-    CObjectRef& operator=(CObjectRef&& other) noexcept {
+    ObjectRef() = default;
+    explicit ObjectRef(T* adopted) : m_p(adopted) {}
+    ObjectRef(const ObjectRef&) = delete;
+    ObjectRef& operator=(const ObjectRef&) = delete;
+    ObjectRef(ObjectRef&& other) noexcept : m_p(other.Detach()) {}
+    ObjectRef& operator=(ObjectRef&& other) noexcept {
         Reset(other.Detach());
         return *this;
     }
-    ~CObjectRef() { Reset(); }
+    ~ObjectRef() { Reset(); }
 
     void Reset(T* adopted = nullptr) {
         T* old = m_p;

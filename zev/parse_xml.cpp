@@ -45,7 +45,7 @@ HRESULT Parse(const char16_t* source, bool isUrl, CElement** document) {
         hr = isUrl ? reader->parseURL(input.value.bstrVal) : reader->parse(input.value);
     }
 
-    CObjectRef<CElement> result;
+    ObjectRef<CElement> result;
     if (SUCCEEDED(hr) && document != nullptr) {
         result.Reset(new CElement(std::u16string()));
         if (CElement* root = parser->root()) {

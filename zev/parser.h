@@ -61,7 +61,7 @@ class CParser : public SAXContentHandlerImpl {
   private:
     void PopAll();
 
-    std::deque<CElement*> m_stack;  // open elements, innermost at the back; one reference each
+    std::deque<CElement*> m_Stack;  // open elements, innermost at the back; one reference each
     CElement* m_pRoot = nullptr;    // the first top-level element; one reference
     int m_nState = kNone;
     ISAXLocator* m_pLocator = nullptr;

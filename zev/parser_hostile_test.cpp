@@ -82,7 +82,7 @@ TEST(HostileXml, AttributesUpToTheLimitParseInOrderAndMoreAreRefused) {
     const int n = static_cast<int>(kSaxMaxAttributes);
     CElement* doc = nullptr;
     ASSERT_EQ(ParseXMLText(ElementWithAttributes(n).c_str(), &doc), 0);
-    CObjectRef<CElement> a(doc->GetChildElement(0));
+    ObjectRef<CElement> a(doc->GetChildElement(0));
     ASSERT_EQ(a->GetAttributeCount(), n);
     std::u16string key;
     std::u16string value;

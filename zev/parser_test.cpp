@@ -28,13 +28,13 @@ struct Parsed {
         return value;
     }
     std::u16string ChildText(int child) const {
-        CObjectRef<CElement> c(root->GetChildElement(child));
+        ObjectRef<CElement> c(root->GetChildElement(child));
         return c ? c->text() : u"<none>";
     }
 
     HRESULT result = 0;
-    CObjectRef<CElement> document;
-    CObjectRef<CElement> root;
+    ObjectRef<CElement> document;
+    ObjectRef<CElement> root;
 };
 
 TEST(ParseXMLText, NoTextGives232AndLeavesThePointerAlone) {
@@ -60,7 +60,7 @@ TEST(ParseXMLText, NamesAttributesAndNamespaceDeclarations) {
     EXPECT_EQ(p.Attribute(u"xmlns"), u"urn:default");
     EXPECT_EQ(p.Attribute(u"r:k"), u"v");
     EXPECT_EQ(p.Attribute(u"xml:lang"), u"en");
-    CObjectRef<CElement> b(p.root->GetChildElement(0));
+    ObjectRef<CElement> b(p.root->GetChildElement(0));
     EXPECT_EQ(b->qualifiedName(), u"b");
     EXPECT_EQ(b->GetAttributeCount(), 0);  // declarations stay on their own element
     EXPECT_EQ(b->text(), u"");
@@ -80,7 +80,7 @@ TEST(ParseXMLText, TextRunsReplaceJoinAndKeepWhitespace) {
     EXPECT_EQ(p.ChildText(2), u"<raw> & tail");
     EXPECT_EQ(p.ChildText(3), u"\n  ");
     EXPECT_EQ(p.root->GetChildCount(), 4);  // comments and instructions leave nothing
-    CObjectRef<CElement> c(p.root->GetChildElement(1));
+    ObjectRef<CElement> c(p.root->GetChildElement(1));
     EXPECT_EQ(c->GetChildCount(), 0);
 }
 
@@ -101,7 +101,7 @@ TEST(ParseXMLText, MalformedDocumentsGiveNoTree) {
 TEST(ParseXMLURL, ReadsAFileAndHasNo232Check) {
     CElement* doc = nullptr;
     ASSERT_EQ(ParseXMLURL(u"" OLVANE_SOURCE_DIR "/zev/testdata/catalog.xml", &doc), 0);
-    CObjectRef<CElement> root(doc->GetChildElement(0));
+    ObjectRef<CElement> root(doc->GetChildElement(0));
     EXPECT_EQ(root->name(), u"catalog");
     EXPECT_EQ(root->GetChildCount(), 2);
     doc->Release();

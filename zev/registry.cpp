@@ -14,7 +14,7 @@ namespace zev {
 
 // The one way into an object's links.
 struct RegistryAccess {
-    static RegistryLinks& Links(CObject* object) { return object->m_registry; }
+    static RegistryLinks& Links(CObject* object) { return object->m_Registry; }
 };
 
 namespace {

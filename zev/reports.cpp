@@ -86,11 +86,11 @@ void ReportDanglingObjects(IByteSink* stream) {
     // A parent's reference is given back at once, unless it is the last one: releasing that would
     // delete an object that may still be due in the walk, and the line would go missing. Those few
     // go once the walk is over.
-    std::vector<CObjectRef<CObject>> lastReferences;
+    std::vector<ObjectRef<CObject>> lastReferences;
     int count = 0;
     ForEachRegisteredObject([&](CObject* object) {
         const std::u16string name = object->GetObjectName();
-        CObjectRef<CObject> parent(object->GetParent());
+        ObjectRef<CObject> parent(object->GetParent());
         const std::u16string owner = parent ? parent->GetObjectName() : std::u16string();
         if (parent && !parent->ReleaseUnlessLast()) {
             lastReferences.push_back(std::move(parent));
