@@ -22,13 +22,13 @@ class CElement : public CObject {
     const char16_t* GetClassName() const override;
 
     // Attaches child at the end, taking it from its old parent first. The caller must hold its own
-    // reference to child for the whole call. 0, or kStructureRefused.
+    // reference to child for the whole call. S_OK, or kStructureRefused.
     virtual HRESULT AppendChild(CElement* child);
     virtual void SetText(const std::u16string& text);
     virtual void AppendText(const std::u16string& text);
-    // Asks every child element in turn; the first negative result is returned. 0 for a plain tree.
+    // Asks every child element in turn; the first failure is returned. S_OK for a plain tree.
     virtual HRESULT Validate();
-    // Inserts the pair, or overwrites the value of an existing key. Always 0.
+    // Inserts the pair, or overwrites the value of an existing key. Always S_OK.
     virtual HRESULT SetAttribute(const std::u16string& key, const std::u16string& value);
 
     // The text writer: four spaces per level, tags by qualifiedName (qualified) or by name, nothing
@@ -47,9 +47,9 @@ class CElement : public CObject {
     const std::u16string& qualifiedName() const { return m_strQualifiedName; }
     const std::u16string& text() const { return m_strText; }
 
-    // Exact, case-sensitive lookup: 0 with value set, or kNoAttribute with value untouched.
+    // Exact, case-sensitive lookup: S_OK with value set, or kNoAttribute with value untouched.
     HRESULT GetAttribute(const std::u16string& key, std::u16string& value) const;
-    // The index-th pair in ascending key order (UTF-16 code units): 0, or kNoAttribute with the
+    // The index-th pair in ascending key order (UTF-16 code units): S_OK, or kNoAttribute with the
     // outputs untouched.
     HRESULT GetAttributeAt(int index, std::u16string& key, std::u16string& value) const;
     int GetAttributeCount() const { return static_cast<int>(m_Attributes.size()); }
