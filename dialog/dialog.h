@@ -38,7 +38,7 @@ class CDialog {
     // kModalFailed also when the dialog is already running.
     int DoModal(IModalRunner& runner);
 
-    const DialogTemplate& GetTemplate() const { return m_template; }
+    const DialogTemplate& GetTemplate() const { return m_Template; }
     IDialogWindow* GetWindow() const { return m_pWindow; }
 
     // The window's messages, delivered by the runner.
@@ -65,7 +65,7 @@ class CDialog {
     virtual void OnCancel();
 
   private:
-    const DialogTemplate& m_template;
+    const DialogTemplate& m_Template;
     IDialogWindow* m_pWindow = nullptr;
     bool m_bRunning = false;
 };

@@ -50,32 +50,32 @@ namespace {
 // extent reaches past the viewport, rows are still drawn across the whole viewport, and text
 // beyond the extent is cut off, as in a list box. (Setting the scroll bar's range by hand instead
 // fights the view's own scroll bar handling and can make the two bars toggle each other.)
-class CExtentDelegate final : public QStyledItemDelegate {
+class ExtentDelegate final : public QStyledItemDelegate {
   public:
-    explicit CExtentDelegate(CExtentListWidget* list) : QStyledItemDelegate(list), m_pList(list) {}
+    explicit ExtentDelegate(ExtentListWidget* list) : QStyledItemDelegate(list), m_list(list) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setWidth(m_pList->HorizontalExtent());
+        size.setWidth(m_list->HorizontalExtent());
         return size;
     }
 
   private:
-    const CExtentListWidget* m_pList;
+    const ExtentListWidget* m_list;
 };
 }  // namespace
 
-CExtentListWidget::CExtentListWidget(QWidget* parent) : QListWidget(parent) {
-    setItemDelegate(new CExtentDelegate(this));
+ExtentListWidget::ExtentListWidget(QWidget* parent) : QListWidget(parent) {
+    setItemDelegate(new ExtentDelegate(this));
 }
 
-void CExtentListWidget::SetHorizontalExtent(int extent) {
-    m_nExtent = extent < 0 ? 0 : extent;
+void ExtentListWidget::SetHorizontalExtent(int extent) {
+    m_extent = extent < 0 ? 0 : extent;
     doItemsLayout();
 }
 
-void CLinedTreeWidget::drawBranches(QPainter* painter, const QRect& rect,
-                                    const QModelIndex& index) const {
-    if (!m_bHasLines) {
+void LinedTreeWidget::drawBranches(QPainter* painter, const QRect& rect,
+                                   const QModelIndex& index) const {
+    if (!m_hasLines) {
         return;
     }
     const int indent = indentation();

@@ -10,12 +10,12 @@
 namespace {
 
 // Deletes the copied destinations however the fill ends.
-class CTemporaryScene {
+class TemporaryScene {
   public:
-    CTemporaryScene() = default;
-    ~CTemporaryScene() { RemoveAllDestinations(m_map); }
-    CTemporaryScene(const CTemporaryScene&) = delete;
-    CTemporaryScene& operator=(const CTemporaryScene&) = delete;
+    TemporaryScene() = default;
+    ~TemporaryScene() { RemoveAllDestinations(m_map); }
+    TemporaryScene(const TemporaryScene&) = delete;
+    TemporaryScene& operator=(const TemporaryScene&) = delete;
     CDestinationMap m_map;
 };
 
@@ -49,7 +49,7 @@ void CRulesCreator::FillTemplates() {
         return;
     }
     // The scene copies only its template destinations; metadata sources are not offered.
-    CTemporaryScene copy;
+    TemporaryScene copy;
     m_pScene->CopyScene(copy.m_map);
     POSITION pos = copy.m_map.GetStartPosition();
     while (pos != nullptr) {
