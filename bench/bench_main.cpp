@@ -46,7 +46,7 @@ const char* Verdict(bool met) {
     return met ? "met" : "**not met**";
 }
 
-void PrintPacketTable(const bench::CSummaryReporter& r, const std::vector<bench::Packet>& packets) {
+void PrintPacketTable(const bench::SummaryReporter& r, const std::vector<bench::Packet>& packets) {
     std::printf("\n### Packets (median CPU time per call)\n\n");
     std::printf(
         "| packet | bytes | values | expat floor | exempi parse+iterate | SetMetaData | "
@@ -65,7 +65,7 @@ void PrintPacketTable(const bench::CSummaryReporter& r, const std::vector<bench:
     }
 }
 
-void PrintTargets(const bench::CSummaryReporter& r) {
+void PrintTargets(const bench::SummaryReporter& r) {
     auto seconds = [&r](const char* kind, int n) {
         return r.Seconds(std::string(kind) + "/synth_n" + std::to_string(n));
     };
@@ -111,7 +111,7 @@ void PrintTargets(const bench::CSummaryReporter& r) {
     }
 }
 
-void PrintRulesTable(const bench::CSummaryReporter& r) {
+void PrintRulesTable(const bench::SummaryReporter& r) {
     std::printf("\n### Rules over the %s source (median CPU time per call)\n\n", kRulesPacket);
     std::printf(
         "| rules | GetRules + FreeRules | ParseRules + FreeRules | ParseRules / GetRules |\n");
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         std::printf("exempi was not found when this was built: the peer is not measured\n");
     }
 
-    bench::CSummaryReporter reporter;
+    bench::SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -1,4 +1,4 @@
-// host_driver.cpp - CHostDriver: misuse of the exports, checked call by call against a model.
+// host_driver.cpp - HostDriver: misuse of the exports, checked call by call against a model.
 #include "fuzz/host_driver.h"
 
 #include <climits>
@@ -12,7 +12,7 @@
 
 namespace olvane_fuzz {
 
-uint32_t CByteChoices::Below(uint32_t bound) {
+uint32_t ByteChoices::Below(uint32_t bound) {
     uint32_t value = 0;
     for (uint32_t range = bound - 1; range != 0; range >>= 8) {
         value = value << 8 | (m_at < m_size ? m_data[m_at++] : 0);
@@ -20,7 +20,7 @@ uint32_t CByteChoices::Below(uint32_t bound) {
     return bound <= 1 ? 0 : value % bound;
 }
 
-std::string CByteChoices::Bytes(size_t max) {
+std::string ByteChoices::Bytes(size_t max) {
     const size_t n = Below(static_cast<uint32_t>(max) + 1);
     const size_t take = n < m_size - m_at ? n : m_size - m_at;
     std::string out(reinterpret_cast<const char*>(m_data + m_at), take);
@@ -28,11 +28,11 @@ std::string CByteChoices::Bytes(size_t max) {
     return out;
 }
 
-uint32_t CRandomChoices::Below(uint32_t bound) {
+uint32_t RandomChoices::Below(uint32_t bound) {
     return bound <= 1 ? 0 : static_cast<uint32_t>(m_engine() % bound);
 }
 
-std::string CRandomChoices::Bytes(size_t max) {
+std::string RandomChoices::Bytes(size_t max) {
     // Markup-like ASCII: random bytes would nearly always be invalid UTF-8, which the fuzz targets
     // cover, and each such packet prints the conversion message.
     static constexpr char kAlphabet[] = "<>/=\"' :abcdefxyz&#;";
@@ -143,7 +143,7 @@ int RuleLines(std::u16string_view text) {
 
 }  // namespace
 
-CHostDriver::CHostDriver(IChoices& choices, std::vector<std::string> packets, size_t maxLiveScenes)
+HostDriver::HostDriver(IChoices& choices, std::vector<std::string> packets, size_t maxLiveScenes)
     : m_choices(choices), m_extraPackets(std::move(packets)), m_maxLive(maxLiveScenes) {
     const std::u16string head = u"<Pavex-MetaData-Rules>";
     const std::u16string tail = u"</Pavex-MetaData-Rules>";
@@ -174,7 +174,7 @@ CHostDriver::CHostDriver(IChoices& choices, std::vector<std::string> packets, si
     };
 }
 
-CHostDriver::~CHostDriver() {
+HostDriver::~HostDriver() {
     // A driver stopped at a mismatch still gives back what the host holds.
     for (OlvaneRuleArray& array : m_arrays) {
         FreeRules(&array);
@@ -187,14 +187,14 @@ CHostDriver::~CHostDriver() {
     }
 }
 
-bool CHostDriver::Check(bool ok, const std::string& what) {
+bool HostDriver::Check(bool ok, const std::string& what) {
     if (!ok && m_failure.empty()) {
         m_failure = "call " + std::to_string(m_calls) + ": " + what;
     }
     return ok;
 }
 
-int CHostDriver::PickScene() {
+int HostDriver::PickScene() {
     const uint32_t kind = m_choices.Below(10);
     if (kind < 7 && !m_live.empty()) {
         auto it = m_live.begin();
@@ -210,17 +210,17 @@ int CHostDriver::PickScene() {
     return never[m_choices.Below(6)];
 }
 
-CHostDriver::Scene* CHostDriver::Live(int id) {
+HostDriver::Scene* HostDriver::Live(int id) {
     auto it = m_live.find(id);
     return it == m_live.end() ? nullptr : &it->second;
 }
 
-OlvaneRuleArray* CHostDriver::PickArray() {
+OlvaneRuleArray* HostDriver::PickArray() {
     const uint32_t which = m_choices.Below(4);
     return which == 3 ? nullptr : &m_arrays[which];
 }
 
-bool CHostDriver::TouchRecords(const OlvaneRuleArray& records, int expectedSize) {
+bool HostDriver::TouchRecords(const OlvaneRuleArray& records, int expectedSize) {
     if (!Check(records.size >= 0 && records.size <= records.capacity, "array size/capacity") ||
         (expectedSize >= 0 && !Check(records.size == expectedSize, "record count"))) {
         return false;
@@ -244,7 +244,7 @@ bool CHostDriver::TouchRecords(const OlvaneRuleArray& records, int expectedSize)
     return true;
 }
 
-bool CHostDriver::TouchTree(const OlvaneNamespace* root) {
+bool HostDriver::TouchTree(const OlvaneNamespace* root) {
     if (root == nullptr) {
         return true;
     }
@@ -277,7 +277,7 @@ bool CHostDriver::TouchTree(const OlvaneNamespace* root) {
     return true;
 }
 
-bool CHostDriver::DoAddScene() {
+bool HostDriver::DoAddScene() {
     if (m_live.size() >= m_maxLive) {
         return DoDelScene();
     }
@@ -290,7 +290,7 @@ bool CHostDriver::DoAddScene() {
     return true;
 }
 
-bool CHostDriver::DoDelScene() {
+bool HostDriver::DoDelScene() {
     const int id = PickScene();
     const bool live = Live(id) != nullptr;
     if (!Check(DelScene(id) == (live ? 1 : -1), "DelScene result")) {
@@ -303,7 +303,7 @@ bool CHostDriver::DoDelScene() {
     return true;
 }
 
-bool CHostDriver::DoRemoveAllScenes() {
+bool HostDriver::DoRemoveAllScenes() {
     RemoveAllScenes();
     for (const auto& [id, scene] : m_live) {
         m_deleted.push_back(id);
@@ -312,7 +312,7 @@ bool CHostDriver::DoRemoveAllScenes() {
     return Check(TheApp().m_mapScenes.GetCount() == 0, "scenes left after RemoveAllScenes");
 }
 
-std::string CHostDriver::PickKey() {
+std::string HostDriver::PickKey() {
     const uint32_t pool = sizeof kKeys / sizeof kKeys[0];
     const uint32_t which = m_choices.Below(pool + 1);
     if (which < pool) {
@@ -321,11 +321,11 @@ std::string CHostDriver::PickKey() {
     return "S" + m_choices.Bytes(12);
 }
 
-const char* CHostDriver::KeyArg(const std::string& key) const {
+const char* HostDriver::KeyArg(const std::string& key) const {
     return key[0] == 'N' ? nullptr : key.c_str() + 1;
 }
 
-CHostDriver::Object* CHostDriver::Find(int id, const std::string& key) {
+HostDriver::Object* HostDriver::Find(int id, const std::string& key) {
     Scene* scene = Live(id);
     if (scene == nullptr) {
         return nullptr;
@@ -335,7 +335,7 @@ CHostDriver::Object* CHostDriver::Find(int id, const std::string& key) {
     return it == scene->objects.end() ? nullptr : &it->second;
 }
 
-bool CHostDriver::DoAddDestination() {
+bool HostDriver::DoAddDestination() {
     const int id = PickScene();
     const std::string key = PickKey();
     const char* name = kNames[m_choices.Below(sizeof kNames / sizeof kNames[0])];
@@ -351,7 +351,7 @@ bool CHostDriver::DoAddDestination() {
     return Check(result == (existed ? -3 : 1), "AddDestination result");
 }
 
-bool CHostDriver::DoDelDestination() {
+bool HostDriver::DoDelDestination() {
     const int id = PickScene();
     const std::string key = PickKey();
     Scene* scene = Live(id);
@@ -367,7 +367,7 @@ bool CHostDriver::DoDelDestination() {
     return Check(result == (existed ? 1 : -2), "DelDestination result");
 }
 
-bool CHostDriver::DoSetMetaData() {
+bool HostDriver::DoSetMetaData() {
     const int id = PickScene();
     const std::string key = PickKey();
     const char* name = kNames[m_choices.Below(sizeof kNames / sizeof kNames[0])];
@@ -397,7 +397,7 @@ bool CHostDriver::DoSetMetaData() {
     return Check(result == (existed ? -3 : 1), "SetMetaData result");
 }
 
-bool CHostDriver::DoSetRulesXML() {
+bool HostDriver::DoSetRulesXML() {
     const int id = PickScene();
     const std::string key = PickKey();
     const RulesText& text =
@@ -424,7 +424,7 @@ bool CHostDriver::DoSetRulesXML() {
     return Check(result == 1, "SetRulesXML result");
 }
 
-bool CHostDriver::DoGetRulesXML() {
+bool HostDriver::DoGetRulesXML() {
     const int id = PickScene();
     const std::string key = PickKey();
     const Object* object = Find(id, key);
@@ -452,7 +452,7 @@ bool CHostDriver::DoGetRulesXML() {
     return true;
 }
 
-bool CHostDriver::DoGetRules() {
+bool HostDriver::DoGetRules() {
     const int id = PickScene();
     const std::string key = PickKey();
     OlvaneRuleArray* array = PickArray();
@@ -482,7 +482,7 @@ bool CHostDriver::DoGetRules() {
     return true;
 }
 
-bool CHostDriver::DoParseRules() {
+bool HostDriver::DoParseRules() {
     const int id = PickScene();
     const std::string key = PickKey();
     OlvaneRuleArray* array = PickArray();
@@ -504,7 +504,7 @@ bool CHostDriver::DoParseRules() {
     return Check(result == 1, "ParseRules result") && TouchRecords(*array, object->rules);
 }
 
-bool CHostDriver::DoFreeRules() {
+bool HostDriver::DoFreeRules() {
     OlvaneRuleArray* array = PickArray();
     const int result = FreeRules(array);
     if (array == nullptr) {
@@ -513,7 +513,7 @@ bool CHostDriver::DoFreeRules() {
     return Check(result == 1 && array->size == 0 && array->data == nullptr, "FreeRules result");
 }
 
-bool CHostDriver::DoGetAllNamespaces() {
+bool HostDriver::DoGetAllNamespaces() {
     const int id = PickScene();
     const std::string key = PickKey();
     const uint32_t slot = m_choices.Below(4);
@@ -544,7 +544,7 @@ bool CHostDriver::DoGetAllNamespaces() {
                  "namespace count");
 }
 
-bool CHostDriver::DoFreeNamespace() {
+bool HostDriver::DoFreeNamespace() {
     const uint32_t slot = m_choices.Below(4);
     if (slot == 3) {
         return Check(FreeNamespace(nullptr) == -1, "FreeNamespace null address");
@@ -556,7 +556,7 @@ bool CHostDriver::DoFreeNamespace() {
     return Check(result == (held ? 1 : -2), "FreeNamespace result");
 }
 
-bool CHostDriver::DoTouchHeld() {
+bool HostDriver::DoTouchHeld() {
     // Records and trees stay valid whatever happened to their scenes since.
     for (const OlvaneRuleArray& array : m_arrays) {
         if (!TouchRecords(array, -1)) {
@@ -571,7 +571,7 @@ bool CHostDriver::DoTouchHeld() {
     return true;
 }
 
-bool CHostDriver::Step() {
+bool HostDriver::Step() {
     if (!m_failure.empty()) {
         return false;
     }
@@ -629,7 +629,7 @@ bool CHostDriver::Step() {
     return ok && Check(zev::GetRegisteredObjectCount() == 0, "zev objects alive after a call");
 }
 
-bool CHostDriver::Finish() {
+bool HostDriver::Finish() {
     for (OlvaneRuleArray& array : m_arrays) {
         if (!Check(FreeRules(&array) == 1 && array.size == 0 && array.data == nullptr,
                    "FreeRules at the end")) {

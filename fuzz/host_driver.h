@@ -30,9 +30,9 @@ class IChoices {
 };
 
 // Choices read from a fuzz input; exhausted bytes read as zeros.
-class CByteChoices final : public IChoices {
+class ByteChoices final : public IChoices {
   public:
-    CByteChoices(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    ByteChoices(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
     uint32_t Below(uint32_t bound) override;
     std::string Bytes(size_t max) override;
     bool More() const override { return m_at < m_size; }
@@ -44,9 +44,9 @@ class CByteChoices final : public IChoices {
 };
 
 // Endless choices from a seeded generator; its free text is markup-like ASCII.
-class CRandomChoices final : public IChoices {
+class RandomChoices final : public IChoices {
   public:
-    explicit CRandomChoices(uint64_t seed) : m_engine(seed) {}
+    explicit RandomChoices(uint64_t seed) : m_engine(seed) {}
     uint32_t Below(uint32_t bound) override;
     std::string Bytes(size_t max) override;
     bool More() const override { return true; }
@@ -55,14 +55,14 @@ class CRandomChoices final : public IChoices {
     std::mt19937_64 m_engine;
 };
 
-class CHostDriver {
+class HostDriver {
   public:
     // packets: extra packets to draw from besides the driver's own (their namespace counts are
     // not predicted). maxLiveScenes: beyond it, AddScene gives way to DelScene.
-    CHostDriver(IChoices& choices, std::vector<std::string> packets = {}, size_t maxLiveScenes = 8);
-    ~CHostDriver();
-    CHostDriver(const CHostDriver&) = delete;
-    CHostDriver& operator=(const CHostDriver&) = delete;
+    HostDriver(IChoices& choices, std::vector<std::string> packets = {}, size_t maxLiveScenes = 8);
+    ~HostDriver();
+    HostDriver(const HostDriver&) = delete;
+    HostDriver& operator=(const HostDriver&) = delete;
 
     // One call chosen by the choices, checked against the model. False on the first mismatch.
     bool Step();

@@ -44,8 +44,8 @@ TEST(Soak, RandomisedCallsOverManyScenes) {
     EXPECT_FALSE(samples.empty()) << "no sample packets in " << OLVANE_SAMPLES_DIR;
 
     const auto start = std::chrono::steady_clock::now();
-    olvane_fuzz::CRandomChoices choices(static_cast<uint64_t>(seed));
-    olvane_fuzz::CHostDriver driver(choices, samples, 64);
+    olvane_fuzz::RandomChoices choices(static_cast<uint64_t>(seed));
+    olvane_fuzz::HostDriver driver(choices, samples, 64);
     size_t peakScenes = 0;
     for (long i = 0; i < calls; ++i) {
         ASSERT_TRUE(driver.Step()) << driver.Failure() << " (seed " << seed << ")";
