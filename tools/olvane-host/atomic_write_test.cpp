@@ -20,9 +20,9 @@ class AtomicWrite : public testing::Test {
     void SetUp() override {
         char name[] = "/tmp/olvane-host-write-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
-        dir_ = name;
+        m_dir = name;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
     std::string Read(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -32,7 +32,7 @@ class AtomicWrite : public testing::Test {
     }
     std::vector<std::string> Entries() {
         std::vector<std::string> names;
-        DIR* d = ::opendir(dir_.c_str());
+        DIR* d = ::opendir(m_dir.c_str());
         while (dirent* e = ::readdir(d)) {
             if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") {
                 names.push_back(e->d_name);
@@ -42,11 +42,11 @@ class AtomicWrite : public testing::Test {
         return names;
     }
 
-    std::string dir_;
+    std::string m_dir;
 };
 
 TEST_F(AtomicWrite, CreatesAndReplacesKeepingModeAndLinks) {
-    const std::string path = dir_ + "/rules.xml";
+    const std::string path = m_dir + "/rules.xml";
     std::string error;
     ASSERT_TRUE(WriteFileAtomically(path, "first", error)) << error;
     EXPECT_EQ(Read(path), "first");
@@ -63,7 +63,7 @@ TEST_F(AtomicWrite, CreatesAndReplacesKeepingModeAndLinks) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 
     // Through a link the linked file is replaced and the link stays a link.
-    const std::string link = dir_ + "/link.xml";
+    const std::string link = m_dir + "/link.xml";
     ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
     ASSERT_TRUE(WriteFileAtomically(link, "third", error)) << error;
     EXPECT_EQ(Read(path), "third");
@@ -74,10 +74,10 @@ TEST_F(AtomicWrite, CreatesAndReplacesKeepingModeAndLinks) {
 
 TEST_F(AtomicWrite, RefusesWhatIsNoRegularFileOrHasNoDirectory) {
     std::string error;
-    ASSERT_EQ(::mkdir((dir_ + "/sub").c_str(), 0755), 0);
-    EXPECT_FALSE(WriteFileAtomically(dir_ + "/sub", "x", error));
+    ASSERT_EQ(::mkdir((m_dir + "/sub").c_str(), 0755), 0);
+    EXPECT_FALSE(WriteFileAtomically(m_dir + "/sub", "x", error));
     EXPECT_EQ(error, "not a regular file");
-    EXPECT_FALSE(WriteFileAtomically(dir_ + "/none/rules.xml", "x", error));
+    EXPECT_FALSE(WriteFileAtomically(m_dir + "/none/rules.xml", "x", error));
     EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
     EXPECT_EQ(Entries(), std::vector<std::string>{"sub"});
 }

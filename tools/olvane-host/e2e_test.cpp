@@ -64,12 +64,12 @@ class HostProcess : public testing::Test {
     void SetUp() override {
         char name[] = "/tmp/olvane-host-e2e-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
-        dir_ = name;
+        m_dir = name;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
     std::string Temp(const std::string& name, const std::string& content) {
-        const std::string path = dir_ + "/" + name;
+        const std::string path = m_dir + "/" + name;
         std::ofstream(path, std::ios::binary) << content;
         return path;
     }
@@ -85,10 +85,10 @@ class HostProcess : public testing::Test {
             command += " '" + a + "'";
         }
         command +=
-            " <'" + Temp("stdin", input) + "' >'" + dir_ + "/stdout' 2>'" + dir_ + "/stderr'";
+            " <'" + Temp("stdin", input) + "' >'" + m_dir + "/stdout' 2>'" + m_dir + "/stderr'";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_ + "/stdout"),
-                ReadAll(dir_ + "/stderr")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(m_dir + "/stdout"),
+                ReadAll(m_dir + "/stderr")};
     }
 
     Result Apply(const std::string& rules, const std::vector<std::string>& templates) {
@@ -100,7 +100,7 @@ class HostProcess : public testing::Test {
         return Run(args);
     }
 
-    std::string dir_;
+    std::string m_dir;
 };
 
 TEST_F(HostProcess, PushChainOnTheSamples) {
@@ -264,7 +264,7 @@ TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
 
     // The other files are still handled; each file is one JSON line.
     r = Run({"apply", "--json", "--rules", kSamples + "/rules.xml", kSamples + "/harbour.xmp",
-             dir_ + "/missing.xmp", noPacket});
+             m_dir + "/missing.xmp", noPacket});
     EXPECT_EQ(r.status, 3);
     const auto lines = JsonLines(r.out);
     ASSERT_EQ(lines.size(), 3u);
@@ -279,7 +279,7 @@ TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
     EXPECT_NE(r.err.find("no rule could be read"), std::string::npos) << r.err;
 
     EXPECT_EQ(Run({"apply", kSamples + "/harbour.xmp"}).status, 2);
-    r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
+    r = Run({"--plugin", m_dir + "/none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
 }

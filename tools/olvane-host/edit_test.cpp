@@ -61,8 +61,8 @@ class EditCommand : public testing::Test {
         Application();
         char name[] = "/tmp/olvane-host-edit-XXXXXX";
         ASSERT_NE(::mkdtemp(name), nullptr);
-        dir_ = name;
-        rules_ = dir_ + "/rules.xml";
+        m_dir = name;
+        m_rules = m_dir + "/rules.xml";
         // The sample's first three rules: two pushes and a validation check.
         std::istringstream sample(ReadAll(kSamples + "/rules.xml"));
         std::string text;
@@ -70,9 +70,9 @@ class EditCommand : public testing::Test {
         for (int i = 0; i < 5 && std::getline(sample, line); ++i) {
             text += line + "\n";
         }
-        std::ofstream(rules_, std::ios::binary) << text << "</Pavex-MetaData-Rules>\n";
+        std::ofstream(m_rules, std::ios::binary) << text << "</Pavex-MetaData-Rules>\n";
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
 
     // Runs "edit" on the sample packet; answer gets the editor once it shows and must close it.
     int Edit(const std::function<void(QDialog&)>& answer) {
@@ -97,12 +97,12 @@ class EditCommand : public testing::Test {
         std::ostringstream err;
         olvane_host::Io io{out, err, false};
         const int status = olvane_host::Run(
-            {"--plugin", OLVANE_PLUGIN_PATH, "edit", "--rules", rules_, "--template", "title=Title",
-             "--template", "tool=Tool", kSamples + "/harbour.jpg"},
+            {"--plugin", OLVANE_PLUGIN_PATH, "edit", "--rules", m_rules, "--template",
+             "title=Title", "--template", "tool=Tool", kSamples + "/harbour.jpg"},
             io);
-        out_ = out.str();
-        err_ = err.str();
-        EXPECT_TRUE(answered) << "the editor never showed: " << err_;
+        m_out = out.str();
+        m_err = err.str();
+        EXPECT_TRUE(answered) << "the editor never showed: " << m_err;
         return status;
     }
 
@@ -118,7 +118,7 @@ class EditCommand : public testing::Test {
 
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        DIR* d = ::opendir(dir_.c_str());
+        DIR* d = ::opendir(m_dir.c_str());
         while (dirent* e = ::readdir(d)) {
             if (e->d_name[0] != '.') {
                 names.push_back(e->d_name);
@@ -128,14 +128,14 @@ class EditCommand : public testing::Test {
         return names;
     }
 
-    std::string dir_;
-    std::string rules_;
-    std::string out_;
-    std::string err_;
+    std::string m_dir;
+    std::string m_rules;
+    std::string m_out;
+    std::string m_err;
 };
 
 TEST_F(EditCommand, OkSavesTheEditedRules) {
-    const std::string before = ReadAll(rules_);
+    const std::string before = ReadAll(m_rules);
     const int status = Edit([](QDialog& dialog) {
         RemoveFirstRule(dialog);
         // A tag row: the first child of a namespace row; a value that needs escaping.
@@ -148,9 +148,9 @@ TEST_F(EditCommand, OkSavesTheEditedRules) {
         Control<QPushButton>(dialog, 8003)->click();  // Add
         Control<QPushButton>(dialog, 1)->click();     // OK
     });
-    EXPECT_EQ(status, 0) << err_;
-    EXPECT_EQ(out_, rules_ + ": saved 3 rules\n");
-    const std::string after = ReadAll(rules_);
+    EXPECT_EQ(status, 0) << m_err;
+    EXPECT_EQ(m_out, m_rules + ": saved 3 rules\n");
+    const std::string after = ReadAll(m_rules);
     EXPECT_EQ(Count(before, "<Data"), 3u);
     EXPECT_EQ(Count(after, "<Data"), 3u);
     // The first rule (the push into title) is the one gone; the second push is still there.
@@ -161,23 +161,23 @@ TEST_F(EditCommand, OkSavesTheEditedRules) {
 }
 
 TEST_F(EditCommand, CancelLeavesTheFileUntouched) {
-    const std::string before = ReadAll(rules_);
+    const std::string before = ReadAll(m_rules);
     struct stat old {};
-    ASSERT_EQ(::stat(rules_.c_str(), &old), 0);
+    ASSERT_EQ(::stat(m_rules.c_str(), &old), 0);
     const int status = Edit([](QDialog& dialog) {
         RemoveFirstRule(dialog);
         dialog.reject();  // Esc or the close box
     });
-    EXPECT_EQ(status, 0) << err_;
-    EXPECT_EQ(out_, rules_ + ": unchanged\n");
+    EXPECT_EQ(status, 0) << m_err;
+    EXPECT_EQ(m_out, m_rules + ": unchanged\n");
     struct stat now {};
-    ASSERT_EQ(::stat(rules_.c_str(), &now), 0);
+    ASSERT_EQ(::stat(m_rules.c_str(), &now), 0);
     EXPECT_EQ(now.st_ino, old.st_ino);
-    EXPECT_EQ(ReadAll(rules_), before);
+    EXPECT_EQ(ReadAll(m_rules), before);
 }
 
 TEST_F(EditCommand, AFailedWriteKeepsTheOldFile) {
-    const std::string before = ReadAll(rules_);
+    const std::string before = ReadAll(m_rules);
     // A file size limit makes the save fail even for root, who ignores permissions.
     struct rlimit saved {};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -192,8 +192,8 @@ TEST_F(EditCommand, AFailedWriteKeepsTheOldFile) {
     ::setrlimit(RLIMIT_FSIZE, &saved);
     ::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(status, 3);
-    EXPECT_NE(err_.find("olvane-host: " + rules_ + ": cannot write"), std::string::npos) << err_;
-    EXPECT_EQ(ReadAll(rules_), before);
+    EXPECT_NE(m_err.find("olvane-host: " + m_rules + ": cannot write"), std::string::npos) << m_err;
+    EXPECT_EQ(ReadAll(m_rules), before);
     EXPECT_EQ(Entries(), std::vector<std::string>{"rules.xml"});
 }
 

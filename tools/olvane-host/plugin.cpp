@@ -37,12 +37,12 @@ std::string DefaultPluginPath() {
 }
 
 Plugin::~Plugin() {
-    if (handle_ != nullptr) {
+    if (m_handle != nullptr) {
         // Scenes left behind by an error path go before the library does.
-        if (api_.RemoveAllScenes != nullptr) {
-            api_.RemoveAllScenes();
+        if (m_api.RemoveAllScenes != nullptr) {
+            m_api.RemoveAllScenes();
         }
-        ::dlclose(handle_);
+        ::dlclose(m_handle);
     }
 }
 
@@ -50,8 +50,8 @@ bool Plugin::Load(const std::string& path, std::string& error) {
     const std::string& file = path;
     // Kept mapped until the process ends, as a host keeps its plug-ins: unloading would also unmap
     // the toolkit libraries it pulls in, whose load-time allocations then show up as leaks.
-    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (handle_ == nullptr) {
+    m_handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (m_handle == nullptr) {
         const char* reason = ::dlerror();
         error = reason != nullptr ? reason : "cannot be loaded";
         // dlerror starts with the file name, which the caller's message already gives.
@@ -61,28 +61,28 @@ bool Plugin::Load(const std::string& path, std::string& error) {
         return false;
     }
     PluginApi api;
-    const bool ok = Resolve(handle_, "AddScene", api.AddScene, error) &&
-                    Resolve(handle_, "AddDestination", api.AddDestination, error) &&
-                    Resolve(handle_, "DelScene", api.DelScene, error) &&
-                    Resolve(handle_, "FreeNamespace", api.FreeNamespace, error) &&
-                    Resolve(handle_, "FreeRules", api.FreeRules, error) &&
-                    Resolve(handle_, "GetAllNamespaces", api.GetAllNamespaces, error) &&
-                    Resolve(handle_, "GetRules", api.GetRules, error) &&
-                    Resolve(handle_, "GetRulesXML", api.GetRulesXML, error) &&
-                    Resolve(handle_, "ParseRules", api.ParseRules, error) &&
-                    Resolve(handle_, "RemoveAllScenes", api.RemoveAllScenes, error) &&
-                    Resolve(handle_, "SetMetaData", api.SetMetaData, error) &&
-                    Resolve(handle_, "SetRulesDialog", api.SetRulesDialog, error) &&
-                    Resolve(handle_, "SetRulesXML", api.SetRulesXML, error) &&
-                    Resolve(handle_, "SysAllocStringLen", api.SysAllocStringLen, error) &&
-                    Resolve(handle_, "SysFreeString", api.SysFreeString, error) &&
-                    Resolve(handle_, "SysStringLen", api.SysStringLen, error);
+    const bool ok = Resolve(m_handle, "AddScene", api.AddScene, error) &&
+                    Resolve(m_handle, "AddDestination", api.AddDestination, error) &&
+                    Resolve(m_handle, "DelScene", api.DelScene, error) &&
+                    Resolve(m_handle, "FreeNamespace", api.FreeNamespace, error) &&
+                    Resolve(m_handle, "FreeRules", api.FreeRules, error) &&
+                    Resolve(m_handle, "GetAllNamespaces", api.GetAllNamespaces, error) &&
+                    Resolve(m_handle, "GetRules", api.GetRules, error) &&
+                    Resolve(m_handle, "GetRulesXML", api.GetRulesXML, error) &&
+                    Resolve(m_handle, "ParseRules", api.ParseRules, error) &&
+                    Resolve(m_handle, "RemoveAllScenes", api.RemoveAllScenes, error) &&
+                    Resolve(m_handle, "SetMetaData", api.SetMetaData, error) &&
+                    Resolve(m_handle, "SetRulesDialog", api.SetRulesDialog, error) &&
+                    Resolve(m_handle, "SetRulesXML", api.SetRulesXML, error) &&
+                    Resolve(m_handle, "SysAllocStringLen", api.SysAllocStringLen, error) &&
+                    Resolve(m_handle, "SysFreeString", api.SysFreeString, error) &&
+                    Resolve(m_handle, "SysStringLen", api.SysStringLen, error);
     if (!ok) {
-        ::dlclose(handle_);
-        handle_ = nullptr;
+        ::dlclose(m_handle);
+        m_handle = nullptr;
         return false;
     }
-    api_ = api;
+    m_api = api;
     return true;
 }
 

@@ -41,11 +41,11 @@ class Plugin {
     // Loads the library and resolves every export; false with the reason when either fails.
     bool Load(const std::string& path, std::string& error);
 
-    const PluginApi& Api() const { return api_; }
+    const PluginApi& Api() const { return m_api; }
 
   private:
-    void* handle_ = nullptr;
-    PluginApi api_;
+    void* m_handle = nullptr;
+    PluginApi m_api;
 };
 
 }  // namespace olvane_host
