@@ -28,22 +28,22 @@
 #include "platform/com.h"
 
 // {1545CDFA-9E4E-4497-A8A4-2BF7D0112C44}
-constexpr IID IID_ISAXContentHandler = {
+inline constexpr IID IID_ISAXContentHandler = {
     0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0xF7, 0xD0, 0x11, 0x2C, 0x44}};
 // {A60511C4-CCF5-479E-98A3-DC8DC545B7D0}
-constexpr IID IID_ISAXErrorHandler = {
+inline constexpr IID IID_ISAXErrorHandler = {
     0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
 // {A4F96ED0-F829-476E-81C0-CDC7BD2A0802}
-constexpr IID IID_ISAXXMLReader = {
+inline constexpr IID IID_ISAXXMLReader = {
     0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
 // {079AA557-4A18-424A-8EEE-E39F0A8D41B9}
-constexpr CLSID CLSID_SAXXMLReader = {
+inline constexpr CLSID CLSID_SAXXMLReader = {
     0x079AA557, 0x4A18, 0x424A, {0x8E, 0xEE, 0xE3, 0x9F, 0x0A, 0x8D, 0x41, 0xB9}};
 // This platform's own: {8C433708-28D6-4C57-BA6F-6B2D4748A6D6}
-constexpr IID IID_ISAXAttributes = {
+inline constexpr IID IID_ISAXAttributes = {
     0x8C433708, 0x28D6, 0x4C57, {0xBA, 0x6F, 0x6B, 0x2D, 0x47, 0x48, 0xA6, 0xD6}};
 // This platform's own: {E03808A4-F362-410B-8C31-A56F402F2C63}
-constexpr IID IID_ISAXLocator = {
+inline constexpr IID IID_ISAXLocator = {
     0xE03808A4, 0xF362, 0x410B, {0x8C, 0x31, 0xA5, 0x6F, 0x40, 0x2F, 0x2C, 0x63}};
 
 constexpr int kSaxMaxElementDepth = 256;

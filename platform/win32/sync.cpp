@@ -1,0 +1,48 @@
+// sync.cpp - critical sections and interlocked operations from kernel32.
+#include <windows.h>
+
+#include "platform/sync.h"
+
+namespace platform {
+
+static_assert(sizeof(CRITICAL_SECTION) <= sizeof(CCriticalSection) &&
+                  alignof(CRITICAL_SECTION) <= alignof(CCriticalSection),
+              "the critical section must fit inside the object");
+
+namespace {
+CRITICAL_SECTION* Section(unsigned char* storage) {
+    return reinterpret_cast<CRITICAL_SECTION*>(storage);
+}
+}  // namespace
+
+CCriticalSection::CCriticalSection() {
+    ::InitializeCriticalSection(Section(m_section));
+}
+CCriticalSection::~CCriticalSection() {
+    ::DeleteCriticalSection(Section(m_section));
+}
+void CCriticalSection::lock() {
+    ::EnterCriticalSection(Section(m_section));
+}
+void CCriticalSection::unlock() {
+    ::LeaveCriticalSection(Section(m_section));
+}
+bool CCriticalSection::try_lock() {
+    return ::TryEnterCriticalSection(Section(m_section)) != FALSE;
+}
+
+long InterlockedIncrement(volatile long* value) {
+    return ::InterlockedIncrement(value);
+}
+long InterlockedDecrement(volatile long* value) {
+    return ::InterlockedDecrement(value);
+}
+long InterlockedCompareExchange(volatile long* value, long exchange, long comparand) {
+    return ::InterlockedCompareExchange(value, exchange, comparand);
+}
+long InterlockedRead(const volatile long* value) {
+    // An interlocked operation that changes nothing: a full barrier around the read.
+    return ::InterlockedCompareExchange(const_cast<volatile long*>(value), 0, 0);
+}
+
+}  // namespace platform
