@@ -1,12 +1,17 @@
-// sax.h - the SAX2 reader interfaces and the factory that stands in for CoCreateInstance.
+// sax.h - the SAX2 reader interfaces and the platform's CoCreateInstance, which makes the reader.
 //
-// The reader (sax_reader.cpp, over expat) always works with namespace processing on and reports
+// The reader is the system's MSXML 3.0 SAX2 reader on Windows (win32/msxml_reader.cpp) and one
+// over expat elsewhere (posix/sax_reader.cpp); both keep the promises below, except where a limit
+// says otherwise. Error codes of malformed text are each reader's own. The reader always works with namespace processing on and reports
 // every namespace declaration of an element among that element's attributes ("xmlns" or "xmlns:p",
 // the URI as value). Names are handed over as written: local names, and qualified names with their
 // prefix. Strings passed to handlers are not NUL-terminated; their lengths are what count, and they
 // are valid only during the call.
 //
-// Limits (each is a fatal error; parse/parseURL return the code named):
+// Limits (each is a fatal error; parse/parseURL return the code named). Both readers apply the
+// limits on depth, attributes, value and run lengths, document size and surrogates themselves;
+// entity nesting and expansion are expat's and the figures here (MSXML has guards of its own),
+// and external entities are refused by expat's reader and never loaded by MSXML's (features off):
 //  - elements nested deeper than kSaxMaxElementDepth (256)              SAX_E_TOO_DEEP
 //  - an element with more than kSaxMaxAttributes (65,536) attributes,
 //    namespace declarations included                                   SAX_E_TOO_MANY_ATTRIBUTES
@@ -63,6 +68,9 @@ constexpr HRESULT SAX_E_UNPAIRED_SURROGATE = MakeHresult(0x80EC1005);
 constexpr HRESULT SAX_E_EXTERNAL_ENTITY = MakeHresult(0x80EC1006);
 constexpr HRESULT SAX_E_BUSY = MakeHresult(0x80EC1007);  // parse called from inside a parse
 constexpr HRESULT SAX_E_TOO_MANY_ATTRIBUTES = MakeHresult(0x80EC1008);
+// parseUtf8 given text that is not well-formed UTF-8, on Windows, where it is checked before the
+// system's reader sees it (expat's reader reports its own parse error instead).
+constexpr HRESULT SAX_E_INVALID_UTF8 = MakeHresult(0x80EC1009);
 
 // Feature names the reader answers for; both are always on.
 constexpr const char16_t* kSaxFeatureNamespaces = u"http://xml.org/sax/features/namespaces";

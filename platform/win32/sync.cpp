@@ -3,6 +3,12 @@
 
 #include "platform/sync.h"
 
+// <windows.h> makes the Interlocked names macros for the compiler's intrinsics; the platform's
+// functions of the same names call those intrinsics.
+#undef InterlockedIncrement
+#undef InterlockedDecrement
+#undef InterlockedCompareExchange
+
 namespace platform {
 
 static_assert(sizeof(CRITICAL_SECTION) <= sizeof(CCriticalSection) &&
@@ -32,17 +38,17 @@ bool CCriticalSection::try_lock() {
 }
 
 long InterlockedIncrement(volatile long* value) {
-    return ::InterlockedIncrement(value);
+    return ::_InterlockedIncrement(value);
 }
 long InterlockedDecrement(volatile long* value) {
-    return ::InterlockedDecrement(value);
+    return ::_InterlockedDecrement(value);
 }
 long InterlockedCompareExchange(volatile long* value, long exchange, long comparand) {
-    return ::InterlockedCompareExchange(value, exchange, comparand);
+    return ::_InterlockedCompareExchange(value, exchange, comparand);
 }
 long InterlockedRead(const volatile long* value) {
     // An interlocked operation that changes nothing: a full barrier around the read.
-    return ::InterlockedCompareExchange(const_cast<volatile long*>(value), 0, 0);
+    return ::_InterlockedCompareExchange(const_cast<volatile long*>(value), 0, 0);
 }
 
 }  // namespace platform
