@@ -1,5 +1,6 @@
-// sax_reader_test.cpp - the SAX2 reader over expat: events, names, errors, limits, files.
-#include <expat.h>
+// sax_reader_test.cpp - the platform's SAX2 reader (MSXML on Windows, expat elsewhere): events,
+// names, errors, limits, files. Malformed text fails with each reader's own code: expat's numbers
+// are checked on POSIX, only the failure on Windows.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +10,13 @@
 
 #include "platform/codepage.h"
 #include "platform/sax.h"
+
+#if defined(_WIN32)
+#define EXPECT_MALFORMED(result, expatError) EXPECT_TRUE(FAILED(result))
+#else
+#include <expat.h>
+#define EXPECT_MALFORMED(result, expatError) EXPECT_EQ(result, SAX_E_PARSE_BASE + (expatError))
+#endif
 
 namespace {
 
@@ -179,12 +187,13 @@ TEST_F(SaxReader, DeliversNamesAsWrittenAndDeclarationsAmongAttributes) {
 }
 
 TEST_F(SaxReader, MalformedTextFailsWithOneFatalError) {
-    EXPECT_EQ(Parse(u"<p:a/>"), SAX_E_PARSE_BASE + XML_ERROR_UNBOUND_PREFIX);
-    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{SAX_E_PARSE_BASE + XML_ERROR_UNBOUND_PREFIX});
-    EXPECT_EQ(Parse(u"<a>\n<b></a>"), SAX_E_PARSE_BASE + XML_ERROR_TAG_MISMATCH);
+    const HRESULT unbound = Parse(u"<p:a/>");
+    EXPECT_MALFORMED(unbound, XML_ERROR_UNBOUND_PREFIX);
+    EXPECT_EQ(errors.fatal, std::vector<HRESULT>{unbound});
+    EXPECT_MALFORMED(Parse(u"<a>\n<b></a>"), XML_ERROR_TAG_MISMATCH);
     EXPECT_EQ(errors.line, 2);
-    EXPECT_EQ(Parse(u""), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
-    EXPECT_EQ(Parse(u"<a/><b/>"), SAX_E_PARSE_BASE + XML_ERROR_JUNK_AFTER_DOC_ELEMENT);
+    EXPECT_MALFORMED(Parse(u""), XML_ERROR_NO_ELEMENTS);
+    EXPECT_MALFORMED(Parse(u"<a/><b/>"), XML_ERROR_JUNK_AFTER_DOC_ELEMENT);
     // Expat would decode an unpaired surrogate into wrong characters, so it never reaches it.
     EXPECT_EQ(Parse(std::u16string(u"<a>x") + u'\xD800' + u"</a>"), SAX_E_UNPAIRED_SURROGATE);
     EXPECT_TRUE(content.events.empty()) << content.Joined();
@@ -223,8 +232,8 @@ TEST_F(SaxReader, RefusesDepthAndEntityNestingBeyondItsLimits) {
     EXPECT_EQ(content.events[2], u"chars end");
     EXPECT_EQ(Parse(chain(kSaxMaxEntityDepth + 1)), SAX_E_ENTITY_NESTING);
     // A character reference that makes a reference only on expansion counts too.
-    EXPECT_EQ(Parse(u"<!DOCTYPE a [<!ENTITY x '&#38;x;'>]><a>&x;</a>"),
-              SAX_E_PARSE_BASE + XML_ERROR_RECURSIVE_ENTITY_REF);
+    EXPECT_MALFORMED(Parse(u"<!DOCTYPE a [<!ENTITY x '&#38;x;'>]><a>&x;</a>"),
+                     XML_ERROR_RECURSIVE_ENTITY_REF);
     // An external DTD is not read; its entities are merely skipped.
     EXPECT_EQ(Parse(u"<!DOCTYPE a SYSTEM 'file:///etc/hostname'><a>&y;</a>"), S_OK);
     EXPECT_EQ(content.events[2], u"skipped y");
@@ -331,7 +340,7 @@ TEST_F(SaxReader, Utf8TextThatIsNotWellFormedFails) {
         }
     }
     EXPECT_EQ(reader->parseUtf8(nullptr, 3), E_POINTER);
-    EXPECT_EQ(ParseUtf8(nullptr, 0), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
+    EXPECT_MALFORMED(ParseUtf8(nullptr, 0), XML_ERROR_NO_ELEMENTS);
 }
 
 TEST_F(SaxReader, Utf8TextIsReadOnlyUpToItsLength) {
@@ -343,10 +352,10 @@ TEST_F(SaxReader, Utf8TextIsReadOnlyUpToItsLength) {
     EXPECT_EQ(content.Joined(),
               "startDocument\nstart |a|a\nchars x\u00e9\nend |a|a\nendDocument\n");
     // Cut inside the text and inside the end tag: unfinished, whatever follows in memory.
-    EXPECT_EQ(ParseUtf8(exact.data(), 4), SAX_E_PARSE_BASE + XML_ERROR_NO_ELEMENTS);
+    EXPECT_MALFORMED(ParseUtf8(exact.data(), 4), XML_ERROR_NO_ELEMENTS);
     // Cut between the two bytes of a character: the second, though in memory, is not read.
-    EXPECT_EQ(ParseUtf8(exact.data(), 5), SAX_E_PARSE_BASE + XML_ERROR_PARTIAL_CHAR);
-    EXPECT_EQ(ParseUtf8(exact.data(), length - 1), SAX_E_PARSE_BASE + XML_ERROR_UNCLOSED_TOKEN);
+    EXPECT_MALFORMED(ParseUtf8(exact.data(), 5), XML_ERROR_PARTIAL_CHAR);
+    EXPECT_MALFORMED(ParseUtf8(exact.data(), length - 1), XML_ERROR_UNCLOSED_TOKEN);
 }
 
 }  // namespace

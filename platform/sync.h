@@ -13,7 +13,8 @@
 
 namespace platform {
 
-// Holds a critical section for a scope.
-using CSingleLock = std::lock_guard<CCriticalSection>;
+// Holds a lock for a scope.
+template <class Lock>
+using CSingleLock = std::lock_guard<Lock>;
 
 }  // namespace platform

@@ -21,6 +21,21 @@ class CCriticalSection {
     std::recursive_mutex m_mutex;
 };
 
+// A plain (not recursive) lock usable from static initialisation to static destruction: constant-
+// initialised and trivially destroyed.
+class CStaticLock {
+  public:
+    constexpr CStaticLock() = default;
+    CStaticLock(const CStaticLock&) = delete;
+    CStaticLock& operator=(const CStaticLock&) = delete;
+
+    void lock() { m_mutex.lock(); }
+    void unlock() { m_mutex.unlock(); }
+
+  private:
+    std::mutex m_mutex;
+};
+
 // Each returns the value it leaves (Increment, Decrement) or the value it found (CompareExchange).
 inline long InterlockedIncrement(volatile long* value) {
     return __atomic_add_fetch(value, 1, __ATOMIC_SEQ_CST);

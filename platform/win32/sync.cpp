@@ -37,6 +37,15 @@ bool CCriticalSection::try_lock() {
     return ::TryEnterCriticalSection(Section(m_section)) != FALSE;
 }
 
+static_assert(sizeof(SRWLOCK) == sizeof(void*), "a slim reader/writer lock is one pointer");
+
+void CStaticLock::lock() {
+    ::AcquireSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&m_srw));
+}
+void CStaticLock::unlock() {
+    ::ReleaseSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&m_srw));
+}
+
 long InterlockedIncrement(volatile long* value) {
     return ::_InterlockedIncrement(value);
 }
