@@ -36,16 +36,23 @@ bool IsDialogBox(HWND window) {
     return ClassName(window) == u"#32770";
 }
 
-// Polls until found() gives a window, or the time is up (null).
-HWND WaitFor(int timeoutMs, const std::function<HWND()>& found) {
+// Polls until done() holds (true), or the time is up (false).
+bool WaitUntil(int timeoutMs, const std::function<bool()>& done) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        if (HWND window = found()) {
-            return window;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < until);
-    return nullptr;
+    }
+    return true;
+}
+
+// Polls until found() gives a window, or the time is up (null).
+HWND WaitFor(int timeoutMs, const std::function<HWND()>& found) {
+    HWND window = nullptr;
+    WaitUntil(timeoutMs, [&] { return (window = found()) != nullptr; });
+    return window;
 }
 
 Rect ToClient(HWND dialog, RECT r) {
@@ -53,30 +60,27 @@ Rect ToClient(HWND dialog, RECT r) {
     return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+std::u16string TreeRowText(HWND tree, HTREEITEM item) {
+    wchar_t text[512] = {};
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = text;
+    query.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query));
+    return FromWide(text);
+}
+
 void CollectTreeRows(HWND tree, HTREEITEM item, std::vector<std::u16string>& rows) {
     for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-        wchar_t text[512] = {};
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = item;
-        query.pszText = text;
-        query.cchTextMax = static_cast<int>(std::size(text));
-        TreeView_GetItem(tree, &query);
-        rows.push_back(FromWide(text));
+        rows.push_back(TreeRowText(tree, item));
         CollectTreeRows(tree, TreeView_GetChild(tree, item), rows);
     }
 }
 
 HTREEITEM FindTreeRow(HWND tree, HTREEITEM item, const std::u16string& text) {
     for (; item != nullptr; item = TreeView_GetNextSibling(tree, item)) {
-        wchar_t buffer[512] = {};
-        TVITEMW query{};
-        query.mask = TVIF_TEXT | TVIF_HANDLE;
-        query.hItem = item;
-        query.pszText = buffer;
-        query.cchTextMax = static_cast<int>(std::size(buffer));
-        TreeView_GetItem(tree, &query);
-        if (FromWide(buffer) == text) {
+        if (TreeRowText(tree, item) == text) {
             return item;
         }
         if (HTREEITEM found = FindTreeRow(tree, TreeView_GetChild(tree, item), text)) {
@@ -84,6 +88,16 @@ HTREEITEM FindTreeRow(HWND tree, HTREEITEM item, const std::u16string& text) {
         }
     }
     return nullptr;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
+    // Nothing may unwind through the system's enumeration.
+    try {
+        reinterpret_cast<std::vector<Window>*>(found)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 // The PNG encoder's class ID, as GDI+ lists it.
@@ -96,15 +110,14 @@ unsigned long CurrentThreadId() {
     return ::GetCurrentThreadId();
 }
 
+bool RunningUnderWine() {
+    HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::vector<Window> COperator::TopWindows() const {
     std::vector<Window> windows;
-    ::EnumThreadWindows(
-        m_uiThread,
-        [](HWND window, LPARAM found) -> BOOL {
-            reinterpret_cast<std::vector<Window>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumThreadWindows(m_uiThread, CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -155,9 +168,7 @@ std::optional<MessageBoxInfo> COperator::AnswerMessageBox() const {
 }
 
 bool COperator::WaitGone(Window window) const {
-    return WaitFor(m_timeoutMs, [&]() -> HWND {
-               return ::IsWindow(Hwnd(window)) ? nullptr : HWND_DESKTOP;
-           }) != nullptr;
+    return WaitUntil(m_timeoutMs, [&] { return ::IsWindow(Hwnd(window)) == FALSE; });
 }
 
 bool COperator::CloseAll() const {

@@ -37,6 +37,8 @@ struct MessageBoxInfo {
 enum class Key { Escape, Enter };
 
 unsigned long CurrentThreadId();
+// Wine leaves out some of what Windows does (a message box's MB_TOPMOST, for one).
+bool RunningUnderWine();
 
 // Watches the top-level windows of one thread (the one that runs the dialogs). Every wait gives
 // up after timeoutMs.
