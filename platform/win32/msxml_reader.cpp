@@ -4,6 +4,8 @@
 // ever loaded, the limits, UTF-8 input, and COM on a thread whose host has not started it.
 #include <new>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/bstr.h"
 #include "platform/codepage.h"
@@ -162,10 +164,56 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         if (FindUnpairedSurrogate(view) != std::u16string_view::npos) {
             return Refuse(SAX_E_UNPAIRED_SURROGATE, u"The text holds an unpaired surrogate.");
         }
+        // A byte-order mark, or an encoding named in the XML declaration, means nothing in text
+        // that is already UTF-16, but some MSXML versions (wine's) act on them: they go.
+        std::u16string plain;
+        if (NeedsPlainDeclaration(view)) {
+            plain = PlainDeclaration(view);
+        }
+        BSTR owned = plain.empty()
+                         ? nullptr
+                         : AllocBstrOrThrow(plain.data(), static_cast<unsigned int>(plain.size()));
         msxml::Variant input;
         input.vt = VT_BSTR;
-        input.bstrVal = text;
+        input.bstrVal = owned != nullptr ? owned : text;
+        struct Free {
+            BSTR b;
+            ~Free() { SysFreeString(b); }
+        } free{owned};
         return Run([&] { return m_system.p->parse(input); });
+    }
+
+    static bool NeedsPlainDeclaration(std::u16string_view text) {
+        return (!text.empty() && text[0] == u'\uFEFF') || DeclaredEncoding(text).second != 0;
+    }
+
+    // Where the XML declaration's encoding value stands (offset, length), or (0, 0).
+    static std::pair<size_t, size_t> DeclaredEncoding(std::u16string_view text) {
+        const size_t start = !text.empty() && text[0] == u'\uFEFF' ? 1 : 0;
+        if (text.substr(start, 6) != u"<?xml ") {
+            return {0, 0};
+        }
+        const size_t end = text.find(u"?>", start);
+        const size_t name = text.substr(0, end).find(u"encoding", start);
+        if (end == std::u16string_view::npos || name == std::u16string_view::npos) {
+            return {0, 0};
+        }
+        const size_t open = text.find_first_of(u"'\"", name);
+        const size_t close = open < end ? text.find(text[open], open + 1) : end;
+        return close < end ? std::pair{open + 1, close - open - 1}
+                           : std::pair<size_t, size_t>{0, 0};
+    }
+
+    static std::u16string PlainDeclaration(std::u16string_view text) {
+        const auto [at, length] = DeclaredEncoding(text);
+        std::u16string plain(text);
+        if (length != 0) {
+            plain.replace(at, length, u"UTF-16");
+        }
+        if (!plain.empty() && plain[0] == u'\uFEFF') {
+            plain.erase(0, 1);
+        }
+        return plain;
     }
 
     // One parse: a parse started from inside another is refused, and the handlers stay alive
