@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ gcc-multilib g++-multilib pkg-config libexpat1-dev qt6-base-dev
           libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev clang libclang-rt-14-dev
-          clang-format xvfb xauth dpkg-dev file libexempi-dev)
+          clang-format xvfb xauth dpkg-dev file libexempi-dev unzip)
 windows=0
 [ "${1:-}" = "--windows" ] && windows=1
 if ((windows)); then

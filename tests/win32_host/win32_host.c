@@ -2,10 +2,11 @@
  * LoadLibrary, reads the records through its own declarations of their 32-bit layouts, frees BSTRs
  * with oleaut32 and expects what the Linux host tests expect of libolvane.so. Exit code: failures.
  */
+#include <windows.h>
+/* after <windows.h>, which it needs */
 #include <oleauto.h>
 #include <stdio.h>
 #include <string.h>
-#include <windows.h>
 
 typedef struct Array {
     void* vtbl;
