@@ -4,12 +4,10 @@ install(FILES ${PROJECT_BINARY_DIR}/libolvane.dll.a ${PROJECT_BINARY_DIR}/olvane
               ${PROJECT_SOURCE_DIR}/host/olvane.def DESTINATION lib)
 install(FILES ${PROJECT_SOURCE_DIR}/include/olvane/olvane.h DESTINATION include/olvane)
 install(FILES ${PROJECT_SOURCE_DIR}/cmake/README-windows.txt DESTINATION .)
-if(TARGET olvane-host)
-  install(PROGRAMS $<TARGET_FILE:olvane-host> DESTINATION bin)
-endif()
-# The DLL as shipped carries no debug information.
-install(CODE "execute_process(COMMAND ${OLVANE_MINGW}-strip --strip-debug
-                                      \"\${CMAKE_INSTALL_PREFIX}/bin/olvane.dll\")")
+# olvane-host.exe installs itself (tools/olvane-host) into bin.
+# What is shipped carries no debug information (run last, once the tool has installed too).
+install(CODE "file(GLOB binaries \"\${CMAKE_INSTALL_PREFIX}/bin/*\")
+              execute_process(COMMAND ${OLVANE_MINGW}-strip --strip-debug \${binaries})")
 
 set(CPACK_PACKAGE_NAME olvane)
 set(CPACK_PACKAGE_VENDOR "Olvane")
