@@ -9,8 +9,8 @@
 
 #include "platform/bstr.h"
 #include "platform/codepage.h"
-#include "platform/com_object.h"
 #include "platform/sax.h"
+#include "platform/sax_reader_object.h"
 #include "platform/win32/msxml.h"
 #include "platform/win32/msxml_events.h"
 
@@ -34,7 +34,7 @@ struct SystemRef {
     }
 };
 
-class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_ISAXXMLReader> {
+class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
   public:
     // COM is started on this thread for the reader's life when the host has not started it (a
     // plug-in may not assume it has, and must undo only what it did itself).
@@ -87,34 +87,15 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         return hr;
     }
 
-    HRESULT getFeature(const char16_t* name, bool* value) override {
-        if (name == nullptr || value == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        *value = true;
-        return S_OK;
-    }
-    HRESULT putFeature(const char16_t* name, bool value) override {
-        if (name == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        return value ? S_OK : E_NOTIMPL;
-    }
     HRESULT getContentHandler(ISAXContentHandler** handler) override {
-        return Get(m_events->contentHandler(), handler);
+        return HandOut(m_events->contentHandler(), handler);
     }
     HRESULT putContentHandler(ISAXContentHandler* handler) override {
         m_events->SetContentHandler(handler);
         return S_OK;
     }
     HRESULT getErrorHandler(ISAXErrorHandler** handler) override {
-        return Get(m_events->errorHandler(), handler);
+        return HandOut(m_events->errorHandler(), handler);
     }
     HRESULT putErrorHandler(ISAXErrorHandler* handler) override {
         m_events->SetErrorHandler(handler);
@@ -240,23 +221,6 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         return m_events->Report(code, message);
     }
 
-    static bool IsKnownFeature(const char16_t* name) {
-        const std::u16string_view n(name);
-        return n == kSaxFeatureNamespaces || n == kSaxFeatureNamespacePrefixes;
-    }
-
-    template <class T>
-    static HRESULT Get(T* held, T** out) {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = held;
-        if (held != nullptr) {
-            held->AddRef();
-        }
-        return S_OK;
-    }
-
     static constexpr HRESULT CO_E_NOTINITIALIZED_HR = MakeHresult(0x800401F0);
 
     SystemRef<msxml::ISAXXMLReader> m_system;
@@ -271,24 +235,5 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t /*classContext*/, REFIID iid,
                          void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
-    }
-    if (!(clsid == CLSID_SAXXMLReader)) {
-        return REGDB_E_CLASSNOTREG;
-    }
-    auto* reader = new (std::nothrow) platform::win32::CMsxmlReader();
-    if (reader == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT hr = reader->Create();
-    if (SUCCEEDED(hr)) {
-        hr = reader->QueryInterface(iid, object);
-    }
-    reader->Release();
-    return hr;
+    return platform::win32::CMsxmlReader::CreateInstance(clsid, outer, iid, object);
 }

@@ -3,18 +3,9 @@
 #include <msxml2.h>
 #include <windows.h>
 
-#include <cstring>
 #include <vector>
 
-namespace {
-// A pointer to a virtual member function holds 1 + the slot's byte offset (the Itanium ABI).
-template <class F>
-int SlotOf(F f) {
-    std::ptrdiff_t raw = 0;
-    std::memcpy(&raw, &f, sizeof raw);
-    return static_cast<int>((raw - 1) / static_cast<std::ptrdiff_t>(sizeof(void*)));
-}
-}  // namespace
+#include "platform/win32/msxml_slot.h"
 
 std::vector<int> SystemMsxmlSlots() {
     return {
