@@ -2,11 +2,11 @@
 //
 // The reader is the system's MSXML 3.0 SAX2 reader on Windows (win32/msxml_reader.cpp) and one
 // over expat elsewhere (posix/sax_reader.cpp); both keep the promises below, except where a limit
-// says otherwise. Error codes of malformed text are each reader's own. The reader always works with namespace processing on and reports
-// every namespace declaration of an element among that element's attributes ("xmlns" or "xmlns:p",
-// the URI as value). Names are handed over as written: local names, and qualified names with their
-// prefix. Strings passed to handlers are not NUL-terminated; their lengths are what count, and they
-// are valid only during the call.
+// says otherwise. Error codes of malformed text are each reader's own. The reader always works with
+// namespace processing on and reports every namespace declaration of an element among that
+// element's attributes ("xmlns" or "xmlns:p", the URI as value). Names are handed over as written:
+// local names, and qualified names with their prefix. Strings passed to handlers are not
+// NUL-terminated; their lengths are what count, and they are valid only during the call.
 //
 // Limits (each is a fatal error; parse/parseURL return the code named). Both readers apply the
 // limits on depth, attributes, value and run lengths, document size and surrogates themselves;

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "platform/codepage.h"
-#include "platform/com_object.h"
 #include "platform/posix/sax_parse_run.h"
 #include "platform/sax.h"
+#include "platform/sax_reader_object.h"
 
 namespace platform::posix {
 namespace {
@@ -68,35 +68,20 @@ HRESULT ReadWholeFile(const std::string& path, std::string& bytes) {
     return hr;
 }
 
-class CSaxReader final : public CComObject<CSaxReader, ISAXXMLReader, IID_ISAXXMLReader> {
+class CSaxReader final : public CSaxReaderObject<CSaxReader> {
   public:
-    HRESULT getFeature(const char16_t* name, bool* value) override {
-        if (name == nullptr || value == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        *value = true;
-        return S_OK;
-    }
-    HRESULT putFeature(const char16_t* name, bool value) override {
-        if (name == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        return value ? S_OK : E_NOTIMPL;
-    }
+    HRESULT Create() { return S_OK; }
+
     HRESULT getContentHandler(ISAXContentHandler** handler) override {
-        return Get(m_content, handler);
+        return HandOut(m_content.get(), handler);
     }
     HRESULT putContentHandler(ISAXContentHandler* handler) override {
         m_content = ComPtr<ISAXContentHandler>(handler);
         return S_OK;
     }
-    HRESULT getErrorHandler(ISAXErrorHandler** handler) override { return Get(m_errors, handler); }
+    HRESULT getErrorHandler(ISAXErrorHandler** handler) override {
+        return HandOut(m_errors.get(), handler);
+    }
     HRESULT putErrorHandler(ISAXErrorHandler* handler) override {
         m_errors = ComPtr<ISAXErrorHandler>(handler);
         return S_OK;
@@ -183,23 +168,6 @@ class CSaxReader final : public CComObject<CSaxReader, ISAXXMLReader, IID_ISAXXM
         return body(run);
     }
 
-    static bool IsKnownFeature(const char16_t* name) {
-        const std::u16string_view n(name);
-        return n == kSaxFeatureNamespaces || n == kSaxFeatureNamespacePrefixes;
-    }
-
-    template <class T>
-    static HRESULT Get(const ComPtr<T>& held, T** out) {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = held.get();
-        if (*out != nullptr) {
-            (*out)->AddRef();
-        }
-        return S_OK;
-    }
-
     ComPtr<ISAXContentHandler> m_content;
     ComPtr<ISAXErrorHandler> m_errors;
     bool m_parsing = false;
@@ -210,21 +178,5 @@ class CSaxReader final : public CComObject<CSaxReader, ISAXXMLReader, IID_ISAXXM
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t /*classContext*/, REFIID iid,
                          void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
-    }
-    if (!(clsid == CLSID_SAXXMLReader)) {
-        return REGDB_E_CLASSNOTREG;
-    }
-    auto* reader = new (std::nothrow) platform::posix::CSaxReader();
-    if (reader == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT hr = reader->QueryInterface(iid, object);
-    reader->Release();
-    return hr;
+    return platform::posix::CSaxReader::CreateInstance(clsid, outer, iid, object);
 }

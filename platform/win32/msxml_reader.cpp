@@ -4,11 +4,13 @@
 // ever loaded, the limits, UTF-8 input, and COM on a thread whose host has not started it.
 #include <new>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/bstr.h"
 #include "platform/codepage.h"
-#include "platform/com_object.h"
 #include "platform/sax.h"
+#include "platform/sax_reader_object.h"
 #include "platform/win32/msxml.h"
 #include "platform/win32/msxml_events.h"
 
@@ -32,7 +34,7 @@ struct SystemRef {
     }
 };
 
-class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_ISAXXMLReader> {
+class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
   public:
     // COM is started on this thread for the reader's life when the host has not started it (a
     // plug-in may not assume it has, and must undo only what it did itself).
@@ -85,34 +87,15 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         return hr;
     }
 
-    HRESULT getFeature(const char16_t* name, bool* value) override {
-        if (name == nullptr || value == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        *value = true;
-        return S_OK;
-    }
-    HRESULT putFeature(const char16_t* name, bool value) override {
-        if (name == nullptr) {
-            return E_POINTER;
-        }
-        if (!IsKnownFeature(name)) {
-            return E_INVALIDARG;
-        }
-        return value ? S_OK : E_NOTIMPL;
-    }
     HRESULT getContentHandler(ISAXContentHandler** handler) override {
-        return Get(m_events->contentHandler(), handler);
+        return HandOut(m_events->contentHandler(), handler);
     }
     HRESULT putContentHandler(ISAXContentHandler* handler) override {
         m_events->SetContentHandler(handler);
         return S_OK;
     }
     HRESULT getErrorHandler(ISAXErrorHandler** handler) override {
-        return Get(m_events->errorHandler(), handler);
+        return HandOut(m_events->errorHandler(), handler);
     }
     HRESULT putErrorHandler(ISAXErrorHandler* handler) override {
         m_events->SetErrorHandler(handler);
@@ -162,10 +145,56 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         if (FindUnpairedSurrogate(view) != std::u16string_view::npos) {
             return Refuse(SAX_E_UNPAIRED_SURROGATE, u"The text holds an unpaired surrogate.");
         }
+        // A byte-order mark, or an encoding named in the XML declaration, means nothing in text
+        // that is already UTF-16, but some MSXML versions (wine's) act on them: they go.
+        std::u16string plain;
+        if (NeedsPlainDeclaration(view)) {
+            plain = PlainDeclaration(view);
+        }
+        BSTR owned = plain.empty()
+                         ? nullptr
+                         : AllocBstrOrThrow(plain.data(), static_cast<unsigned int>(plain.size()));
         msxml::Variant input;
         input.vt = VT_BSTR;
-        input.bstrVal = text;
+        input.bstrVal = owned != nullptr ? owned : text;
+        struct Free {
+            BSTR b;
+            ~Free() { SysFreeString(b); }
+        } free{owned};
         return Run([&] { return m_system.p->parse(input); });
+    }
+
+    static bool NeedsPlainDeclaration(std::u16string_view text) {
+        return (!text.empty() && text[0] == u'\uFEFF') || DeclaredEncoding(text).second != 0;
+    }
+
+    // Where the XML declaration's encoding value stands (offset, length), or (0, 0).
+    static std::pair<size_t, size_t> DeclaredEncoding(std::u16string_view text) {
+        const size_t start = !text.empty() && text[0] == u'\uFEFF' ? 1 : 0;
+        if (text.substr(start, 6) != u"<?xml ") {
+            return {0, 0};
+        }
+        const size_t end = text.find(u"?>", start);
+        const size_t name = text.substr(0, end).find(u"encoding", start);
+        if (end == std::u16string_view::npos || name == std::u16string_view::npos) {
+            return {0, 0};
+        }
+        const size_t open = text.find_first_of(u"'\"", name);
+        const size_t close = open < end ? text.find(text[open], open + 1) : end;
+        return close < end ? std::pair{open + 1, close - open - 1}
+                           : std::pair<size_t, size_t>{0, 0};
+    }
+
+    static std::u16string PlainDeclaration(std::u16string_view text) {
+        const auto [at, length] = DeclaredEncoding(text);
+        std::u16string plain(text);
+        if (length != 0) {
+            plain.replace(at, length, u"UTF-16");
+        }
+        if (!plain.empty() && plain[0] == u'\uFEFF') {
+            plain.erase(0, 1);
+        }
+        return plain;
     }
 
     // One parse: a parse started from inside another is refused, and the handlers stay alive
@@ -192,23 +221,6 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
         return m_events->Report(code, message);
     }
 
-    static bool IsKnownFeature(const char16_t* name) {
-        const std::u16string_view n(name);
-        return n == kSaxFeatureNamespaces || n == kSaxFeatureNamespacePrefixes;
-    }
-
-    template <class T>
-    static HRESULT Get(T* held, T** out) {
-        if (out == nullptr) {
-            return E_POINTER;
-        }
-        *out = held;
-        if (held != nullptr) {
-            held->AddRef();
-        }
-        return S_OK;
-    }
-
     static constexpr HRESULT CO_E_NOTINITIALIZED_HR = MakeHresult(0x800401F0);
 
     SystemRef<msxml::ISAXXMLReader> m_system;
@@ -223,24 +235,5 @@ class CMsxmlReader final : public CComObject<CMsxmlReader, ISAXXMLReader, IID_IS
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t /*classContext*/, REFIID iid,
                          void** object) {
-    if (object == nullptr) {
-        return E_POINTER;
-    }
-    *object = nullptr;
-    if (outer != nullptr) {
-        return CLASS_E_NOAGGREGATION;
-    }
-    if (!(clsid == CLSID_SAXXMLReader)) {
-        return REGDB_E_CLASSNOTREG;
-    }
-    auto* reader = new (std::nothrow) platform::win32::CMsxmlReader();
-    if (reader == nullptr) {
-        return E_OUTOFMEMORY;
-    }
-    HRESULT hr = reader->Create();
-    if (SUCCEEDED(hr)) {
-        hr = reader->QueryInterface(iid, object);
-    }
-    reader->Release();
-    return hr;
+    return platform::win32::CMsxmlReader::CreateInstance(clsid, outer, iid, object);
 }

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -15,6 +18,7 @@ namespace {
 using nlohmann::json;
 
 const std::string kSamples = OLVANE_HOST_SAMPLES;
+const std::string kTestdata = OLVANE_HOST_TESTDATA;
 const std::string kDc = "http://purl.org/dc/elements/1.1/:";
 const std::string kXmp = "http://ns.adobe.com/xap/1.0/:";
 
@@ -278,6 +282,129 @@ TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
     r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
+}
+
+// The test files of make_testdata.py (see testdata/README.md), each with its own title.
+std::vector<std::string> TestFiles() {
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(kTestdata)) {
+        if (entry.path().filename() != "README.md") {
+            files.push_back(entry.path().string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string LongDescription() {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%sLine %04d of the long description.", i ? "\n" : "", i);
+        text += line;
+    }
+    return text;
+}
+
+const std::string kPluginMessage =
+    "plug-in: ERROR - MultiByteToWideChar - Invalid character found in source string.. (0x459)";
+
+TEST_F(HostProcess, EachTestFileGivesTheValuesOfTheFilesOwnPacket) {
+    struct Case {
+        std::string file;
+        std::string from;
+        std::string title;
+        uint64_t scanned;  // packets a scan of the whole file finds
+    };
+    const bool pdf = OLVANE_HOST_READS_PDF;
+    const std::vector<Case> cases = {
+        {"bare-rdf.txt", "sidecar (the whole file)", "Bare RDF title", 0},
+        {"document.pdf",
+         pdf ? "PDF document metadata (the catalogue's /Metadata stream)"
+             : "packet found by scanning, the last of 2",
+         pdf ? "Document title" : "Image title", 2},
+        {"extended.jpg", "JPEG XMP segment, with extended XMP from 2 segments", "Extended title",
+         2},
+        {"two-packets.avi", "RIFF _PMX chunk, the last of 2", "Current AVI title", 2},
+        {"two-packets.bin", "packet found by scanning, the last of 2", "Current scanned title", 2},
+        {"two-packets.wav", "RIFF _PMX chunk", "Current WAV title", 2},
+        {"xmp.gif", "packet found by scanning", "GIF title", 1},
+        {"xmp.mov", "QuickTime XMP_ box", "QuickTime title", 1},
+        {"xmp.mp4", "MP4 XMP box", "MP4 title", 1},
+        {"xmp.png", "PNG XMP text chunk", "PNG title", 1},
+        {"xmp.tif", "TIFF XMP tag", "TIFF title", 1},
+    };
+    std::vector<std::string> args{"show", "--json", "--verbose"};
+    for (const Case& c : cases) {
+        args.push_back(kTestdata + "/" + c.file);
+    }
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].file);
+        std::map<std::string, json> values;
+        for (const json& ns : lines[i]["namespaces"]) {
+            values[ns["prefix"]] = ns["values"];
+        }
+        EXPECT_EQ(lines[i]["packet"]["from"], cases[i].from);
+        EXPECT_EQ(values["dc"]["title"], cases[i].title);
+        EXPECT_EQ(lines[i]["packets_found"], cases[i].scanned);
+        EXPECT_EQ(lines[i]["status"], "read");
+        if (cases[i].file == "extended.jpg") {
+            // The extension's Descriptions are read in the same packet as the main one's.
+            EXPECT_EQ(values["dc"]["description"], LongDescription());
+            EXPECT_EQ(
+                lines[i]["warnings"],
+                json({"extended XMP segments that the packet does not name were ignored: 1"}));
+        } else {
+            EXPECT_EQ(lines[i]["warnings"], json::array());
+        }
+        if (cases[i].file == "bare-rdf.txt") {
+            EXPECT_EQ(values["dc"]["creator"], "Rdf Writer");
+        }
+    }
+
+    const Result table = Run({"show", "--verbose", kTestdata + "/two-packets.avi"});
+    EXPECT_NE(table.out.find("  packet: RIFF _PMX chunk, the last of 2, at byte "),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("  packets found by scanning: 2\n    at byte "), std::string::npos);
+}
+
+TEST_F(HostProcess, JsonLinesParseForEveryTestFileAndThePluginsMessageBecomesAWarning) {
+    std::vector<std::string> files = TestFiles();
+    files.push_back(kSamples + "/harbour.jpg");
+    const std::string unreadable = kTestdata + "/invalid-utf8.xmp";
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"show", "--json"},
+          std::vector<std::string>{"apply", "--json", "--rules", kSamples + "/rules.xml"}}) {
+        std::vector<std::string> args = command;
+        args.insert(args.end(), files.begin(), files.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 3) << r.err;
+        const auto lines = JsonLines(r.out);  // throws on a line that is not JSON
+        ASSERT_EQ(lines.size(), files.size());
+        for (const json& line : lines) {
+            const bool bad = line["file"] == unreadable;
+            EXPECT_EQ(line["status"], bad ? "unreadable" : "read") << line["file"];
+            if (bad) {
+                EXPECT_EQ(line["warnings"], json({kPluginMessage}));
+            }
+        }
+        const std::string count = std::to_string(files.size());
+        std::string summary = "olvane-host: " + count;
+        summary += " files, packets found: " + count + ", unreadable: 1, without a packet: 0\n";
+        EXPECT_NE(r.err.find(summary), std::string::npos) << r.err;
+    }
+    // In the table the message goes to standard error, and the file says why it shows nothing.
+    const Result table = Run({"show", unreadable});
+    EXPECT_EQ(table.status, 3);
+    EXPECT_EQ(table.out, unreadable + "\n  packet: sidecar (the whole file), at byte 0 (" +
+                             std::to_string(std::filesystem::file_size(unreadable)) +
+                             " bytes)\n  packet unreadable\n");
+    EXPECT_EQ(table.err, "olvane-host: " + unreadable + ": " + kPluginMessage + "\n");
 }
 
 }  // namespace

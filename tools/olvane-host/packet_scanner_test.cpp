@@ -1,14 +1,10 @@
-// packet_scanner_test.cpp - finding packets in chunked streams and in files.
+// packet_scanner_test.cpp - finding packets in chunked streams: the last complete one, their
+// places.
 #include "packet_scanner.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <fstream>
 #include <string>
-
-#include "input_files.h"
 
 namespace olvane_host {
 namespace {
@@ -23,39 +19,38 @@ const std::string kPacket =
 PacketScanner ScanInChunks(const std::string& stream, size_t chunk, size_t maxPacket = 1 << 20) {
     PacketScanner scanner(maxPacket);
     for (size_t at = 0; at < stream.size(); at += chunk) {
-        if (scanner.Feed(std::string_view(stream).substr(at, chunk))) {
-            break;
-        }
+        scanner.Feed(std::string_view(stream).substr(at, chunk));
     }
     scanner.Finish();
     return scanner;
 }
 
-TEST(PacketScanner, FindsThePacketWhateverTheChunkBoundaries) {
-    // Binary noise with near-miss markers before the packet and a second packet after it.
-    std::string prefix("\xFF\xD8\xFF\xE1\0\0", 6);
-    prefix += "<?xpacket beg <x:xmpme <?xpacket end='w'?> ";
-    // A packet cut off by a new start marker: the complete one after it is taken.
-    const std::string cut = "<?xpacket begin='' id='a'?><x:xmpmeta>half";
-    const std::string element = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
+TEST(PacketScanner, TakesTheLastCompletePacketWhateverTheChunkBoundaries) {
+    // Binary noise with near-miss markers, an older packet, the newer one, then an unfinished one.
+    std::string noise("\xFF\xD8\xFF\xE1\0\0", 6);
+    noise += "<?xpacket beg <x:xmpme <?xpacket end='w'?> ";
+    const std::string older = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
+    // A wrapper cut off by a new start marker still yields the complete element inside it.
+    const std::string cut = "<?xpacket begin='' id='a'?>" + older + "half";
+    const std::string stream = noise + older + noise + kPacket + "<?xpacket begin='' ?>other";
     for (size_t chunk : {1, 2, 3, 7, 13, 15, 16, 17, 64, 4096}) {
         SCOPED_TRACE(chunk);
-        PacketScanner scanner =
-            ScanInChunks(prefix + kPacket + "trailing <?xpacket begin='' ?>other", chunk);
-        ASSERT_TRUE(scanner.Found());
+        PacketScanner scanner = ScanInChunks(stream, chunk);
         EXPECT_EQ(scanner.Packet(), kPacket);
-        EXPECT_EQ(scanner.Offset(), prefix.size());
-        scanner = ScanInChunks(cut + kPacket, chunk);
-        EXPECT_EQ(scanner.Packet(), kPacket);
-        EXPECT_EQ(scanner.Offset(), cut.size());
+        EXPECT_EQ(scanner.Offset(), 2 * noise.size() + older.size());
+        ASSERT_EQ(scanner.Count(), 2u);
+        EXPECT_EQ(scanner.Listed()[0].offset, noise.size());
+        EXPECT_EQ(scanner.Listed()[0].size, older.size());
         EXPECT_TRUE(scanner.SawUnfinished());
-        // A bare element only when no wrapper comes first; a wrapper's missing end instruction
-        // still yields the whole element inside it.
-        EXPECT_EQ(ScanInChunks("<?xml version='1.0'?>\n" + element + "\n", chunk).Packet(),
-                  element);
-        EXPECT_EQ(ScanInChunks("junk" + kPacket, chunk).Packet(), kPacket);
-        EXPECT_EQ(ScanInChunks("<?xpacket begin='' ?>" + element + "\n  ", chunk).Packet(),
-                  element);
+
+        scanner = ScanInChunks(cut + kPacket + "\n", chunk);
+        EXPECT_EQ(scanner.Packet(), kPacket);
+        ASSERT_EQ(scanner.Count(), 2u);
+        EXPECT_EQ(scanner.Listed()[0].offset, cut.find("<x:xmpmeta"));
+        // A bare element outside a wrapper; a wrapper's missing end instruction at the end of the
+        // stream still yields the whole element inside it.
+        EXPECT_EQ(ScanInChunks("<?xml version='1.0'?>\n" + older + "\n", chunk).Packet(), older);
+        EXPECT_EQ(ScanInChunks("<?xpacket begin='' ?>" + older + "\n  ", chunk).Packet(), older);
     }
 }
 
@@ -75,41 +70,16 @@ TEST(PacketScanner, GivesUpOversizedAndUnterminatedPackets) {
     EXPECT_FALSE(ScanInChunks(std::string(10000, '<'), 999).SawUnfinished());
 }
 
-class TempFile {
-  public:
-    explicit TempFile(const std::string& content) {
-        char name[] = "/tmp/olvane-host-scan-XXXXXX";
-        const int fd = ::mkstemp(name);
-        path_ = name;
-        ::close(fd);
-        std::ofstream(path_, std::ios::binary) << content;
+TEST(PacketScanner, ManySmallPacketsAreCountedButListedOnlyUpToTheLimit) {
+    std::string stream;
+    const std::string small = "<x:xmpmeta>a</x:xmpmeta>";
+    for (size_t i = 0; i < PacketScanner::kMaxListed + 5; ++i) {
+        stream += small + "\n";
     }
-    ~TempFile() { std::remove(path_.c_str()); }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-TEST(ReadPacket, ReadsFilesAndNamesTheReason) {
-    std::string packet;
-    std::string error;
-    TempFile embedded(std::string(100000, '\0') + kPacket + std::string(3000, '\x01'));
-    ASSERT_TRUE(ReadPacket(embedded.Path(), packet, error, 4096)) << error;
-    EXPECT_EQ(packet, kPacket);
-
-    TempFile plain("just text, no metadata here");
-    EXPECT_FALSE(ReadPacket(plain.Path(), packet, error));
-    EXPECT_EQ(error, "no XMP packet found");
-
-    TempFile withNul(std::string("<x:xmpmeta>a\0b</x:xmpmeta>", 26));
-    EXPECT_FALSE(ReadPacket(withNul.Path(), packet, error));
-    EXPECT_NE(error.find("NUL"), std::string::npos);
-
-    EXPECT_FALSE(ReadPacket("/nonexistent/file.jpg", packet, error));
-    EXPECT_EQ(error, "No such file or directory");
-    EXPECT_FALSE(ReadPacket("/tmp", packet, error));
-    EXPECT_EQ(error, "Is a directory");
+    const PacketScanner scanner = ScanInChunks(stream, 4096);
+    EXPECT_EQ(scanner.Count(), PacketScanner::kMaxListed + 5);
+    EXPECT_EQ(scanner.Listed().size(), PacketScanner::kMaxListed);
+    EXPECT_EQ(scanner.Offset(), stream.size() - small.size() - 1);
 }
 
 }  // namespace
