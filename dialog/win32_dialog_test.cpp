@@ -51,16 +51,16 @@ TEST(Win32Dialog, WindowIsTheTemplateAndEscCloses) {
     CTestScene scene;
     scene.AddDestination(u"k-headline", u"Headline");
     scene.AddSource(u"src", u"Evening news", {{u"xmlns:nw", u"news/1.0/"}, {u"nw:title", u"x"}});
-    RunWithOperator([&] { RunRulesDialog(&scene, u"src"); },
-                    [](const COperator& person) {
-                        Window dialog = person.WaitForDialog(u"Metadata Actions");
-                        ASSERT_NE(dialog, nullptr);
-                        const ShownText shown[] = {{IDC_OBJECT_NAME, u"Evening news"},
-                                                   {IDC_ACTION, u"Push"}};
-                        ExpectWindowMatchesTemplate(dialog, RulesDialogTemplate(), shown);
-                        person.Press(Key::Escape);
-                        EXPECT_TRUE(person.WaitGone(dialog));
-                    });
+    RunWithOperator(
+        [&] { RunRulesDialog(&scene, u"src"); },
+        [](const COperator& person) {
+            Window dialog = person.WaitForDialog(u"Metadata Actions");
+            ASSERT_NE(dialog, nullptr);
+            const ShownText shown[] = {{IDC_OBJECT_NAME, u"Evening news"}, {IDC_ACTION, u"Push"}};
+            ExpectWindowMatchesTemplate(dialog, RulesDialogTemplate(), shown);
+            person.Press(Key::Escape);
+            EXPECT_TRUE(person.WaitGone(dialog));
+        });
 }
 
 TEST(Win32Dialog, AFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
@@ -74,17 +74,16 @@ TEST(Win32Dialog, AFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
     const std::u16string before = RulesXml(source);
 
     CFailingScene failing(scene);
-    RunWithOperator(
-        [&] { EXPECT_THROW(RunRulesDialog(&failing, u"src"), std::bad_alloc); },
-        [&](const COperator& person) {
-            Window dialog = person.WaitForDialog(u"Metadata Actions");
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_TRUE(SelectTreeRow(Item(dialog, IDC_TAGS), u"  title (x)"));
-            EXPECT_TRUE(SelectListRow(Item(dialog, IDC_TEMPLATES), u"Headline"));
-            // The new rule's sentence names its template, which cannot be looked up.
-            failing.m_bFail = true;
-            Click(Item(dialog, IDC_ADD));
-            EXPECT_TRUE(person.WaitGone(dialog));
-        });
+    RunWithOperator([&] { EXPECT_THROW(RunRulesDialog(&failing, u"src"), std::bad_alloc); },
+                    [&](const COperator& person) {
+                        Window dialog = person.WaitForDialog(u"Metadata Actions");
+                        ASSERT_NE(dialog, nullptr);
+                        EXPECT_TRUE(SelectTreeRow(Item(dialog, IDC_TAGS), u"  title (x)"));
+                        EXPECT_TRUE(SelectListRow(Item(dialog, IDC_TEMPLATES), u"Headline"));
+                        // The new rule's sentence names its template, which cannot be looked up.
+                        failing.m_bFail = true;
+                        Click(Item(dialog, IDC_ADD));
+                        EXPECT_TRUE(person.WaitGone(dialog));
+                    });
     EXPECT_EQ(RulesXml(source), before);
 }

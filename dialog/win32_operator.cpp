@@ -101,8 +101,8 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
 }
 
 // The PNG encoder's class ID, as GDI+ lists it.
-constexpr CLSID kPngEncoder = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e,
-                                                            0xf3, 0x2e}};
+constexpr CLSID kPngEncoder = {
+    0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
 
 }  // namespace
 
@@ -387,7 +387,7 @@ bool SavePng(Window window, const std::u16string& path) {
         if (Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP(picture, nullptr, &bitmap) ==
             Gdiplus::Ok) {
             saved = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, Wide(path), &kPngEncoder,
-                                                            nullptr) == Gdiplus::Ok;
+                                                             nullptr) == Gdiplus::Ok;
             Gdiplus::DllExports::GdipDisposeImage(bitmap);
         }
         Gdiplus::GdiplusShutdown(token);

@@ -64,8 +64,8 @@ class Win32EditorPlugin : public ::testing::Test {
     // The text the library writes for these rules, given as rules XML.
     std::u16string Stored(const std::u16string& rules) {
         plugin.SetMetaData(scene, packet.c_str(), "expected", "Expected");
-        plugin.SetRules(scene, "expected", u"<Pavex-MetaData-Rules>" + rules +
-                                              u"</Pavex-MetaData-Rules>", 0);
+        plugin.SetRules(scene, "expected",
+                        u"<Pavex-MetaData-Rules>" + rules + u"</Pavex-MetaData-Rules>", 0);
         return plugin.RulesXML(scene, "expected");
     }
 
@@ -128,8 +128,7 @@ TEST_F(Win32EditorPlugin, AddRemoveAndOkWriteTheRulesBack) {
 
         ASSERT_TRUE(SelectListRow(Item(dialog, kRules), kPushSentence));
         Click(Item(dialog, kRemove));
-        EXPECT_EQ(ListRows(Item(dialog, kRules)),
-                  std::vector<std::u16string>{kEqualsSentence});
+        EXPECT_EQ(ListRows(Item(dialog, kRules)), std::vector<std::u16string>{kEqualsSentence});
         Click(Item(dialog, kOk));
         EXPECT_TRUE(person.WaitGone(dialog));
     });
@@ -147,9 +146,9 @@ TEST_F(Win32EditorPlugin, EscAfterAddingLeavesTheRulesAlone) {
     Edit("photo-7", [&](const COperator& person) {
         Window dialog = person.WaitForDialog(kCaption);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(ListRows(Item(dialog, kRules)),
-                  std::vector<std::u16string>{
-                      u"Data from tag \"dc:title\" to template \"Lower third\""});
+        EXPECT_EQ(
+            ListRows(Item(dialog, kRules)),
+            std::vector<std::u16string>{u"Data from tag \"dc:title\" to template \"Lower third\""});
         ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), kTitleRow));
         ASSERT_TRUE(SelectListRow(Item(dialog, kTemplates), u"Headline"));
         Click(Item(dialog, kAdd));
@@ -179,9 +178,8 @@ TEST_F(Win32EditorPlugin, OpeningMessages) {
     Edit("bare", [&](const COperator& person) {
         const std::optional<MessageBoxInfo> box = person.AnswerMessageBox();
         ASSERT_TRUE(box);
-        EXPECT_EQ(box->text,
-                  u"No tags are available!\nScene ID = " + Utf16(std::to_string(scene)) +
-                      u"\nGUID = bare");
+        EXPECT_EQ(box->text, u"No tags are available!\nScene ID = " + Utf16(std::to_string(scene)) +
+                                 u"\nGUID = bare");
         // Wine does not honour MB_TOPMOST; Windows does.
         EXPECT_TRUE(box->topmost || RunningUnderWine());
         Window dialog = person.WaitForDialog(kCaption);

@@ -31,10 +31,11 @@ WORD ReadWord(const BYTE* at) {
 }
 
 void ExecuteDialogInit(HWND dialog, HMODULE module, int templateId) {
-    HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId),
-                                  MAKEINTRESOURCEW(kDialogInitType));
+    HRSRC found =
+        ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(kDialogInitType));
     HGLOBAL loaded = found != nullptr ? ::LoadResource(module, found) : nullptr;
-    const auto* data = static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
+    const auto* data =
+        static_cast<const BYTE*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
     if (data == nullptr) {
         return;
     }
@@ -53,7 +54,7 @@ void ExecuteDialogInit(HWND dialog, HMODULE module, int templateId) {
         const std::string text(reinterpret_cast<const char*>(data + at),
                                ::strnlen(reinterpret_cast<const char*>(data + at), length));
         at += length;
-        const UINT send = message == kInitComboAddString ? CB_ADDSTRING
+        const UINT send = message == kInitComboAddString  ? CB_ADDSTRING
                           : message == kInitListAddString ? LB_ADDSTRING
                                                           : 0;
         if (send != 0) {
@@ -142,8 +143,8 @@ int RunDialogBox(void* module, int templateId, IDialogEvents& events) {
     ::InitCommonControlsEx(&controls);
     DialogRun run{events, static_cast<HMODULE>(module), templateId, nullptr};
     const INT_PTR result =
-        ::DialogBoxParamW(run.module, MAKEINTRESOURCEW(templateId), ::GetActiveWindow(),
-                          DialogProc, reinterpret_cast<LPARAM>(&run));
+        ::DialogBoxParamW(run.module, MAKEINTRESOURCEW(templateId), ::GetActiveWindow(), DialogProc,
+                          reinterpret_cast<LPARAM>(&run));
     if (run.failure) {
         std::rethrow_exception(run.failure);
     }
@@ -183,8 +184,8 @@ ControlClass ClassOf(Window control) {
         const wchar_t* name;
         ControlClass kind;
     } kClasses[] = {
-        {L"Static", ControlClass::Static},     {L"Edit", ControlClass::Edit},
-        {L"ListBox", ControlClass::ListBox},   {L"ComboBox", ControlClass::ComboBox},
+        {L"Static", ControlClass::Static},      {L"Edit", ControlClass::Edit},
+        {L"ListBox", ControlClass::ListBox},    {L"ComboBox", ControlClass::ComboBox},
         {WC_TREEVIEWW, ControlClass::TreeView},
     };
     for (const auto& known : kClasses) {
