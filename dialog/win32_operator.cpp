@@ -93,6 +93,7 @@ HTREEITEM FindTreeRow(HWND tree, HTREEITEM item, const std::u16string& text) {
 BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
     // Nothing may unwind through the system's enumeration.
     try {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 hands pointers as integers.
         reinterpret_cast<std::vector<Window>*>(found)->push_back(window);
         return TRUE;
     } catch (...) {
@@ -209,7 +210,7 @@ void COperator::Press(Key key) const {
     HWND target = thread.hwndFocus != nullptr ? thread.hwndFocus : thread.hwndActive;
     const WPARAM code = key == Key::Escape ? VK_ESCAPE : VK_RETURN;
     ::PostMessageW(target, WM_KEYDOWN, code, 1);
-    ::PostMessageW(target, WM_KEYUP, code, 1 | (3u << 30));
+    ::PostMessageW(target, WM_KEYUP, code, static_cast<LPARAM>(0xC0000001u));  // released
 }
 
 Window Item(Window dialog, int id) {
@@ -312,6 +313,7 @@ bool IsChecked(Window button) {
 }
 
 FontInfo DialogFont(Window dialog) {
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     auto* font = reinterpret_cast<HFONT>(::SendMessageW(Hwnd(dialog), WM_GETFONT, 0, 0));
     LOGFONTW description{};
     if (font == nullptr || ::GetObjectW(font, sizeof(description), &description) == 0) {

@@ -89,6 +89,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     }
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): Win32 hands pointers as integers.
     auto* run = reinterpret_cast<DialogRun*>(::GetWindowLongPtrW(dialog, DWLP_USER));
     if (run == nullptr) {
         return FALSE;
@@ -109,6 +110,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
             Deliver(dialog, *run, [&] { run->events.OnCommand(LOWORD(wParam)); });
             return TRUE;
         case WM_NOTIFY: {
+            // NOLINTNEXTLINE(performance-no-int-to-ptr)
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->code != TVN_SELCHANGEDW && header->code != TVN_SELCHANGEDA) {
                 return FALSE;

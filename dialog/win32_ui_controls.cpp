@@ -25,6 +25,12 @@ LRESULT Send(Window window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) 
     return ::SendMessageW(Hwnd(window), message, wParam, lParam);
 }
 
+// A pointer the control handed back as an integer.
+template <class T = void>
+T* Pointer(LRESULT value) {
+    return reinterpret_cast<T*>(value);  // NOLINT(performance-no-int-to-ptr)
+}
+
 LPARAM TextParam(const char16_t* text) {
     return reinterpret_cast<LPARAM>(text);
 }
@@ -100,7 +106,7 @@ void* ListData(Window list, int index) {
     if (index < 0 || index >= ListCount(list)) {
         return nullptr;
     }
-    return reinterpret_cast<void*>(Send(list, LB_GETITEMDATA, index));
+    return Pointer(Send(list, LB_GETITEMDATA, index));
 }
 
 void ListSetData(Window list, int index, void* data) {
@@ -154,8 +160,8 @@ TreeItem TreeInsert(Window tree, const char16_t* text, TreeItem parent) {
     insert.hInsertAfter = TVI_LAST;
     insert.item.mask = TVIF_TEXT;
     insert.item.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text));
-    auto* item = reinterpret_cast<HTREEITEM>(
-        Send(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    HTREEITEM item =
+        Pointer<_TREEITEM>(Send(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     if (item == nullptr) {
         throw std::bad_alloc();
     }
@@ -178,8 +184,7 @@ TreeItem TreeGet(Window tree, TreeRelation relation, TreeItem item) {
             flag = TVGN_CHILD;
             break;
     }
-    return reinterpret_cast<HTREEITEM>(
-        Send(tree, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(Item(item))));
+    return Pointer(Send(tree, TVM_GETNEXTITEM, flag, reinterpret_cast<LPARAM>(Item(item))));
 }
 
 std::u16string TreeText(Window tree, TreeItem item) {
@@ -208,7 +213,7 @@ void* TreeData(Window tree, TreeItem item) {
     if (item == nullptr || Send(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&query)) == 0) {
         return nullptr;
     }
-    return reinterpret_cast<void*>(query.lParam);
+    return Pointer(query.lParam);
 }
 
 void TreeSetData(Window tree, TreeItem item, void* data) {
