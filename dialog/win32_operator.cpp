@@ -175,30 +175,21 @@ bool COperator::WaitGone(Window window) const {
 bool COperator::CloseAll() const {
     bool nothingLeft = true;
     for (int round = 0; round < 10; ++round) {
-        std::vector<Window> open;
+        // An owned window (a message box) first: its owner is disabled until it goes.
+        HWND open = nullptr;
         for (Window w : TopWindows()) {
-            if (IsDialogBox(Hwnd(w)) && ::IsWindowVisible(Hwnd(w))) {
-                open.push_back(w);
+            HWND window = Hwnd(w);
+            if (IsDialogBox(window) && ::IsWindowVisible(window) &&
+                (open == nullptr || ::GetWindow(window, GW_OWNER) != nullptr)) {
+                open = window;
             }
         }
-        if (open.empty()) {
+        if (open == nullptr) {
             return nothingLeft;
         }
         nothingLeft = false;
-        // An owned window (a message box) goes first: its owner is disabled until then.
-        for (Window w : open) {
-            if (::GetWindow(Hwnd(w), GW_OWNER) != nullptr) {
-                ::PostMessageW(Hwnd(w), WM_COMMAND, IDCANCEL, 0);
-                ::PostMessageW(Hwnd(w), WM_COMMAND, IDOK, 0);
-                WaitGone(w);
-            }
-        }
-        for (Window w : open) {
-            if (::IsWindow(Hwnd(w)) && ::GetWindow(Hwnd(w), GW_OWNER) == nullptr) {
-                ::PostMessageW(Hwnd(w), WM_CLOSE, 0, 0);
-                WaitGone(w);
-            }
-        }
+        ::PostMessageW(open, WM_CLOSE, 0, 0);
+        WaitGone(open);
     }
     return false;
 }
