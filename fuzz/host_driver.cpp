@@ -51,7 +51,7 @@ struct Key {
     bool isNull;
     std::string text;
     const char* Arg() const { return isNull ? nullptr : text.c_str(); }
-    std::u16string Wide() const { return isNull ? u"" : NarrowToWide(text.c_str()); }
+    std::u16string Wide() const { return isNull ? u"" : AnsiToWide(text.c_str()); }
 };
 
 const Key kKeys[] = {{true, ""},       {false, ""},
@@ -331,7 +331,7 @@ HostDriver::Object* HostDriver::Find(int id, const std::string& key) {
         return nullptr;
     }
     const char* arg = KeyArg(key);
-    auto it = scene->objects.find(arg == nullptr ? u"" : NarrowToWide(arg));
+    auto it = scene->objects.find(arg == nullptr ? u"" : AnsiToWide(arg));
     return it == scene->objects.end() ? nullptr : &it->second;
 }
 
@@ -347,7 +347,7 @@ bool HostDriver::DoAddDestination() {
         return Check(result == -1, "AddDestination without scene");
     }
     const char* arg = KeyArg(key);
-    scene->objects[arg == nullptr ? u"" : NarrowToWide(arg)] = Object{0, 0, -1};
+    scene->objects[arg == nullptr ? u"" : AnsiToWide(arg)] = Object{0, 0, -1};
     return Check(result == (existed ? -3 : 1), "AddDestination result");
 }
 
@@ -362,7 +362,7 @@ bool HostDriver::DoDelDestination() {
     }
     if (existed) {
         const char* arg = KeyArg(key);
-        scene->objects.erase(arg == nullptr ? u"" : NarrowToWide(arg));
+        scene->objects.erase(arg == nullptr ? u"" : AnsiToWide(arg));
     }
     return Check(result == (existed ? 1 : -2), "DelDestination result");
 }
@@ -393,7 +393,7 @@ bool HostDriver::DoSetMetaData() {
         return Check(result == -1, "SetMetaData without scene");
     }
     const char* arg = KeyArg(key);
-    scene->objects[arg == nullptr ? u"" : NarrowToWide(arg)] = Object{1, rules, namespaces};
+    scene->objects[arg == nullptr ? u"" : AnsiToWide(arg)] = Object{1, rules, namespaces};
     return Check(result == (existed ? -3 : 1), "SetMetaData result");
 }
 

@@ -1,5 +1,5 @@
-// codepage.cpp - UTF-8 <-> UTF-16 by hand (Unicode 15 well-formedness: no overlongs, no surrogates,
-// nothing above U+10FFFF).
+// codepage.cpp - UTF-8 <-> UTF-16 by hand, the same on every platform (Unicode 15 well-formedness:
+// no overlongs, no surrogates, nothing above U+10FFFF).
 #include "platform/codepage.h"
 
 #include <cstdint>
@@ -134,18 +134,6 @@ size_t FindInvalidUtf8(const char* text, size_t bytes) {
         i += len;
     }
     return std::string::npos;
-}
-
-bool Utf8ToUtf16Strict(const char* text, size_t bytes, std::u16string& out, uint32_t* error) {
-    const size_t bad = FindInvalidUtf8(text, bytes);
-    NarrowToWideInto(text, bad == std::string::npos ? bytes : bad, out);
-    if (bad == std::string::npos) {
-        return true;
-    }
-    if (error != nullptr) {
-        *error = kErrorNoUnicodeTranslation;
-    }
-    return false;
 }
 
 std::string WideToUtf8(std::u16string_view text) {

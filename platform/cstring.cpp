@@ -44,7 +44,7 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
-CString::CString(const char* narrow) : m_str(NarrowToWide(narrow)) {}
+CString::CString(const char* narrow) : m_str(AnsiToWide(narrow)) {}
 
 CString::CString(const char16_t* text) {
     if (text != nullptr) {

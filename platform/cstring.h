@@ -11,7 +11,8 @@
 class CString {
   public:
     CString() = default;
-    CString(const char* narrow);    // NOLINT: implicit, as the framework's; UTF-8, null is ""
+    CString(
+        const char* narrow);  // NOLINT: implicit, as the framework's; ANSI code page, null is ""
     CString(const char16_t* text);  // NOLINT: null is ""
     CString(const char16_t* text, size_t length);
     CString(std::u16string text) : m_str(std::move(text)) {}  // NOLINT

@@ -56,6 +56,19 @@ TEST(Codepage, LenientStrictAndSurrogates) {
     EXPECT_EQ(FindUnpairedSurrogate(std::u16string(u"a") + u'\xD800' + u"b"), 1u);
 }
 
+TEST(Codepage, KeysAreUtf8OnPosixAndInTheThreadsAnsiCodePageOnWindows) {
+    EXPECT_EQ(AnsiToWide(nullptr), u"");
+    EXPECT_EQ(AnsiToWide("key 1"), u"key 1");
+#if defined(_WIN32)
+    // Code page 1252, wine's default and western Windows': every byte is a character.
+    EXPECT_EQ(AnsiToWide("caf\xe9 \xc3\xa9"), u"caf\u00e9 \u00c3\u00a9");
+    EXPECT_EQ(CString("caf\xe9"), CString(u"caf\u00e9"));
+#else
+    EXPECT_EQ(AnsiToWide("caf\xe9 \xc3\xa9"), u"caf\uFFFD \u00e9");
+    EXPECT_EQ(CString("caf\xc3\xa9"), CString(u"caf\u00e9"));
+#endif
+}
+
 TEST(CString, FormatsAsPrintfDoesAndStaysInBounds) {
     // The report columns and the conversion message; the rest of printf is not used.
     CString s;

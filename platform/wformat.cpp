@@ -55,8 +55,8 @@ void EmitPadded(Writer& w, const Conversion& conv, const char16_t* body, size_t 
     }
 }
 
-void EmitInteger(Writer& w, const Conversion& conv, uintmax_t magnitude, bool negative, unsigned base,
-                 bool upper) {
+void EmitInteger(Writer& w, const Conversion& conv, uintmax_t magnitude, bool negative,
+                 unsigned base, bool upper) {
     char16_t digits[80];
     int n = 0;
     const char* table = upper ? "0123456789ABCDEF" : "0123456789abcdef";

@@ -171,9 +171,11 @@ TEST_F(HostApi, EditorWithoutADisplayReturnsAsCancelled) {
     ASSERT_EQ(p.SetMetaData(s, kPacket, "clip", "clip"), 1);
     ASSERT_EQ(p.SetRules(s, "clip", kOneRule, 0), 1);
     const std::u16string before = p.RulesXML(s, "clip");
+#if !defined(_WIN32)
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("QT_QPA_PLATFORM");
+#endif
     testing::internal::CaptureStderr();
     EXPECT_EQ(p.SetRulesDialog(s, "clip"), 1);
     EXPECT_EQ(p.SetRulesDialog(s, "no source"), 1);
@@ -231,6 +233,8 @@ TEST(HostApiUnload, RepeatedLoadAndUnloadLeavesNothingBehind) {
     EXPECT_EQ(g_liveBlocks.load(), settled);
     cycle();
     EXPECT_EQ(g_liveBlocks.load(), settled);
+    // On Windows the DLL carries its own operator new, which these replacements do not reach:
+    // there the cycles show only that each load starts afresh.
 }
 #endif
 

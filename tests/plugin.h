@@ -1,4 +1,5 @@
-// plugin.h - loads libolvane.so the way a host does: dlopen, then each export by name.
+// plugin.h - loads the plug-in the way a host does (dlopen or LoadLibrary), then each export by
+// name.
 #pragma once
 
 #include <string>

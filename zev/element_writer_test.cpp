@@ -57,7 +57,9 @@ TEST(ElementWriter, IndentsChildrenFourSpacesPerLevelAndEscapesNothing) {
     doc->Release();
 }
 
-TEST(ElementWriter, ConvertsCharactersInTheCurrentLocaleAndReportsFailedWrites) {
+// The locales named here are POSIX ones; Windows' C runtime converts by code page instead.
+#if !defined(_WIN32)
+TEST(ElementWriter, ConvertsCharactersInThePosixLocaleAndReportsFailedWrites) {
     auto* e = new CElement(u"caf\u00e9");
     e->SetText(u"\U0001F600!");
     EXPECT_EQ(Write(e, 0), "<caf>!</caf>\r\n");  // "C": only ASCII converts
@@ -73,6 +75,7 @@ TEST(ElementWriter, ConvertsCharactersInTheCurrentLocaleAndReportsFailedWrites) 
     EXPECT_EQ(e->WriteEndTag(&closed, 0, false), STG_E_REVERTED);
     e->Release();
 }
+#endif
 
 }  // namespace
 }  // namespace zev

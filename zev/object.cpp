@@ -12,8 +12,8 @@ namespace {
 constexpr uint32_t kDisposed = 1;
 constexpr uint32_t kDisposing = 2;
 
-using Guard = std::lock_guard<std::recursive_mutex>;
-using Lock = std::unique_lock<std::recursive_mutex>;
+using Guard = std::lock_guard<platform::CCriticalSection>;
+using Lock = std::unique_lock<platform::CCriticalSection>;
 
 // Makes room for one more pointer, so that the insertion after it cannot fail.
 void ReserveOneMore(std::vector<CObject*>& list) {
@@ -44,11 +44,11 @@ CObject::~CObject() {
 }
 
 long CObject::AddRef() {
-    return m_nRefCount.fetch_add(1, std::memory_order_relaxed) + 1;
+    return platform::InterlockedIncrement(&m_nRefCount);
 }
 
 long CObject::Release() {
-    const long left = m_nRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    const long left = platform::InterlockedDecrement(&m_nRefCount);
     if (left == 0) {
         Destroy(this);
     }
@@ -77,21 +77,25 @@ void CObject::Destroy(CObject* object) {
 }
 
 bool CObject::TryAddRef() {
-    long count = m_nRefCount.load(std::memory_order_relaxed);
+    long count = platform::InterlockedRead(&m_nRefCount);
     while (count > 0) {
-        if (m_nRefCount.compare_exchange_weak(count, count + 1, std::memory_order_relaxed)) {
+        const long found = platform::InterlockedCompareExchange(&m_nRefCount, count + 1, count);
+        if (found == count) {
             return true;
         }
+        count = found;
     }
     return false;
 }
 
 bool CObject::ReleaseUnlessLast() {
-    long count = m_nRefCount.load(std::memory_order_relaxed);
+    long count = platform::InterlockedRead(&m_nRefCount);
     while (count > 1) {
-        if (m_nRefCount.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel)) {
+        const long found = platform::InterlockedCompareExchange(&m_nRefCount, count - 1, count);
+        if (found == count) {
             return true;
         }
+        count = found;
     }
     return false;
 }

@@ -7,13 +7,12 @@
 // down without recursion, but Validate, the writer and NotifyChildren recurse once per level.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/sync.h"
 #include "zev/registry.h"
 
 namespace zev {
@@ -81,7 +80,7 @@ class CObject {
     void SetLink(CObject* object, bool owns);
     CObject* GetLink();  // a new reference, or null
 
-    long GetRefCount() const { return m_nRefCount.load(std::memory_order_relaxed); }
+    long GetRefCount() const { return platform::InterlockedRead(&m_nRefCount); }
     // Drops a reference unless it is the last one, which is left for a later Release: for walks
     // that must not delete anything on the way. True when it was dropped.
     bool ReleaseUnlessLast();
@@ -106,7 +105,7 @@ class CObject {
     // Under the lock: gives up an owned link, returning the reference to release (or null).
     CObject* TakeOwnedLink();
 
-    std::atomic<long> m_nRefCount{1};
+    volatile long m_nRefCount = 1;  // changed only by the platform's interlocked operations
     std::vector<CObject*> m_Children;
     std::unique_ptr<std::vector<CObject*>> m_pListeners;
     std::unique_ptr<std::u16string> m_pName;
@@ -115,7 +114,7 @@ class CObject {
     bool m_bOwnsLink = false;
     bool m_bNotifications = true;
     uint32_t m_nState = 0;  // kDisposing, kDisposed
-    std::recursive_mutex m_Lock;
+    platform::CCriticalSection m_Lock;
     RegistryLinks m_Registry;
     CObject* m_pNextDoomed = nullptr;  // the thread's queue of objects waiting to be deleted
 };

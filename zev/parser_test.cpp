@@ -9,6 +9,13 @@
 #include "platform/sax.h"
 #include "zev/registry.h"
 
+// On Windows the system's reader refuses with codes of its own: there only the refusal is checked.
+#if defined(_WIN32)
+#define EXPECT_REFUSED(result, posixCode) EXPECT_TRUE(FAILED(result))
+#else
+#define EXPECT_REFUSED(result, posixCode) EXPECT_EQ(result, posixCode)
+#endif
+
 namespace zev {
 namespace {
 
@@ -105,7 +112,7 @@ TEST(ParseXMLURL, ReadsAFileAndHasNo232Check) {
     EXPECT_EQ(root->name(), u"catalog");
     EXPECT_EQ(root->GetChildCount(), 2);
     doc->Release();
-    EXPECT_EQ(ParseXMLURL(u"-1", nullptr), E_FILE_NOT_FOUND);
+    EXPECT_REFUSED(ParseXMLURL(u"-1", nullptr), E_FILE_NOT_FOUND);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "library.h"
+
 namespace olvane_host {
 
 // The exports the host calls, typed from the public header's declarations.
@@ -26,9 +28,6 @@ struct PluginApi {
     decltype(&::SysFreeString) SysFreeString = nullptr;
     decltype(&::SysStringLen) SysStringLen = nullptr;
 };
-
-// libolvane.so in the directory of the running program.
-std::string DefaultPluginPath();
 
 // Owns the loaded library: the exports stay valid while this object lives.
 class Plugin {

@@ -1,0 +1,122 @@
+// sax_parse_run.h - one parse over expat: the parser, the handlers' view of it (locator and
+// attributes), the reader's limits, and what stopped it.
+#pragma once
+
+#include <expat.h>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/com_object.h"
+#include "platform/posix/sax_attributes.h"
+#include "platform/sax.h"
+
+namespace platform::posix {
+
+// The parse's locator: where expat is, and the file being read. Lives inside the run, on the
+// reader's references.
+class CLocator final : public CComPart<ISAXLocator, IID_ISAXLocator> {
+  public:
+    CLocator(IUnknown* owner, const std::u16string& systemId)
+        : CComPart(owner), m_systemId(systemId) {}
+    void SetParser(XML_Parser parser) { m_parser = parser; }
+
+    HRESULT getColumnNumber(int* column) override;
+    HRESULT getLineNumber(int* line) override;
+    HRESULT getPublicId(const char16_t** publicId) override;
+    HRESULT getSystemId(const char16_t** systemId) override;
+
+  private:
+    const std::u16string& m_systemId;
+    XML_Parser m_parser = nullptr;
+};
+
+// One parse: the expat parser, the handlers' view of it, and what stopped it. Every expat callback
+// goes through Guard, so no C++ exception ever unwinds through expat's frames: it is kept, the
+// parser is stopped, and Parse rethrows it once XML_Parse has returned.
+class CParseRun {
+  public:
+    CParseRun(IUnknown* owner, ISAXContentHandler* content, ISAXErrorHandler* errors,
+              std::u16string systemId)
+        : m_content(content),
+          m_errors(errors),
+          m_systemId(std::move(systemId)),
+          m_locator(owner, m_systemId),
+          m_attributesObject(owner, m_attributes) {}
+    ~CParseRun() {
+        if (m_parser != nullptr) {
+            XML_ParserFree(m_parser);
+        }
+    }
+    CParseRun(const CParseRun&) = delete;
+    CParseRun& operator=(const CParseRun&) = delete;
+
+    // encoding: the text's encoding, overriding its XML declaration; null lets expat detect it.
+    HRESULT Create(const XML_Char* encoding);
+
+    HRESULT Parse(const char* bytes, size_t count);
+
+    // Tells the error handler about a fatal error and returns its code.
+    HRESULT Report(HRESULT code, const char16_t* message);
+
+  private:
+    template <auto Method, class... Args>
+    static void Guard(void* userData, Args... args) noexcept;
+
+    static int OnExternalEntity(XML_Parser parser, const XML_Char* /*context*/,
+                                const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                                const XML_Char* /*publicId*/);
+
+    void Stop();
+    void Fail(HRESULT code, const char16_t* message);
+    void FailHandler(HRESULT code);
+
+    bool CheckRun(size_t units);
+    void OnStartElement(const XML_Char* name, const XML_Char** atts);
+    void OnEndElement(const XML_Char* name);
+    void OnCharacters(const XML_Char* s, int length);
+    void OnProcessingInstruction(const XML_Char* target, const XML_Char* data);
+    void OnStartNamespace(const XML_Char* prefix, const XML_Char* uri);
+    void OnEndNamespace(const XML_Char* prefix);
+    void OnSkippedEntity(const XML_Char* name, int isParameterEntity);
+    void OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
+                      int valueLength, const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                      const XML_Char* /*publicId*/, const XML_Char* /*notationName*/);
+
+    // Expat expands nested entity references recursively; a long enough chain of them would
+    // exhaust the stack, so the chains are measured before any reference is expanded.
+    void OnEndDoctype();
+
+    // The nesting depth of an entity's expansion (1 for a plain text), cut off once above the
+    // limit. A cycle counts as nothing here: expat refuses it when it expands it.
+    int EntityDepth(std::string_view name, std::map<std::string_view, int>& depths, int level);
+
+    ISAXContentHandler* m_content;
+    ISAXErrorHandler* m_errors;
+    std::u16string m_systemId;
+    CLocator m_locator;
+    AttributeList m_attributes;
+    CAttributes m_attributesObject;
+    XML_Parser m_parser = nullptr;
+
+    bool m_stopped = false;
+    HRESULT m_failure = S_OK;
+    const char16_t* m_failureMessage = u"";
+    std::exception_ptr m_exception;
+
+    int m_depth = 0;
+    size_t m_runLength = 0;
+    std::vector<std::pair<std::u16string, std::u16string>> m_pendingDeclarations;
+    std::map<std::string, std::string, std::less<>> m_entities;
+    std::u16string m_uri;
+    std::u16string m_localName;
+    std::u16string m_qName;
+    std::u16string m_text;
+};
+
+}  // namespace platform::posix
