@@ -1,6 +1,6 @@
 // com_object.h - the one IUnknown implementation of the platform's COM objects: QueryInterface
 // answers for IUnknown and the object's one interface; the reference count is either the object's
-// own (CComObject: it lives until its last Release) or its owner's (CComPart: it lives inside
+// own (ComObject: it lives until its last Release) or its owner's (ComPart: it lives inside
 // another object, and a reference to it keeps that owner alive).
 #pragma once
 
@@ -10,7 +10,7 @@
 namespace platform {
 
 template <class Interface, const IID& kIid>
-class CComQuery : public Interface {
+class ComQuery : public Interface {
   public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (object == nullptr) {
@@ -26,12 +26,12 @@ class CComQuery : public Interface {
     }
 
   protected:
-    ~CComQuery() = default;
+    ~ComQuery() = default;
 };
 
 // Born with one reference, which its creator holds; deleted (as Derived) by the last Release.
 template <class Derived, class Interface, const IID& kIid>
-class CComObject : public CComQuery<Interface, kIid> {
+class ComObject : public ComQuery<Interface, kIid> {
   public:
     ULONG AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
     ULONG Release() override {
@@ -43,21 +43,21 @@ class CComObject : public CComQuery<Interface, kIid> {
     }
 
   protected:
-    ~CComObject() = default;
+    ~ComObject() = default;
 
   private:
     volatile long m_refs = 1;
 };
 
 template <class Interface, const IID& kIid>
-class CComPart : public CComQuery<Interface, kIid> {
+class ComPart : public ComQuery<Interface, kIid> {
   public:
-    explicit CComPart(IUnknown* owner) : m_owner(owner) {}
+    explicit ComPart(IUnknown* owner) : m_owner(owner) {}
     ULONG AddRef() override { return m_owner->AddRef(); }
     ULONG Release() override { return m_owner->Release(); }
 
   protected:
-    ~CComPart() = default;
+    ~ComPart() = default;
 
   private:
     IUnknown* m_owner;

@@ -11,7 +11,7 @@
 namespace platform {
 
 template <class Derived>
-class CSaxReaderObject : public CComObject<Derived, ISAXXMLReader, IID_ISAXXMLReader> {
+class SaxReaderObject : public ComObject<Derived, ISAXXMLReader, IID_ISAXXMLReader> {
   public:
     HRESULT getFeature(const char16_t* name, bool* value) override {
         if (name == nullptr || value == nullptr) {
@@ -58,7 +58,7 @@ class CSaxReaderObject : public CComObject<Derived, ISAXXMLReader, IID_ISAXXMLRe
     }
 
   protected:
-    ~CSaxReaderObject() = default;
+    ~SaxReaderObject() = default;
 
     // Hands out a held handler with a reference for the caller.
     template <class T>

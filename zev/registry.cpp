@@ -24,7 +24,7 @@ constexpr uint32_t kShardCount = 16;
 
 // Own cache lines, so that threads on different shards do not share one.
 struct alignas(64) Shard {
-    platform::CStaticLock lock;
+    platform::StaticLock lock;
     CObject* head = nullptr;
     size_t count = 0;
 };
@@ -56,7 +56,7 @@ struct Lifetime {
         // (now forgotten) lists alone.
         g_enabled.store(false, std::memory_order_release);
         for (Shard& shard : g_shards) {
-            platform::CSingleLock<platform::CStaticLock> guard(shard.lock);
+            platform::CSingleLock<platform::StaticLock> guard(shard.lock);
             shard.head = nullptr;
             shard.count = 0;
         }

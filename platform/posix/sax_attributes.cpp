@@ -33,25 +33,25 @@ void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localN
     qName += localName;
 }
 
-HRESULT CAttributes::getLength(int* length) {
+HRESULT SaxAttributes::getLength(int* length) {
     if (length == nullptr) {
         return E_POINTER;
     }
     *length = static_cast<int>(m_list.size());
     return S_OK;
 }
-HRESULT CAttributes::getURI(int index, const char16_t** uri, int* uriLength) {
+HRESULT SaxAttributes::getURI(int index, const char16_t** uri, int* uriLength) {
     return Field(index, &Attribute::uri, uri, uriLength);
 }
-HRESULT CAttributes::getLocalName(int index, const char16_t** localName, int* localNameLength) {
+HRESULT SaxAttributes::getLocalName(int index, const char16_t** localName, int* localNameLength) {
     return Field(index, &Attribute::localName, localName, localNameLength);
 }
-HRESULT CAttributes::getQName(int index, const char16_t** qName, int* qNameLength) {
+HRESULT SaxAttributes::getQName(int index, const char16_t** qName, int* qNameLength) {
     return Field(index, &Attribute::qName, qName, qNameLength);
 }
-HRESULT CAttributes::getName(int index, const char16_t** uri, int* uriLength,
-                             const char16_t** localName, int* localNameLength,
-                             const char16_t** qName, int* qNameLength) {
+HRESULT SaxAttributes::getName(int index, const char16_t** uri, int* uriLength,
+                               const char16_t** localName, int* localNameLength,
+                               const char16_t** qName, int* qNameLength) {
     HRESULT hr = Field(index, &Attribute::uri, uri, uriLength);
     if (SUCCEEDED(hr)) {
         hr = Field(index, &Attribute::localName, localName, localNameLength);
@@ -61,8 +61,9 @@ HRESULT CAttributes::getName(int index, const char16_t** uri, int* uriLength,
     }
     return hr;
 }
-HRESULT CAttributes::getIndexFromName(const char16_t* uri, int uriLength, const char16_t* localName,
-                                      int localNameLength, int* index) {
+HRESULT SaxAttributes::getIndexFromName(const char16_t* uri, int uriLength,
+                                        const char16_t* localName, int localNameLength,
+                                        int* index) {
     if (index == nullptr || (uri == nullptr && uriLength != 0) ||
         (localName == nullptr && localNameLength != 0) || uriLength < 0 || localNameLength < 0) {
         return E_POINTER;
@@ -79,7 +80,7 @@ HRESULT CAttributes::getIndexFromName(const char16_t* uri, int uriLength, const 
     *index = -1;
     return E_INVALIDARG;
 }
-HRESULT CAttributes::getIndexFromQName(const char16_t* qName, int qNameLength, int* index) {
+HRESULT SaxAttributes::getIndexFromQName(const char16_t* qName, int qNameLength, int* index) {
     if (index == nullptr || (qName == nullptr && qNameLength != 0) || qNameLength < 0) {
         return E_POINTER;
     }
@@ -93,25 +94,25 @@ HRESULT CAttributes::getIndexFromQName(const char16_t* qName, int qNameLength, i
     *index = -1;
     return E_INVALIDARG;
 }
-HRESULT CAttributes::getValue(int index, const char16_t** value, int* valueLength) {
+HRESULT SaxAttributes::getValue(int index, const char16_t** value, int* valueLength) {
     return Field(index, &Attribute::value, value, valueLength);
 }
-HRESULT CAttributes::getValueFromName(const char16_t* uri, int uriLength, const char16_t* localName,
-                                      int localNameLength, const char16_t** value,
-                                      int* valueLength) {
+HRESULT SaxAttributes::getValueFromName(const char16_t* uri, int uriLength,
+                                        const char16_t* localName, int localNameLength,
+                                        const char16_t** value, int* valueLength) {
     int index = -1;
     const HRESULT hr = getIndexFromName(uri, uriLength, localName, localNameLength, &index);
     return FAILED(hr) ? hr : getValue(index, value, valueLength);
 }
-HRESULT CAttributes::getValueFromQName(const char16_t* qName, int qNameLength,
-                                       const char16_t** value, int* valueLength) {
+HRESULT SaxAttributes::getValueFromQName(const char16_t* qName, int qNameLength,
+                                         const char16_t** value, int* valueLength) {
     int index = -1;
     const HRESULT hr = getIndexFromQName(qName, qNameLength, &index);
     return FAILED(hr) ? hr : getValue(index, value, valueLength);
 }
 
-HRESULT CAttributes::Field(int index, std::u16string Attribute::*field, const char16_t** text,
-                           int* length) const {
+HRESULT SaxAttributes::Field(int index, std::u16string Attribute::*field, const char16_t** text,
+                             int* length) const {
     if (text == nullptr || length == nullptr) {
         return E_POINTER;
     }

@@ -46,9 +46,9 @@ void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localN
                std::u16string& qName);
 
 // The list seen through ISAXAttributes; lives inside one parse, on the reader's references.
-class CAttributes final : public CComPart<ISAXAttributes, IID_ISAXAttributes> {
+class SaxAttributes final : public ComPart<ISAXAttributes, IID_ISAXAttributes> {
   public:
-    CAttributes(IUnknown* owner, const AttributeList& list) : CComPart(owner), m_list(list) {}
+    SaxAttributes(IUnknown* owner, const AttributeList& list) : ComPart(owner), m_list(list) {}
 
     HRESULT getLength(int* length) override;
     HRESULT getURI(int index, const char16_t** uri, int* uriLength) override;

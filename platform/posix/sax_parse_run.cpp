@@ -42,7 +42,7 @@ HRESULT FromExpatError(XML_Error error) {
 
 }  // namespace
 
-HRESULT CLocator::getColumnNumber(int* column) {
+HRESULT SaxLocator::getColumnNumber(int* column) {
     if (column == nullptr) {
         return E_POINTER;
     }
@@ -51,7 +51,7 @@ HRESULT CLocator::getColumnNumber(int* column) {
                   : ClampToInt(static_cast<size_t>(XML_GetCurrentColumnNumber(m_parser)) + 1);
     return S_OK;
 }
-HRESULT CLocator::getLineNumber(int* line) {
+HRESULT SaxLocator::getLineNumber(int* line) {
     if (line == nullptr) {
         return E_POINTER;
     }
@@ -60,14 +60,14 @@ HRESULT CLocator::getLineNumber(int* line) {
                 : ClampToInt(static_cast<size_t>(XML_GetCurrentLineNumber(m_parser)));
     return S_OK;
 }
-HRESULT CLocator::getPublicId(const char16_t** publicId) {
+HRESULT SaxLocator::getPublicId(const char16_t** publicId) {
     if (publicId == nullptr) {
         return E_POINTER;
     }
     *publicId = nullptr;
     return S_OK;
 }
-HRESULT CLocator::getSystemId(const char16_t** systemId) {
+HRESULT SaxLocator::getSystemId(const char16_t** systemId) {
     if (systemId == nullptr) {
         return E_POINTER;
     }
@@ -75,7 +75,7 @@ HRESULT CLocator::getSystemId(const char16_t** systemId) {
     return S_OK;
 }
 
-HRESULT CParseRun::Create(const XML_Char* encoding) {
+HRESULT ParseRun::Create(const XML_Char* encoding) {
     const XML_Char separator[] = {kNsSeparator, '\0'};
     m_parser = XML_ParserCreate_MM(encoding, &kExpatMemory, separator);
     if (m_parser == nullptr) {
@@ -88,26 +88,25 @@ HRESULT CParseRun::Create(const XML_Char* encoding) {
     // is refused by the handler below. Expat's amplification protection stays at its
     // defaults.
     XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
-    XML_SetExternalEntityRefHandler(m_parser, &CParseRun::OnExternalEntity);
+    XML_SetExternalEntityRefHandler(m_parser, &ParseRun::OnExternalEntity);
     XML_SetElementHandler(m_parser,
-                          &Guard<&CParseRun::OnStartElement, const XML_Char*, const XML_Char**>,
-                          &Guard<&CParseRun::OnEndElement, const XML_Char*>);
-    XML_SetCharacterDataHandler(m_parser, &Guard<&CParseRun::OnCharacters, const XML_Char*, int>);
+                          &Guard<&ParseRun::OnStartElement, const XML_Char*, const XML_Char**>,
+                          &Guard<&ParseRun::OnEndElement, const XML_Char*>);
+    XML_SetCharacterDataHandler(m_parser, &Guard<&ParseRun::OnCharacters, const XML_Char*, int>);
     XML_SetProcessingInstructionHandler(
-        m_parser, &Guard<&CParseRun::OnProcessingInstruction, const XML_Char*, const XML_Char*>);
+        m_parser, &Guard<&ParseRun::OnProcessingInstruction, const XML_Char*, const XML_Char*>);
     XML_SetNamespaceDeclHandler(
-        m_parser, &Guard<&CParseRun::OnStartNamespace, const XML_Char*, const XML_Char*>,
-        &Guard<&CParseRun::OnEndNamespace, const XML_Char*>);
-    XML_SetSkippedEntityHandler(m_parser,
-                                &Guard<&CParseRun::OnSkippedEntity, const XML_Char*, int>);
+        m_parser, &Guard<&ParseRun::OnStartNamespace, const XML_Char*, const XML_Char*>,
+        &Guard<&ParseRun::OnEndNamespace, const XML_Char*>);
+    XML_SetSkippedEntityHandler(m_parser, &Guard<&ParseRun::OnSkippedEntity, const XML_Char*, int>);
     XML_SetEntityDeclHandler(
-        m_parser, &Guard<&CParseRun::OnEntityDecl, const XML_Char*, int, const XML_Char*, int,
+        m_parser, &Guard<&ParseRun::OnEntityDecl, const XML_Char*, int, const XML_Char*, int,
                          const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*>);
-    XML_SetEndDoctypeDeclHandler(m_parser, &Guard<&CParseRun::OnEndDoctype>);
+    XML_SetEndDoctypeDeclHandler(m_parser, &Guard<&ParseRun::OnEndDoctype>);
     return S_OK;
 }
 
-HRESULT CParseRun::Parse(const char* bytes, size_t count) {
+HRESULT ParseRun::Parse(const char* bytes, size_t count) {
     if (count > static_cast<size_t>(kSaxMaxDocumentBytes)) {
         return Report(SAX_E_DOCUMENT_TOO_LARGE, u"The document is too large.");
     }
@@ -145,7 +144,7 @@ HRESULT CParseRun::Parse(const char* bytes, size_t count) {
     return S_OK;
 }
 
-HRESULT CParseRun::Report(HRESULT code, const char16_t* message) {
+HRESULT ParseRun::Report(HRESULT code, const char16_t* message) {
     if (m_errors != nullptr) {
         m_errors->fatalError(&m_locator, message, code);
     }
@@ -153,8 +152,8 @@ HRESULT CParseRun::Report(HRESULT code, const char16_t* message) {
 }
 
 template <auto Method, class... Args>
-void CParseRun::Guard(void* userData, Args... args) noexcept {
-    auto* run = static_cast<CParseRun*>(userData);
+void ParseRun::Guard(void* userData, Args... args) noexcept {
+    auto* run = static_cast<ParseRun*>(userData);
     if (run->m_stopped) {
         return;  // expat may still deliver an event or two after a stop
     }
@@ -166,31 +165,31 @@ void CParseRun::Guard(void* userData, Args... args) noexcept {
     }
 }
 
-int CParseRun::OnExternalEntity(XML_Parser parser, const XML_Char* /*context*/,
-                                const XML_Char* /*base*/, const XML_Char* /*systemId*/,
-                                const XML_Char* /*publicId*/) {
-    auto* run = static_cast<CParseRun*>(XML_GetUserData(parser));
+int ParseRun::OnExternalEntity(XML_Parser parser, const XML_Char* /*context*/,
+                               const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                               const XML_Char* /*publicId*/) {
+    auto* run = static_cast<ParseRun*>(XML_GetUserData(parser));
     run->m_failure = SAX_E_EXTERNAL_ENTITY;
     run->m_failureMessage = u"External entities are not loaded.";
     return XML_STATUS_ERROR;
 }
 
-void CParseRun::Stop() {
+void ParseRun::Stop() {
     m_stopped = true;
     XML_StopParser(m_parser, XML_FALSE);
 }
 
-void CParseRun::Fail(HRESULT code, const char16_t* message) {
+void ParseRun::Fail(HRESULT code, const char16_t* message) {
     m_failure = code;
     m_failureMessage = message;
     Stop();
 }
 
-void CParseRun::FailHandler(HRESULT code) {
+void ParseRun::FailHandler(HRESULT code) {
     Fail(code, u"The content handler refused the document.");
 }
 
-bool CParseRun::CheckRun(size_t units) {
+bool ParseRun::CheckRun(size_t units) {
     m_runLength += units;
     if (m_runLength > static_cast<size_t>(kSaxMaxValueLength)) {
         Fail(SAX_E_VALUE_TOO_LONG, u"A run of character data is too long.");
@@ -199,7 +198,7 @@ bool CParseRun::CheckRun(size_t units) {
     return true;
 }
 
-void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
+void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
     if (++m_depth > kSaxMaxElementDepth) {
         Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
         return;
@@ -252,7 +251,7 @@ void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
     }
 }
 
-void CParseRun::OnEndElement(const XML_Char* name) {
+void ParseRun::OnEndElement(const XML_Char* name) {
     --m_depth;
     m_runLength = 0;
     if (m_content == nullptr) {
@@ -267,7 +266,7 @@ void CParseRun::OnEndElement(const XML_Char* name) {
     }
 }
 
-void CParseRun::OnCharacters(const XML_Char* s, int length) {
+void ParseRun::OnCharacters(const XML_Char* s, int length) {
     const auto bytes = static_cast<size_t>(length);
     if (m_content == nullptr) {
         CheckRun(Utf16Length(s, bytes));
@@ -283,7 +282,7 @@ void CParseRun::OnCharacters(const XML_Char* s, int length) {
     }
 }
 
-void CParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* data) {
+void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* data) {
     if (m_content == nullptr) {
         return;
     }
@@ -296,7 +295,7 @@ void CParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* 
     }
 }
 
-void CParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
+void ParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
     std::u16string p = NarrowToWide(prefix);
     std::u16string u = NarrowToWide(uri);
     if (u.size() > static_cast<size_t>(kSaxMaxValueLength)) {
@@ -316,7 +315,7 @@ void CParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
     }
 }
 
-void CParseRun::OnEndNamespace(const XML_Char* prefix) {
+void ParseRun::OnEndNamespace(const XML_Char* prefix) {
     if (m_content == nullptr) {
         return;
     }
@@ -327,7 +326,7 @@ void CParseRun::OnEndNamespace(const XML_Char* prefix) {
     }
 }
 
-void CParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
+void ParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
     if (m_content == nullptr) {
         return;
     }
@@ -339,16 +338,15 @@ void CParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
     }
 }
 
-void CParseRun::OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
-                             int valueLength, const XML_Char* /*base*/,
-                             const XML_Char* /*systemId*/, const XML_Char* /*publicId*/,
-                             const XML_Char* /*notationName*/) {
+void ParseRun::OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
+                            int valueLength, const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                            const XML_Char* /*publicId*/, const XML_Char* /*notationName*/) {
     if (!isParameterEntity && value != nullptr) {
         m_entities.emplace(name, std::string(value, static_cast<size_t>(valueLength)));
     }
 }
 
-void CParseRun::OnEndDoctype() {
+void ParseRun::OnEndDoctype() {
     std::map<std::string_view, int> depths;
     for (const auto& [name, value] : m_entities) {
         if (EntityDepth(name, depths, 1) > kSaxMaxEntityDepth) {
@@ -358,8 +356,8 @@ void CParseRun::OnEndDoctype() {
     }
 }
 
-int CParseRun::EntityDepth(std::string_view name, std::map<std::string_view, int>& depths,
-                           int level) {
+int ParseRun::EntityDepth(std::string_view name, std::map<std::string_view, int>& depths,
+                          int level) {
     if (level > kSaxMaxEntityDepth) {
         return level;
     }

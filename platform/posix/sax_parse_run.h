@@ -20,10 +20,10 @@ namespace platform::posix {
 
 // The parse's locator: where expat is, and the file being read. Lives inside the run, on the
 // reader's references.
-class CLocator final : public CComPart<ISAXLocator, IID_ISAXLocator> {
+class SaxLocator final : public ComPart<ISAXLocator, IID_ISAXLocator> {
   public:
-    CLocator(IUnknown* owner, const std::u16string& systemId)
-        : CComPart(owner), m_systemId(systemId) {}
+    SaxLocator(IUnknown* owner, const std::u16string& systemId)
+        : ComPart(owner), m_systemId(systemId) {}
     void SetParser(XML_Parser parser) { m_parser = parser; }
 
     HRESULT getColumnNumber(int* column) override;
@@ -39,22 +39,22 @@ class CLocator final : public CComPart<ISAXLocator, IID_ISAXLocator> {
 // One parse: the expat parser, the handlers' view of it, and what stopped it. Every expat callback
 // goes through Guard, so no C++ exception ever unwinds through expat's frames: it is kept, the
 // parser is stopped, and Parse rethrows it once XML_Parse has returned.
-class CParseRun {
+class ParseRun {
   public:
-    CParseRun(IUnknown* owner, ISAXContentHandler* content, ISAXErrorHandler* errors,
-              std::u16string systemId)
+    ParseRun(IUnknown* owner, ISAXContentHandler* content, ISAXErrorHandler* errors,
+             std::u16string systemId)
         : m_content(content),
           m_errors(errors),
           m_systemId(std::move(systemId)),
           m_locator(owner, m_systemId),
           m_attributesObject(owner, m_attributes) {}
-    ~CParseRun() {
+    ~ParseRun() {
         if (m_parser != nullptr) {
             XML_ParserFree(m_parser);
         }
     }
-    CParseRun(const CParseRun&) = delete;
-    CParseRun& operator=(const CParseRun&) = delete;
+    ParseRun(const ParseRun&) = delete;
+    ParseRun& operator=(const ParseRun&) = delete;
 
     // encoding: the text's encoding, overriding its XML declaration; null lets expat detect it.
     HRESULT Create(const XML_Char* encoding);
@@ -99,9 +99,9 @@ class CParseRun {
     ISAXContentHandler* m_content;
     ISAXErrorHandler* m_errors;
     std::u16string m_systemId;
-    CLocator m_locator;
+    SaxLocator m_locator;
     AttributeList m_attributes;
-    CAttributes m_attributesObject;
+    SaxAttributes m_attributesObject;
     XML_Parser m_parser = nullptr;
 
     bool m_stopped = false;

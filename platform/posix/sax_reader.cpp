@@ -68,7 +68,7 @@ HRESULT ReadWholeFile(const std::string& path, std::string& bytes) {
     return hr;
 }
 
-class CSaxReader final : public CSaxReaderObject<CSaxReader> {
+class ExpatReader final : public SaxReaderObject<ExpatReader> {
   public:
     HRESULT Create() { return S_OK; }
 
@@ -91,7 +91,7 @@ class CSaxReader final : public CSaxReaderObject<CSaxReader> {
         if (input.vt != VT_BSTR) {
             return E_INVALIDARG;
         }
-        return Run(std::u16string(), [&](CParseRun& run) {
+        return Run(std::u16string(), [&](ParseRun& run) {
             const std::u16string_view text(input.bstrVal == nullptr ? u"" : input.bstrVal,
                                            SysStringLen(input.bstrVal));
             const HRESULT hr =
@@ -112,7 +112,7 @@ class CSaxReader final : public CSaxReaderObject<CSaxReader> {
         if (url == nullptr) {
             return E_POINTER;
         }
-        return Run(url, [&](CParseRun& run) {
+        return Run(url, [&](ParseRun& run) {
             std::string path = WideToUtf8(url);
             if (path.rfind("file://", 0) == 0) {
                 path.erase(0, 7);
@@ -138,7 +138,7 @@ class CSaxReader final : public CSaxReaderObject<CSaxReader> {
         if (text == nullptr && length != 0) {
             return E_POINTER;
         }
-        return Run(std::u16string(), [&](CParseRun& run) {
+        return Run(std::u16string(), [&](ParseRun& run) {
             const HRESULT hr = run.Create("UTF-8");
             if (FAILED(hr)) {
                 return hr;
@@ -164,7 +164,7 @@ class CSaxReader final : public CSaxReaderObject<CSaxReader> {
         Busy busy(m_parsing);
         const ComPtr<ISAXContentHandler> content = m_content;
         const ComPtr<ISAXErrorHandler> errors = m_errors;
-        CParseRun run(this, content.get(), errors.get(), std::move(url));
+        ParseRun run(this, content.get(), errors.get(), std::move(url));
         return body(run);
     }
 
@@ -178,5 +178,5 @@ class CSaxReader final : public CSaxReaderObject<CSaxReader> {
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t /*classContext*/, REFIID iid,
                          void** object) {
-    return platform::posix::CSaxReader::CreateInstance(clsid, outer, iid, object);
+    return platform::posix::ExpatReader::CreateInstance(clsid, outer, iid, object);
 }

@@ -13,21 +13,21 @@ class CCriticalSection {
     CCriticalSection(const CCriticalSection&) = delete;
     CCriticalSection& operator=(const CCriticalSection&) = delete;
 
-    void lock() { m_mutex.lock(); }
-    void unlock() { m_mutex.unlock(); }
-    bool try_lock() { return m_mutex.try_lock(); }
+    void lock() { m_Mutex.lock(); }
+    void unlock() { m_Mutex.unlock(); }
+    bool try_lock() { return m_Mutex.try_lock(); }
 
   private:
-    std::recursive_mutex m_mutex;
+    std::recursive_mutex m_Mutex;
 };
 
 // A plain (not recursive) lock usable from static initialisation to static destruction: constant-
 // initialised and trivially destroyed.
-class CStaticLock {
+class StaticLock {
   public:
-    constexpr CStaticLock() = default;
-    CStaticLock(const CStaticLock&) = delete;
-    CStaticLock& operator=(const CStaticLock&) = delete;
+    constexpr StaticLock() = default;
+    StaticLock(const StaticLock&) = delete;
+    StaticLock& operator=(const StaticLock&) = delete;
 
     void lock() { m_mutex.lock(); }
     void unlock() { m_mutex.unlock(); }

@@ -14,70 +14,70 @@ HRESULT Ask(Interface* system, Method method, Args... args) {
 
 }  // namespace
 
-HRESULT CAttributesView::getLength(int* length) {
+HRESULT AttributesView::getLength(int* length) {
     return Ask(m_system, &msxml::ISAXAttributes::getLength, length);
 }
-HRESULT CAttributesView::getURI(int index, const char16_t** uri, int* uriLength) {
+HRESULT AttributesView::getURI(int index, const char16_t** uri, int* uriLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getURI, index, uri, uriLength);
 }
-HRESULT CAttributesView::getLocalName(int index, const char16_t** localName, int* length) {
+HRESULT AttributesView::getLocalName(int index, const char16_t** localName, int* length) {
     return Ask(m_system, &msxml::ISAXAttributes::getLocalName, index, localName, length);
 }
-HRESULT CAttributesView::getQName(int index, const char16_t** qName, int* qNameLength) {
+HRESULT AttributesView::getQName(int index, const char16_t** qName, int* qNameLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getQName, index, qName, qNameLength);
 }
-HRESULT CAttributesView::getName(int index, const char16_t** uri, int* uriLength,
-                                 const char16_t** localName, int* localNameLength,
-                                 const char16_t** qName, int* qNameLength) {
+HRESULT AttributesView::getName(int index, const char16_t** uri, int* uriLength,
+                                const char16_t** localName, int* localNameLength,
+                                const char16_t** qName, int* qNameLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getName, index, uri, uriLength, localName,
                localNameLength, qName, qNameLength);
 }
-HRESULT CAttributesView::getIndexFromName(const char16_t* uri, int uriLength,
-                                          const char16_t* localName, int localNameLength,
-                                          int* index) {
+HRESULT AttributesView::getIndexFromName(const char16_t* uri, int uriLength,
+                                         const char16_t* localName, int localNameLength,
+                                         int* index) {
     return Ask(m_system, &msxml::ISAXAttributes::getIndexFromName, uri, uriLength, localName,
                localNameLength, index);
 }
-HRESULT CAttributesView::getIndexFromQName(const char16_t* qName, int qNameLength, int* index) {
+HRESULT AttributesView::getIndexFromQName(const char16_t* qName, int qNameLength, int* index) {
     return Ask(m_system, &msxml::ISAXAttributes::getIndexFromQName, qName, qNameLength, index);
 }
-HRESULT CAttributesView::getValue(int index, const char16_t** value, int* valueLength) {
+HRESULT AttributesView::getValue(int index, const char16_t** value, int* valueLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getValue, index, value, valueLength);
 }
-HRESULT CAttributesView::getValueFromName(const char16_t* uri, int uriLength,
-                                          const char16_t* localName, int localNameLength,
-                                          const char16_t** value, int* valueLength) {
+HRESULT AttributesView::getValueFromName(const char16_t* uri, int uriLength,
+                                         const char16_t* localName, int localNameLength,
+                                         const char16_t** value, int* valueLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getValueFromName, uri, uriLength, localName,
                localNameLength, value, valueLength);
 }
-HRESULT CAttributesView::getValueFromQName(const char16_t* qName, int qNameLength,
-                                           const char16_t** value, int* valueLength) {
+HRESULT AttributesView::getValueFromQName(const char16_t* qName, int qNameLength,
+                                          const char16_t** value, int* valueLength) {
     return Ask(m_system, &msxml::ISAXAttributes::getValueFromQName, qName, qNameLength, value,
                valueLength);
 }
 
-HRESULT CLocatorView::getColumnNumber(int* column) {
+HRESULT LocatorView::getColumnNumber(int* column) {
     if (m_system == nullptr && column != nullptr) {
         *column = 0;
         return S_OK;
     }
     return Ask(m_system, &msxml::ISAXLocator::getColumnNumber, column);
 }
-HRESULT CLocatorView::getLineNumber(int* line) {
+HRESULT LocatorView::getLineNumber(int* line) {
     if (m_system == nullptr && line != nullptr) {
         *line = 0;
         return S_OK;
     }
     return Ask(m_system, &msxml::ISAXLocator::getLineNumber, line);
 }
-HRESULT CLocatorView::getPublicId(const char16_t** publicId) {
+HRESULT LocatorView::getPublicId(const char16_t** publicId) {
     if (m_system == nullptr && publicId != nullptr) {
         *publicId = nullptr;
         return S_OK;
     }
     return Ask(m_system, &msxml::ISAXLocator::getPublicId, publicId);
 }
-HRESULT CLocatorView::getSystemId(const char16_t** systemId) {
+HRESULT LocatorView::getSystemId(const char16_t** systemId) {
     if (m_system == nullptr && systemId != nullptr) {
         *systemId = nullptr;
         return S_OK;
@@ -85,16 +85,16 @@ HRESULT CLocatorView::getSystemId(const char16_t** systemId) {
     return Ask(m_system, &msxml::ISAXLocator::getSystemId, systemId);
 }
 
-CMsxmlEvents::CMsxmlEvents(::IUnknown* owner) : m_attributes(owner), m_locator(owner) {}
+MsxmlEvents::MsxmlEvents(::IUnknown* owner) : m_attributes(owner), m_locator(owner) {}
 
-void CMsxmlEvents::SetContentHandler(::ISAXContentHandler* handler) {
+void MsxmlEvents::SetContentHandler(::ISAXContentHandler* handler) {
     m_content = ComPtr<::ISAXContentHandler>(handler);
 }
-void CMsxmlEvents::SetErrorHandler(::ISAXErrorHandler* handler) {
+void MsxmlEvents::SetErrorHandler(::ISAXErrorHandler* handler) {
     m_errors = ComPtr<::ISAXErrorHandler>(handler);
 }
 
-void CMsxmlEvents::StartRun() {
+void MsxmlEvents::StartRun() {
     m_depth = 0;
     m_runLength = 0;
     m_failure = S_OK;
@@ -103,7 +103,7 @@ void CMsxmlEvents::StartRun() {
     m_locator.Show(nullptr);
 }
 
-HRESULT CMsxmlEvents::EndRun(HRESULT parseResult) {
+HRESULT MsxmlEvents::EndRun(HRESULT parseResult) {
     m_locator.Show(nullptr);
     m_attributes.Show(nullptr);
     if (m_exception) {
@@ -117,7 +117,7 @@ HRESULT CMsxmlEvents::EndRun(HRESULT parseResult) {
     return result;
 }
 
-HRESULT CMsxmlEvents::Report(HRESULT code, const char16_t* message) {
+HRESULT MsxmlEvents::Report(HRESULT code, const char16_t* message) {
     m_reported = true;
     if (m_errors) {
         m_errors->fatalError(&m_locator, message, code);
@@ -125,7 +125,7 @@ HRESULT CMsxmlEvents::Report(HRESULT code, const char16_t* message) {
     return code;
 }
 
-HRESULT CMsxmlEvents::QueryInterface(REFIID iid, void** object) {
+HRESULT MsxmlEvents::QueryInterface(REFIID iid, void** object) {
     if (object == nullptr) {
         return E_POINTER;
     }
@@ -140,10 +140,10 @@ HRESULT CMsxmlEvents::QueryInterface(REFIID iid, void** object) {
     AddRef();
     return S_OK;
 }
-ULONG CMsxmlEvents::AddRef() {
+ULONG MsxmlEvents::AddRef() {
     return static_cast<ULONG>(InterlockedIncrement(&m_refs));
 }
-ULONG CMsxmlEvents::Release() {
+ULONG MsxmlEvents::Release() {
     const long left = InterlockedDecrement(&m_refs);
     if (left == 0) {
         delete this;
@@ -152,7 +152,7 @@ ULONG CMsxmlEvents::Release() {
 }
 
 template <class Call>
-HRESULT CMsxmlEvents::Forward(Call&& call) noexcept {
+HRESULT MsxmlEvents::Forward(Call&& call) noexcept {
     if (FAILED(m_failure)) {
         return m_failure;  // MSXML may deliver an event or two after a stop
     }
@@ -165,31 +165,31 @@ HRESULT CMsxmlEvents::Forward(Call&& call) noexcept {
     }
 }
 
-HRESULT CMsxmlEvents::Stop(HRESULT code) {
+HRESULT MsxmlEvents::Stop(HRESULT code) {
     m_failure = code;
     return code;
 }
 
 // One attribute value, or one run of character data, within kSaxMaxValueLength units.
-bool CMsxmlEvents::CheckValue(int length) {
+bool MsxmlEvents::CheckValue(int length) {
     return length >= 0 && length <= kSaxMaxValueLength;
 }
 
-HRESULT CMsxmlEvents::putDocumentLocator(msxml::ISAXLocator* locator) {
+HRESULT MsxmlEvents::putDocumentLocator(msxml::ISAXLocator* locator) {
     m_locator.Show(locator);
     return Forward([&] { return m_content ? m_content->putDocumentLocator(&m_locator) : S_OK; });
 }
 
-HRESULT CMsxmlEvents::startDocument() {
+HRESULT MsxmlEvents::startDocument() {
     return Forward([&] { return m_content ? m_content->startDocument() : S_OK; });
 }
 
-HRESULT CMsxmlEvents::endDocument() {
+HRESULT MsxmlEvents::endDocument() {
     return Forward([&] { return m_content ? m_content->endDocument() : S_OK; });
 }
 
-HRESULT CMsxmlEvents::startPrefixMapping(const char16_t* prefix, int prefixLength,
-                                         const char16_t* uri, int uriLength) {
+HRESULT MsxmlEvents::startPrefixMapping(const char16_t* prefix, int prefixLength,
+                                        const char16_t* uri, int uriLength) {
     return Forward([&] {
         if (!CheckValue(uriLength)) {
             return SAX_E_VALUE_TOO_LONG;
@@ -199,15 +199,15 @@ HRESULT CMsxmlEvents::startPrefixMapping(const char16_t* prefix, int prefixLengt
     });
 }
 
-HRESULT CMsxmlEvents::endPrefixMapping(const char16_t* prefix, int prefixLength) {
+HRESULT MsxmlEvents::endPrefixMapping(const char16_t* prefix, int prefixLength) {
     return Forward(
         [&] { return m_content ? m_content->endPrefixMapping(prefix, prefixLength) : S_OK; });
 }
 
-HRESULT CMsxmlEvents::startElement(const char16_t* namespaceUri, int namespaceUriLength,
-                                   const char16_t* localName, int localNameLength,
-                                   const char16_t* qName, int qNameLength,
-                                   msxml::ISAXAttributes* attributes) {
+HRESULT MsxmlEvents::startElement(const char16_t* namespaceUri, int namespaceUriLength,
+                                  const char16_t* localName, int localNameLength,
+                                  const char16_t* qName, int qNameLength,
+                                  msxml::ISAXAttributes* attributes) {
     return Forward([&] {
         if (++m_depth > kSaxMaxElementDepth) {
             return SAX_E_TOO_DEEP;
@@ -243,9 +243,9 @@ HRESULT CMsxmlEvents::startElement(const char16_t* namespaceUri, int namespaceUr
     });
 }
 
-HRESULT CMsxmlEvents::endElement(const char16_t* namespaceUri, int namespaceUriLength,
-                                 const char16_t* localName, int localNameLength,
-                                 const char16_t* qName, int qNameLength) {
+HRESULT MsxmlEvents::endElement(const char16_t* namespaceUri, int namespaceUriLength,
+                                const char16_t* localName, int localNameLength,
+                                const char16_t* qName, int qNameLength) {
     --m_depth;
     m_runLength = 0;
     return Forward([&] {
@@ -255,7 +255,7 @@ HRESULT CMsxmlEvents::endElement(const char16_t* namespaceUri, int namespaceUriL
     });
 }
 
-HRESULT CMsxmlEvents::characters(const char16_t* chars, int length) {
+HRESULT MsxmlEvents::characters(const char16_t* chars, int length) {
     return Forward([&] {
         m_runLength += static_cast<size_t>(length < 0 ? 0 : length);
         if (m_runLength > static_cast<size_t>(kSaxMaxValueLength)) {
@@ -266,32 +266,32 @@ HRESULT CMsxmlEvents::characters(const char16_t* chars, int length) {
 }
 
 // MSXML reports whitespace it may ignore only where a DTD says so; it is still character data.
-HRESULT CMsxmlEvents::ignorableWhitespace(const char16_t* chars, int length) {
+HRESULT MsxmlEvents::ignorableWhitespace(const char16_t* chars, int length) {
     return Forward(
         [&] { return m_content ? m_content->ignorableWhitespace(chars, length) : S_OK; });
 }
 
-HRESULT CMsxmlEvents::processingInstruction(const char16_t* target, int targetLength,
-                                            const char16_t* data, int dataLength) {
+HRESULT MsxmlEvents::processingInstruction(const char16_t* target, int targetLength,
+                                           const char16_t* data, int dataLength) {
     return Forward([&] {
         return m_content ? m_content->processingInstruction(target, targetLength, data, dataLength)
                          : S_OK;
     });
 }
 
-HRESULT CMsxmlEvents::skippedEntity(const char16_t* name, int nameLength) {
+HRESULT MsxmlEvents::skippedEntity(const char16_t* name, int nameLength) {
     return Forward([&] { return m_content ? m_content->skippedEntity(name, nameLength) : S_OK; });
 }
 
-HRESULT CMsxmlEvents::error(msxml::ISAXLocator* locator, const char16_t* message, HRESULT code) {
+HRESULT MsxmlEvents::error(msxml::ISAXLocator* locator, const char16_t* message, HRESULT code) {
     m_locator.Show(locator);
     return Forward([&] { return m_errors ? m_errors->error(&m_locator, message, code) : S_OK; });
 }
 
 // A failure of ours stopped the parse: the error handler hears of that failure, not of MSXML's
 // report of it.
-HRESULT CMsxmlEvents::fatalError(msxml::ISAXLocator* locator, const char16_t* message,
-                                 HRESULT code) {
+HRESULT MsxmlEvents::fatalError(msxml::ISAXLocator* locator, const char16_t* message,
+                                HRESULT code) {
     m_locator.Show(locator);
     const HRESULT reported = FAILED(m_failure) ? m_failure : code;
     m_reported = true;
@@ -306,8 +306,8 @@ HRESULT CMsxmlEvents::fatalError(msxml::ISAXLocator* locator, const char16_t* me
     return S_OK;
 }
 
-HRESULT CMsxmlEvents::ignorableWarning(msxml::ISAXLocator* locator, const char16_t* message,
-                                       HRESULT code) {
+HRESULT MsxmlEvents::ignorableWarning(msxml::ISAXLocator* locator, const char16_t* message,
+                                      HRESULT code) {
     m_locator.Show(locator);
     return Forward(
         [&] { return m_errors ? m_errors->ignorableWarning(&m_locator, message, code) : S_OK; });

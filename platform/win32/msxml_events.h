@@ -14,9 +14,9 @@
 namespace platform::win32 {
 
 // The system's attributes of one element, seen through the platform's interface.
-class CAttributesView final : public CComPart<ISAXAttributes, IID_ISAXAttributes> {
+class AttributesView final : public ComPart<ISAXAttributes, IID_ISAXAttributes> {
   public:
-    explicit CAttributesView(IUnknown* owner) : CComPart(owner) {}
+    explicit AttributesView(IUnknown* owner) : ComPart(owner) {}
     void Show(msxml::ISAXAttributes* attributes) { m_system = attributes; }
 
     HRESULT getLength(int* length) override;
@@ -40,9 +40,9 @@ class CAttributesView final : public CComPart<ISAXAttributes, IID_ISAXAttributes
 };
 
 // The system's locator (or none, for errors found before MSXML starts).
-class CLocatorView final : public CComPart<ISAXLocator, IID_ISAXLocator> {
+class LocatorView final : public ComPart<ISAXLocator, IID_ISAXLocator> {
   public:
-    explicit CLocatorView(IUnknown* owner) : CComPart(owner) {}
+    explicit LocatorView(IUnknown* owner) : ComPart(owner) {}
     void Show(msxml::ISAXLocator* locator) { m_system = locator; }
 
     HRESULT getColumnNumber(int* column) override;
@@ -54,11 +54,11 @@ class CLocatorView final : public CComPart<ISAXLocator, IID_ISAXLocator> {
     msxml::ISAXLocator* m_system = nullptr;
 };
 
-class CMsxmlEvents final : public msxml::ISAXContentHandler, public msxml::ISAXErrorHandler {
+class MsxmlEvents final : public msxml::ISAXContentHandler, public msxml::ISAXErrorHandler {
   public:
     // Born with one reference, the creator's. owner is the platform reader that hands the views
     // of attributes and locator out; a reference to a view is one to it.
-    explicit CMsxmlEvents(::IUnknown* owner);
+    explicit MsxmlEvents(::IUnknown* owner);
 
     // The platform's handlers the events go to; null stops them.
     void SetContentHandler(::ISAXContentHandler* handler);
@@ -104,7 +104,7 @@ class CMsxmlEvents final : public msxml::ISAXContentHandler, public msxml::ISAXE
                                        HRESULT code) override;
 
   private:
-    ~CMsxmlEvents() = default;
+    ~MsxmlEvents() = default;
 
     // Runs one forwarded call: a failure it returns, or an exception it throws, stops the parse.
     template <class Call>
@@ -115,8 +115,8 @@ class CMsxmlEvents final : public msxml::ISAXContentHandler, public msxml::ISAXE
     volatile long m_refs = 1;
     ComPtr<::ISAXContentHandler> m_content;
     ComPtr<::ISAXErrorHandler> m_errors;
-    CAttributesView m_attributes;
-    CLocatorView m_locator;
+    AttributesView m_attributes;
+    LocatorView m_locator;
 
     int m_depth = 0;
     size_t m_runLength = 0;

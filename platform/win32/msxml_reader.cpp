@@ -1,5 +1,5 @@
 // msxml_reader.cpp - Windows: the platform's SAX2 reader is the system's MSXML 3.0 reader,
-// created through CoCreateInstance and driven through CMsxmlEvents. The object here adds what
+// created through CoCreateInstance and driven through MsxmlEvents. The object here adds what
 // sax.h promises beyond MSXML: namespace declarations among the attributes, no external entity
 // ever loaded, the limits, UTF-8 input, and COM on a thread whose host has not started it.
 #include <new>
@@ -34,16 +34,16 @@ struct SystemRef {
     }
 };
 
-class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
+class MsxmlReader final : public SaxReaderObject<MsxmlReader> {
   public:
     // COM is started on this thread for the reader's life when the host has not started it (a
     // plug-in may not assume it has, and must undo only what it did itself).
-    CMsxmlReader() {
+    MsxmlReader() {
         const HRESULT hr = msxml::CoInitializeEx(nullptr, msxml::kCoinitApartmentThreaded);
         m_uninitialize = SUCCEEDED(hr);                    // S_OK and S_FALSE both count
         m_comReady = SUCCEEDED(hr) || hr == kChangedMode;  // kChangedMode: started otherwise
     }
-    ~CMsxmlReader() {
+    ~MsxmlReader() {
         if (m_events != nullptr) {
             // The platform's handlers go when the reader goes, however long MSXML keeps ours.
             m_events->SetContentHandler(nullptr);
@@ -66,7 +66,7 @@ class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
         if (FAILED(hr)) {
             return hr;
         }
-        m_events = new (std::nothrow) CMsxmlEvents(this);
+        m_events = new (std::nothrow) MsxmlEvents(this);
         if (m_events == nullptr) {
             return E_OUTOFMEMORY;
         }
@@ -224,7 +224,7 @@ class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
     static constexpr HRESULT CO_E_NOTINITIALIZED_HR = MakeHresult(0x800401F0);
 
     SystemRef<msxml::ISAXXMLReader> m_system;
-    CMsxmlEvents* m_events = nullptr;
+    MsxmlEvents* m_events = nullptr;
     bool m_uninitialize = false;
     bool m_comReady = false;
     bool m_parsing = false;
@@ -235,5 +235,5 @@ class CMsxmlReader final : public CSaxReaderObject<CMsxmlReader> {
 
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, uint32_t /*classContext*/, REFIID iid,
                          void** object) {
-    return platform::win32::CMsxmlReader::CreateInstance(clsid, outer, iid, object);
+    return platform::win32::MsxmlReader::CreateInstance(clsid, outer, iid, object);
 }

@@ -22,27 +22,27 @@ CRITICAL_SECTION* Section(unsigned char* storage) {
 }  // namespace
 
 CCriticalSection::CCriticalSection() {
-    ::InitializeCriticalSection(Section(m_section));
+    ::InitializeCriticalSection(Section(m_Section));
 }
 CCriticalSection::~CCriticalSection() {
-    ::DeleteCriticalSection(Section(m_section));
+    ::DeleteCriticalSection(Section(m_Section));
 }
 void CCriticalSection::lock() {
-    ::EnterCriticalSection(Section(m_section));
+    ::EnterCriticalSection(Section(m_Section));
 }
 void CCriticalSection::unlock() {
-    ::LeaveCriticalSection(Section(m_section));
+    ::LeaveCriticalSection(Section(m_Section));
 }
 bool CCriticalSection::try_lock() {
-    return ::TryEnterCriticalSection(Section(m_section)) != FALSE;
+    return ::TryEnterCriticalSection(Section(m_Section)) != FALSE;
 }
 
 static_assert(sizeof(SRWLOCK) == sizeof(void*), "a slim reader/writer lock is one pointer");
 
-void CStaticLock::lock() {
+void StaticLock::lock() {
     ::AcquireSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&m_srw));
 }
-void CStaticLock::unlock() {
+void StaticLock::unlock() {
     ::ReleaseSRWLockExclusive(reinterpret_cast<SRWLOCK*>(&m_srw));
 }
 

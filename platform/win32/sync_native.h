@@ -20,16 +20,16 @@ class CCriticalSection {
 
   private:
     // sizeof(CRITICAL_SECTION): 24 bytes on 32-bit Windows, 40 on 64-bit.
-    alignas(void*) unsigned char m_section[sizeof(void*) == 4 ? 24 : 40];
+    alignas(void*) unsigned char m_Section[sizeof(void*) == 4 ? 24 : 40];
 };
 
 // A plain (not recursive) lock usable from static initialisation to static destruction: a slim
 // reader/writer lock, which is one pointer, all zero when free.
-class CStaticLock {
+class StaticLock {
   public:
-    constexpr CStaticLock() = default;
-    CStaticLock(const CStaticLock&) = delete;
-    CStaticLock& operator=(const CStaticLock&) = delete;
+    constexpr StaticLock() = default;
+    StaticLock(const StaticLock&) = delete;
+    StaticLock& operator=(const StaticLock&) = delete;
 
     void lock();
     void unlock();
