@@ -8,33 +8,33 @@ int CWin32DialogWindow::RunModal(void* module) {
     struct Detach {
         CDialog& dialog;
         ~Detach() { dialog.Attach(nullptr); }
-    } detach{m_dialog};
-    return win32ui::RunDialogBox(module, m_dialog.GetTemplate().id, *this);
+    } detach{m_Dialog};
+    return win32ui::RunDialogBox(module, m_Dialog.GetTemplate().id, *this);
 }
 
 bool CWin32DialogWindow::OnInitDialog(win32ui::Window dialog) {
     m_hWnd = dialog;
-    m_dialog.Attach(this);
-    return m_dialog.OnInitDialog() != FALSE;
+    m_Dialog.Attach(this);
+    return m_Dialog.OnInitDialog() != FALSE;
 }
 
 void CWin32DialogWindow::OnCommand(int id) {
-    m_dialog.OnCommand(id);
+    m_Dialog.OnCommand(id);
 }
 
 void CWin32DialogWindow::OnTreeSelChanged(int id, long& result) {
-    m_dialog.OnNotify(id, TVN_SELCHANGED, result);
+    m_Dialog.OnNotify(id, TVN_SELCHANGED, result);
 }
 
 void CWin32DialogWindow::OnDestroy() {
-    m_dialog.OnDestroy();
-    m_dialog.Attach(nullptr);
-    m_controls.clear();
+    m_Dialog.OnDestroy();
+    m_Dialog.Attach(nullptr);
+    m_Controls.clear();
     m_hWnd = nullptr;
 }
 
 CWin32DialogWindow::Control* CWin32DialogWindow::Find(int id) {
-    if (auto it = m_controls.find(id); it != m_controls.end()) {
+    if (auto it = m_Controls.find(id); it != m_Controls.end()) {
         return &it->second;
     }
     win32ui::Window window = m_hWnd != nullptr ? win32ui::DialogItem(m_hWnd, id) : nullptr;
@@ -62,7 +62,7 @@ CWin32DialogWindow::Control* CWin32DialogWindow::Find(int id) {
         default:
             break;
     }
-    return &m_controls.emplace(id, std::move(control)).first->second;
+    return &m_Controls.emplace(id, std::move(control)).first->second;
 }
 
 IButton* CWin32DialogWindow::GetButton(int id) {

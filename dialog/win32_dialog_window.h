@@ -14,7 +14,7 @@
 
 class CWin32DialogWindow final : public IDialogWindow, private win32ui::IDialogEvents {
   public:
-    explicit CWin32DialogWindow(CDialog& dialog) : m_dialog(dialog) {}
+    explicit CWin32DialogWindow(CDialog& dialog) : m_Dialog(dialog) {}
     ~CWin32DialogWindow() override = default;
     CWin32DialogWindow(const CWin32DialogWindow&) = delete;
     CWin32DialogWindow& operator=(const CWin32DialogWindow&) = delete;
@@ -50,9 +50,9 @@ class CWin32DialogWindow final : public IDialogWindow, private win32ui::IDialogE
     // Null when the dialog has no control with that ID.
     Control* Find(int id);
 
-    CDialog& m_dialog;
+    CDialog& m_Dialog;
     win32ui::Window m_hWnd = nullptr;
-    std::map<int, Control> m_controls;
+    std::map<int, Control> m_Controls;
 };
 
 class CWin32ModalRunner final : public IModalRunner {
