@@ -61,15 +61,14 @@ class CArray {
         if (m_pData == nullptr) {
             const INT_PTR alloc = newSize > m_nGrowBy ? newSize : m_nGrowBy;
             m_pData = Allocate(alloc);
-            std::memset(static_cast<void*>(m_pData), 0, sizeof(TYPE) * static_cast<size_t>(alloc));
+            std::memset(static_cast<void*>(m_pData), 0, Bytes(alloc));
             m_nSize = newSize;
             m_nMaxSize = alloc;
             return;
         }
         if (newSize <= m_nMaxSize) {
             if (newSize > m_nSize) {
-                std::memset(static_cast<void*>(m_pData + m_nSize), 0,
-                            sizeof(TYPE) * static_cast<size_t>(newSize - m_nSize));
+                std::memset(static_cast<void*>(m_pData + m_nSize), 0, Bytes(newSize - m_nSize));
             }
             m_nSize = newSize;
             return;
@@ -93,7 +92,7 @@ class CArray {
         }
         if (m_pData == nullptr) {
             m_pData = Allocate(max);
-            std::memset(static_cast<void*>(m_pData), 0, sizeof(TYPE) * static_cast<size_t>(max));
+            std::memset(static_cast<void*>(m_pData), 0, Bytes(max));
             m_nMaxSize = max;
         } else if (max > m_nMaxSize) {
             Reallocate(max);
@@ -109,10 +108,8 @@ class CArray {
             return;
         }
         TYPE* data = Allocate(from.m_nMaxSize);
-        std::memset(static_cast<void*>(data), 0,
-                    sizeof(TYPE) * static_cast<size_t>(from.m_nMaxSize));
-        std::memcpy(static_cast<void*>(data), from.m_pData,
-                    sizeof(TYPE) * static_cast<size_t>(from.m_nSize));
+        std::memset(static_cast<void*>(data), 0, Bytes(from.m_nMaxSize));
+        std::memcpy(static_cast<void*>(data), from.m_pData, Bytes(from.m_nSize));
         FreeStorage();
         m_pData = data;
         m_nSize = from.m_nSize;
@@ -155,8 +152,7 @@ class CArray {
         } else {
             const INT_PTR old = m_nSize;
             SetSize(m_nSize + count);
-            std::memmove(static_cast<void*>(m_pData + i + count), m_pData + i,
-                         sizeof(TYPE) * static_cast<size_t>(old - i));
+            std::memmove(static_cast<void*>(m_pData + i + count), m_pData + i, Bytes(old - i));
         }
         for (INT_PTR k = 0; k < count; ++k) {
             m_pData[i + k] = v;
@@ -166,8 +162,7 @@ class CArray {
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {
         const INT_PTR moved = m_nSize - (i + count);
         if (moved > 0) {
-            std::memmove(static_cast<void*>(m_pData + i), m_pData + i + count,
-                         sizeof(TYPE) * static_cast<size_t>(moved));
+            std::memmove(static_cast<void*>(m_pData + i), m_pData + i + count, Bytes(moved));
         }
         m_nSize -= count;
     }
@@ -188,19 +183,22 @@ class CArray {
     // Moves the elements to new zero-filled storage of newMax slots; the size stays.
     void Reallocate(INT_PTR newMax) {
         TYPE* data = Allocate(newMax);
-        std::memcpy(static_cast<void*>(data), m_pData, sizeof(TYPE) * static_cast<size_t>(m_nSize));
-        std::memset(static_cast<void*>(data + m_nSize), 0,
-                    sizeof(TYPE) * static_cast<size_t>(newMax - m_nSize));
+        std::memcpy(static_cast<void*>(data), m_pData, Bytes(m_nSize));
+        std::memset(static_cast<void*>(data + m_nSize), 0, Bytes(newMax - m_nSize));
         ::operator delete(static_cast<void*>(m_pData));
         m_pData = data;
         m_nMaxSize = newMax;
     }
 
+    // The bytes of n elements (TYPE is usually a pointer, and the pointer's size is meant).
+    static size_t Bytes(INT_PTR n) {
+        return sizeof(TYPE) * static_cast<size_t>(n);  // NOLINT(bugprone-sizeof-expression)
+    }
     static TYPE* Allocate(INT_PTR n) {
-        if (static_cast<size_t>(n) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) {
+        if (static_cast<size_t>(n) > static_cast<size_t>(PTRDIFF_MAX) / Bytes(1)) {
             throw std::bad_alloc();
         }
-        return static_cast<TYPE*>(::operator new(sizeof(TYPE) * static_cast<size_t>(n)));
+        return static_cast<TYPE*>(::operator new(Bytes(n)));
     }
     void FreeStorage() {
         ::operator delete(static_cast<void*>(m_pData));
