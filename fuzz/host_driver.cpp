@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "host/olvane_app.h"
+#include "host/host_test_peer.h"
 #include "platform/codepage.h"
 #include "zev/registry.h"
 
@@ -206,7 +206,7 @@ int HostDriver::PickScene() {
     }
     // Never issued: the next ID and beyond, and IDs no scene can have.
     const int never[] = {
-        CPavexScene::s_nNextSceneID, CPavexScene::s_nNextSceneID + 1, 0, -1, INT_MAX, INT_MIN};
+        HostTestPeer::NextSceneID(), HostTestPeer::NextSceneID() + 1, 0, -1, INT_MAX, INT_MIN};
     return never[m_choices.Below(6)];
 }
 
@@ -281,7 +281,7 @@ bool HostDriver::DoAddScene() {
     if (m_live.size() >= m_maxLive) {
         return DoDelScene();
     }
-    const int expected = CPavexScene::s_nNextSceneID;
+    const int expected = HostTestPeer::NextSceneID();
     const int id = AddScene();
     if (!Check(id == expected && Live(id) == nullptr, "AddScene id")) {
         return false;
@@ -309,7 +309,7 @@ bool HostDriver::DoRemoveAllScenes() {
         m_deleted.push_back(id);
     }
     m_live.clear();
-    return Check(TheApp().m_mapScenes.GetCount() == 0, "scenes left after RemoveAllScenes");
+    return Check(HostTestPeer::SceneCount() == 0, "scenes left after RemoveAllScenes");
 }
 
 std::string HostDriver::PickKey() {

@@ -57,7 +57,7 @@ int WithScene(const COlvaneApp& app, int sceneID, const char* key, F&& operation
 int COlvaneApp::AddScene() {
     OLVANE_MANAGE_STATE();
     auto scene = std::make_unique<CPavexScene>();
-    const int id = scene->m_nID;
+    const int id = scene->GetSceneID();
     try {
         // Only making the entry can fail; the scene moves in once it exists.
         m_mapScenes[id] = std::move(scene);

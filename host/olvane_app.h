@@ -33,6 +33,9 @@ class COlvaneApp {
 
     CPavexScene* FindScene(int sceneID) const;
 
+  private:
+    friend class HostTestPeer;  // host/host_test_peer.h
+
     // Scene ID to the scene, which the map owns.
     CMap<int, int, std::unique_ptr<CPavexScene>, CPavexScene*> m_mapScenes;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_test_peer.h"
 #include "host/olvane_app.h"
 #include "olvane/olvane.h"
 #include "rules/test_support.h"
@@ -91,8 +92,8 @@ struct Fixture {
 
     // Everything a call may change, as text.
     std::string State() const {
-        return "scenes " + std::to_string(TheApp().m_mapScenes.GetCount()) + ", next id " +
-               std::to_string(CPavexScene::s_nNextSceneID - scene) + "\n" +
+        return "scenes " + std::to_string(HostTestPeer::SceneCount()) + ", next id " +
+               std::to_string(HostTestPeer::NextSceneID() - scene) + "\n" +
                DumpScene(*TheApp().FindScene(scene)) + "records: " + DumpRecords(records) +
                "\ntree: " + DumpTree(tree) + "\nreturned: " + std::to_string(returned) + " " +
                alloc_test::Text(text) + "\n";

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host_test_peer.h"
 #include "host/pavex_scene.h"
 #include "olvane/olvane.h"
 #include "platform/codepage.h"
@@ -31,9 +32,9 @@ inline std::string DumpValues(const CMetaData::ValueMap& map) {
 // The map's own order: a failed insertion that left an entry behind shows here.
 inline std::string DumpScene(const CPavexScene& scene) {
     std::string out;
-    POSITION pos = scene.m_mapDestinations.GetStartPosition();
+    POSITION pos = HostTestPeer::Destinations(scene).GetStartPosition();
     while (pos != nullptr) {
-        const auto* entry = scene.m_mapDestinations.GetNextAssocPtr(pos);
+        const auto* entry = HostTestPeer::Destinations(scene).GetNextAssocPtr(pos);
         const CDestination* object = entry->value.get();
         out += "[" + WideToUtf8(entry->key.view()) + "] ";
         if (object == nullptr) {

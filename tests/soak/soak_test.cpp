@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "fuzz/host_driver.h"
-#include "host/olvane_app.h"
+#include "host/host_test_peer.h"
 #include "zev/registry.h"
 
 namespace {
@@ -49,10 +49,10 @@ TEST(Soak, RandomisedCallsOverManyScenes) {
     size_t peakScenes = 0;
     for (long i = 0; i < calls; ++i) {
         ASSERT_TRUE(driver.Step()) << driver.Failure() << " (seed " << seed << ")";
-        peakScenes = std::max(peakScenes, static_cast<size_t>(TheApp().m_mapScenes.GetCount()));
+        peakScenes = std::max(peakScenes, static_cast<size_t>(HostTestPeer::SceneCount()));
     }
     ASSERT_TRUE(driver.Finish()) << driver.Failure() << " (seed " << seed << ")";
-    EXPECT_EQ(TheApp().m_mapScenes.GetCount(), 0);
+    EXPECT_EQ(HostTestPeer::SceneCount(), 0);
     EXPECT_EQ(zev::GetRegisteredObjectCount(), 0u);
 
     const double seconds =
