@@ -2,8 +2,13 @@
 // no overlongs, no surrogates, nothing above U+10FFFF).
 #include "platform/codepage.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -59,6 +64,58 @@ bool EightAscii(const unsigned char* s) {
     return (word & 0x8080808080808080ULL) == 0;
 }
 
+static_assert(std::endian::native == std::endian::little, "WidenAscii spreads bytes in place");
+
+// How many bytes at the start of s[0..n) lie in whole blocks of ASCII (8 bytes, or 16 with SSE2).
+size_t AsciiBlocks(const unsigned char* s, size_t n) {
+    size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= n; i += 16) {
+        if (_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i))) != 0) {
+            break;
+        }
+    }
+#endif
+    while (i + 8 <= n && EightAscii(s + i)) {
+        i += 8;
+    }
+    return i;
+}
+
+// Four bytes (the low half of word) spread into four UTF-16 units.
+uint64_t SpreadFour(uint64_t word) {
+    word &= 0xFFFFFFFFULL;
+    word = (word | (word << 16)) & 0x0000FFFF0000FFFFULL;
+    return (word | (word << 8)) & 0x00FF00FF00FF00FFULL;
+}
+
+// Copies the ASCII bytes at the start of s[0..n) into w as UTF-16 units, a block at a time, and
+// returns how many it copied (a multiple of 8, or of 16 with SSE2). Names, markup whitespace and
+// most values are ASCII: this is where the reader's conversions spend their time.
+size_t WidenAscii(const unsigned char* s, size_t n, char16_t* w) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(bytes) != 0) {
+            break;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(w + i), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(w + i + 8), _mm_unpackhi_epi8(bytes, zero));
+    }
+#endif
+    for (; i + 8 <= n && EightAscii(s + i); i += 8) {
+        uint64_t word = 0;
+        std::memcpy(&word, s + i, sizeof word);
+        const uint64_t low = SpreadFour(word);
+        const uint64_t high = SpreadFour(word >> 32);
+        std::memcpy(w + i, &low, sizeof low);
+        std::memcpy(w + i + 4, &high, sizeof high);
+    }
+    return i;
+}
+
 }  // namespace
 
 std::u16string NarrowToWide(const char* text) {
@@ -73,27 +130,27 @@ std::u16string NarrowToWide(const char* text, size_t bytes) {
 
 void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out) {
     // Sized once and written through a pointer: a character at a time through push_back was the
-    // reader's largest cost. UTF-8 never needs more UTF-16 units than bytes.
+    // reader's largest cost.
     out.resize(text == nullptr ? 0 : bytes);
-    if (text == nullptr) {
-        return;
+    if (text != nullptr) {
+        out.resize(NarrowToWideUnits(text, bytes, out.data()));
     }
+}
+
+size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
-    char16_t* w = out.data();
+    char16_t* w = out;
     size_t i = 0;
     while (i < bytes) {
-        // Eight ASCII bytes at a time: names and most values are ASCII.
-        if (i + 8 <= bytes && EightAscii(s + i)) {
-            for (size_t k = 0; k < 8; ++k) {
-                w[k] = s[i + k];
-            }
-            w += 8;
-            i += 8;
-            continue;
-        }
-        if (s[i] < 0x80) {
+        const size_t ascii = WidenAscii(s + i, bytes - i, w);
+        w += ascii;
+        i += ascii;
+        // Fewer than eight bytes remain, or a sequence starts within the next eight.
+        while (i < bytes && s[i] < 0x80) {
             *w++ = s[i++];
-            continue;
+        }
+        if (i == bytes) {
+            break;
         }
         char32_t cp = 0;
         const size_t len = DecodeOne(s + i, bytes - i, cp);
@@ -110,21 +167,19 @@ void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out) {
             i += len;
         }
     }
-    out.resize(static_cast<size_t>(w - out.data()));
+    return static_cast<size_t>(w - out);
 }
 
 size_t FindInvalidUtf8(const char* text, size_t bytes) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     size_t i = 0;
     while (i < bytes) {
-        // Eight ASCII bytes at a time: packets are mostly ASCII.
-        if (i + 8 <= bytes && EightAscii(s + i)) {
-            i += 8;
-            continue;
-        }
-        if (s[i] < 0x80) {
+        i += AsciiBlocks(s + i, bytes - i);
+        while (i < bytes && s[i] < 0x80) {
             ++i;
-            continue;
+        }
+        if (i == bytes) {
+            break;
         }
         char32_t cp = 0;
         const size_t len = DecodeOne(s + i, bytes - i, cp);

@@ -105,7 +105,8 @@ TEST(Utf8, AsciiRunsOfEveryLengthNextToMultiByteSequences) {
     // each length's range.
     const std::vector<char32_t> others{0x80,   0xE9,    0x7FF,   0x800,   0x20AC,
                                        0xFFFD, 0x10000, 0x1F600, 0x10FFFF};
-    for (size_t n = 0; n <= 17; ++n) {
+    // Up to two SSE2 blocks of sixteen and a tail.
+    for (size_t n = 0; n <= 33; ++n) {
         for (char32_t cp : others) {
             std::u16string wide;
             AppendUtf16(cp, wide);
@@ -153,10 +154,10 @@ TEST(Utf8, InvalidSequencesAreFoundWhereTheyStart) {
         "\xfe",
         "\xff",
     };
-    // Prefixes ending exactly at, just before and just after an eight-byte block, some behind a
-    // multi-byte sequence so that the blocks start off eight-byte boundaries.
+    // Prefixes ending exactly at, just before and just after an eight- or sixteen-byte block,
+    // some behind a multi-byte sequence so that the blocks start off their boundaries.
     std::vector<std::pair<std::string, std::u16string>> prefixes;
-    for (size_t n = 0; n <= 17; ++n) {
+    for (size_t n = 0; n <= 33; ++n) {
         prefixes.emplace_back(Ascii(n), AsciiWide(n));
         prefixes.emplace_back("\xc3\xa9" + Ascii(n), u"\u00e9" + AsciiWide(n));
     }
@@ -222,7 +223,7 @@ TEST(Utf8, MatchesAPlainDecoderOnRandomText) {
         for (size_t p = 0; p < pieces; ++p) {
             const uint32_t kind = rng() % 4;
             if (kind == 0) {
-                const size_t n = rng() % 20;
+                const size_t n = rng() % 40;
                 text += Ascii(n);
                 expected += AsciiWide(n);
             } else if (kind == 3 && !valid) {

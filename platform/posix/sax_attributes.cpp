@@ -8,29 +8,32 @@
 
 namespace platform::posix {
 
+void WideText::Grow(size_t count) {
+    m_units.resize(count > 2 * m_units.size() ? count : 2 * m_units.size());
+}
+
 // Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written. The strings keep their storage from call to call.
-void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localName,
-               std::u16string& qName) {
+// the qualified name is rebuilt as written.
+void SplitName(const XML_Char* name, ElementName& out) {
     const char* first = std::strchr(name, kNsSeparator);
     if (first == nullptr) {
-        uri.clear();
-        NarrowToWideInto(name, std::strlen(name), localName);
-        qName = localName;
+        out.uri.Assign({});
+        out.localName.AssignUtf8(name, std::strlen(name));
+        out.qName.Assign(out.localName.view());
         return;
     }
-    NarrowToWideInto(name, static_cast<size_t>(first - name), uri);
+    out.uri.AssignUtf8(name, static_cast<size_t>(first - name));
     const char* local = first + 1;
     const char* second = std::strchr(local, kNsSeparator);
     if (second == nullptr) {
-        NarrowToWideInto(local, std::strlen(local), localName);
-        qName = localName;
+        out.localName.AssignUtf8(local, std::strlen(local));
+        out.qName.Assign(out.localName.view());
         return;
     }
-    NarrowToWideInto(local, static_cast<size_t>(second - local), localName);
-    NarrowToWideInto(second + 1, std::strlen(second + 1), qName);
-    qName += u':';
-    qName += localName;
+    out.localName.AssignUtf8(local, static_cast<size_t>(second - local));
+    out.qName.AssignUtf8(second + 1, std::strlen(second + 1));
+    out.qName.Append(u":");
+    out.qName.Append(out.localName.view());
 }
 
 HRESULT CAttributes::getLength(int* length) {
@@ -71,7 +74,7 @@ HRESULT CAttributes::getIndexFromName(const char16_t* uri, int uriLength, const 
     const std::u16string_view l(localName == nullptr ? u"" : localName,
                                 static_cast<size_t>(localNameLength));
     for (size_t i = 0; i < m_list.size(); ++i) {
-        if (m_list[i].uri == u && m_list[i].localName == l) {
+        if (m_list[i].uri.view() == u && m_list[i].localName.view() == l) {
             *index = static_cast<int>(i);
             return S_OK;
         }
@@ -85,7 +88,7 @@ HRESULT CAttributes::getIndexFromQName(const char16_t* qName, int qNameLength, i
     }
     const std::u16string_view q(qName == nullptr ? u"" : qName, static_cast<size_t>(qNameLength));
     for (size_t i = 0; i < m_list.size(); ++i) {
-        if (m_list[i].qName == q) {
+        if (m_list[i].qName.view() == q) {
             *index = static_cast<int>(i);
             return S_OK;
         }
@@ -110,7 +113,7 @@ HRESULT CAttributes::getValueFromQName(const char16_t* qName, int qNameLength,
     return FAILED(hr) ? hr : getValue(index, value, valueLength);
 }
 
-HRESULT CAttributes::Field(int index, std::u16string Attribute::*field, const char16_t** text,
+HRESULT CAttributes::Field(int index, WideText Attribute::*field, const char16_t** text,
                            int* length) const {
     if (text == nullptr || length == nullptr) {
         return E_POINTER;
@@ -118,9 +121,9 @@ HRESULT CAttributes::Field(int index, std::u16string Attribute::*field, const ch
     if (index < 0 || static_cast<size_t>(index) >= m_list.size()) {
         return E_INVALIDARG;
     }
-    const std::u16string& s = m_list[static_cast<size_t>(index)].*field;
-    *text = s.c_str();
-    *length = static_cast<int>(s.size());
+    const WideText& s = m_list[static_cast<size_t>(index)].*field;
+    *text = s.data();
+    *length = s.length();
     return S_OK;
 }
 

@@ -4,19 +4,64 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/codepage.h"
 #include "platform/com_object.h"
 #include "platform/sax.h"
 
 namespace platform::posix {
 
-struct Attribute {
-    std::u16string uri;
-    std::u16string localName;
-    std::u16string qName;
-    std::u16string value;
+// UTF-16 text whose storage only grows: the reader converts every name, value and run of text
+// into one of these, and resizing a string for each (zeroing it, then cutting it back) cost more
+// than converting short ASCII text does. Not NUL-terminated; size() counts.
+class WideText {
+  public:
+    const char16_t* data() const { return m_units.data(); }
+    size_t size() const { return m_size; }
+    int length() const { return static_cast<int>(m_size); }
+    std::u16string_view view() const { return {m_units.data(), m_size}; }
+
+    // Lenient UTF-8, as NarrowToWide.
+    void AssignUtf8(const char* text, size_t bytes) {
+        m_size = NarrowToWideUnits(text, bytes, Room(bytes));
+    }
+    void Assign(std::u16string_view text) {
+        m_size = 0;
+        Append(text);
+    }
+    void Append(std::u16string_view text) {
+        char16_t* units = Room(m_size + text.size());
+        std::copy(text.begin(), text.end(), units + m_size);
+        m_size += text.size();
+    }
+
+  private:
+    // Room for count units in all.
+    char16_t* Room(size_t count) {
+        if (m_units.size() < count) {
+            Grow(count);
+        }
+        return m_units.data();
+    }
+    void Grow(size_t count);
+
+    std::u16string m_units;  // its size is the room there is, not the text's
+    size_t m_size = 0;
+};
+
+// A name as SAX hands it over.
+struct ElementName {
+    WideText uri;
+    WideText localName;
+    WideText qName;
+};
+
+struct Attribute : ElementName {
+    WideText value;
 };
 
 // The attributes of the current element. Slots outlive their element, so that their strings keep
@@ -42,8 +87,7 @@ constexpr XML_Char kNsSeparator = '\x01';
 
 // Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
 // the qualified name is rebuilt as written. The strings keep their storage from call to call.
-void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localName,
-               std::u16string& qName);
+void SplitName(const XML_Char* name, ElementName& out);
 
 // The list seen through ISAXAttributes; lives inside one parse, on the reader's references.
 class CAttributes final : public CComPart<ISAXAttributes, IID_ISAXAttributes> {
@@ -67,8 +111,7 @@ class CAttributes final : public CComPart<ISAXAttributes, IID_ISAXAttributes> {
                               int* valueLength) override;
 
   private:
-    HRESULT Field(int index, std::u16string Attribute::*field, const char16_t** text,
-                  int* length) const;
+    HRESULT Field(int index, WideText Attribute::*field, const char16_t** text, int* length) const;
 
     const AttributeList& m_list;
 };

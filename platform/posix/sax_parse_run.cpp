@@ -205,7 +205,11 @@ void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
         return;
     }
     m_runLength = 0;
-    SplitName(name, m_uri, m_localName, m_qName);
+    if (m_names.size() < static_cast<size_t>(m_depth)) {
+        m_names.emplace_back();
+    }
+    ElementName& element = m_names[static_cast<size_t>(m_depth) - 1];
+    SplitName(name, element);
     size_t count = m_pendingDeclarations.size();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
@@ -217,16 +221,16 @@ void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
     m_attributes.Clear();
     for (const auto& [prefix, uri] : m_pendingDeclarations) {
         Attribute& a = m_attributes.Next();
-        a.uri = kXmlnsUri;
+        a.uri.Assign(kXmlnsUri);
         if (prefix.empty()) {
-            a.localName = u"xmlns";
-            a.qName = u"xmlns";
+            a.localName.Assign(u"xmlns");
+            a.qName.Assign(u"xmlns");
         } else {
-            a.localName = prefix;
-            a.qName = u"xmlns:";
-            a.qName += prefix;
+            a.localName.Assign(prefix);
+            a.qName.Assign(u"xmlns:");
+            a.qName.Append(prefix);
         }
-        a.value = uri;
+        a.value.Assign(uri);
     }
     m_pendingDeclarations.clear();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
@@ -237,31 +241,30 @@ void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
             return;
         }
         Attribute& a = m_attributes.Next();
-        SplitName(atts[i], a.uri, a.localName, a.qName);
-        NarrowToWideInto(atts[i + 1], bytes, a.value);
+        SplitName(atts[i], a);
+        a.value.AssignUtf8(atts[i + 1], bytes);
     }
     if (m_content == nullptr) {
         return;
     }
     const HRESULT hr =
-        m_content->startElement(m_uri.c_str(), static_cast<int>(m_uri.size()), m_localName.c_str(),
-                                static_cast<int>(m_localName.size()), m_qName.c_str(),
-                                static_cast<int>(m_qName.size()), &m_attributesObject);
+        m_content->startElement(element.uri.data(), element.uri.length(), element.localName.data(),
+                                element.localName.length(), element.qName.data(),
+                                element.qName.length(), &m_attributesObject);
     if (FAILED(hr)) {
         FailHandler(hr);
     }
 }
 
-void CParseRun::OnEndElement(const XML_Char* name) {
-    --m_depth;
+void CParseRun::OnEndElement(const XML_Char* /*name*/) {
+    const ElementName& element = m_names[static_cast<size_t>(--m_depth)];
     m_runLength = 0;
     if (m_content == nullptr) {
         return;
     }
-    SplitName(name, m_uri, m_localName, m_qName);
-    const HRESULT hr = m_content->endElement(
-        m_uri.c_str(), static_cast<int>(m_uri.size()), m_localName.c_str(),
-        static_cast<int>(m_localName.size()), m_qName.c_str(), static_cast<int>(m_qName.size()));
+    const HRESULT hr = m_content->endElement(element.uri.data(), element.uri.length(),
+                                             element.localName.data(), element.localName.length(),
+                                             element.qName.data(), element.qName.length());
     if (FAILED(hr)) {
         FailHandler(hr);
     }
@@ -273,11 +276,11 @@ void CParseRun::OnCharacters(const XML_Char* s, int length) {
         CheckRun(Utf16Length(s, bytes));
         return;
     }
-    NarrowToWideInto(s, bytes, m_text);
+    m_text.AssignUtf8(s, bytes);
     if (!CheckRun(m_text.size())) {
         return;
     }
-    const HRESULT hr = m_content->characters(m_text.c_str(), static_cast<int>(m_text.size()));
+    const HRESULT hr = m_content->characters(m_text.data(), m_text.length());
     if (FAILED(hr)) {
         FailHandler(hr);
     }

@@ -113,10 +113,10 @@ class CParseRun {
     size_t m_runLength = 0;
     std::vector<std::pair<std::u16string, std::u16string>> m_pendingDeclarations;
     std::map<std::string, std::string, std::less<>> m_entities;
-    std::u16string m_uri;
-    std::u16string m_localName;
-    std::u16string m_qName;
-    std::u16string m_text;
+    // The name of each open element, by depth: an end tag names its start tag, so endElement
+    // hands over the start's conversion instead of converting the name again.
+    std::vector<ElementName> m_names;
+    WideText m_text;
 };
 
 }  // namespace platform::posix
