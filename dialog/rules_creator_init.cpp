@@ -85,15 +85,14 @@ void CRulesCreator::FillTagTree(const CString& diagnostics) {
         if (group == nullptr) {
             continue;
         }
-        POSITION value = group->m_Values.GetStartPosition();
-        while (value != nullptr) {
-            const auto* entry = group->m_Values.GetNextAssocPtr(value);
-            text.Format(u"  %s (%s)", entry->key.GetString(), entry->value.GetString());
+        // The group's texts are NUL-terminated.
+        group->m_Values.ForEach([&](const CValueMap::Entry& entry) {
+            text.Format(u"  %s (%s)", entry.key.data(), entry.value.data());
             auto tag = std::make_unique<CString>();
-            tag->Format(u"%s:%s", uri.GetString(), entry->key.GetString());
+            tag->Format(u"%s:%s", uri.GetString(), entry.key.data());
             HTREEITEM row = m_treeTags->InsertItem(text, ns);
             m_treeTags->SetItemData(row, tag.release());
-        }
+        });
         m_treeTags->Expand(ns);
     }
 }

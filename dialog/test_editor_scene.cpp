@@ -49,7 +49,7 @@ CMetaDataSource* CTestScene::AddSource(
     AssignBstr(source->m_bstrName, name);
     CMetaData values;
     for (const auto& [qualified, value] : flat) {
-        values.m_Values.SetAt(CString(qualified), CString(value));
+        values.m_Values.SetAt(qualified, value);
     }
     source->SplitByNamespace(&values);
     CMetaDataSource* raw = source.release();

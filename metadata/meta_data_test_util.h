@@ -24,11 +24,7 @@ inline CString Tag(std::u16string_view uri, std::u16string_view local) {
 
 inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
     Pairs out;
-    POSITION pos = map.GetStartPosition();
-    while (pos != nullptr) {
-        const auto* entry = map.GetNextAssocPtr(pos);
-        out.emplace_back(entry->key.str(), entry->value.str());
-    }
+    map.ForEach([&](const CValueMap::Entry& entry) { out.emplace_back(entry.key, entry.value); });
     if (sorted) {
         std::sort(out.begin(), out.end());
     }

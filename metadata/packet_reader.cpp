@@ -2,12 +2,15 @@
 #include "metadata/packet_reader.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/cmap.h"
+#include "platform/codepage.h"
 #include "platform/com.h"
-#include "platform/sax.h"
+#include "platform/text_buffer.h"
 #include "zev/result.h"
 
 namespace {
@@ -16,38 +19,144 @@ namespace {
 // in which a Description's attributes reach the flat map.
 constexpr UINT kAttributeBuckets = 17;
 
-std::u16string_view View(const char16_t* text, int length) {
-    return text == nullptr || length <= 0 ? std::u16string_view()
-                                          : std::u16string_view(text, static_cast<size_t>(length));
+template <class Char>
+std::basic_string_view<Char> View(const Char* text, int length) {
+    return text == nullptr || length <= 0
+               ? std::basic_string_view<Char>()
+               : std::basic_string_view<Char>(text, static_cast<size_t>(length));
 }
+
+// Whether text is the ASCII word, ignoring the case of ASCII letters (either kind of text).
+template <class Char>
+bool IsWord(std::basic_string_view<Char> text, std::string_view word) {
+    if (text.size() != word.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char16_t c = FoldAscii(static_cast<char16_t>(text[i]));
+        if (c != static_cast<char16_t>(FoldAscii(static_cast<char16_t>(word[i])))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A key as the pairs look it up: UTF-16 as it is, UTF-8 converted into scratch.
+std::u16string_view Wide(std::u16string_view text, WideText& /*scratch*/) {
+    return text;
+}
+std::u16string_view Wide(std::string_view text, WideText& scratch) {
+    scratch.AssignUtf8(text);
+    return scratch.view();
+}
+
+// The attributes of an element, read one by one into UTF-16, whichever way they came.
+struct WideAttributes {
+    ISAXAttributes* list;
+    int count;
+
+    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+        const char16_t* q = nullptr;
+        const char16_t* v = nullptr;
+        int qLength = 0;
+        int vLength = 0;
+        HRESULT hr = list->getQName(static_cast<int>(i), &q, &qLength);
+        if (SUCCEEDED(hr)) {
+            hr = list->getValue(static_cast<int>(i), &v, &vLength);
+        }
+        if (SUCCEEDED(hr)) {
+            qName.Assign(View(q, qLength));
+            value.Assign(View(v, vLength));
+        }
+        return hr;
+    }
+};
+struct Utf8Attributes {
+    const SaxUtf8Attribute* list;
+    size_t count;
+
+    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+        const SaxUtf8Attribute& a = list[i];
+        qName.Clear();
+        if (!a.name.prefix.empty()) {
+            qName.AppendUtf8(a.name.prefix);
+            qName.Append(u":");
+        }
+        qName.AppendUtf8(a.name.localName);
+        value.AssignUtf8(a.value);
+        return S_OK;
+    }
+};
 
 }  // namespace
 
-HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs) {
-    ComPtr<ISAXXMLReader> reader;
-    HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
-                                  reader.PutVoid());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    // Born with no reference; the reader and this call each hold one.
-    ComPtr<CPacketReader> handler(new CPacketReader(pairs));
-    hr = reader->putContentHandler(handler.get());
-    if (SUCCEEDED(hr)) {
-        hr = reader->parseUtf8(packet, length);
-    }
-    return hr;
-}
+template <class Char>
+class CPacketReader::CFlattener {
+  public:
+    using TextView = std::basic_string_view<Char>;
+    using Text = TextBuffer<Char>;
 
-HRESULT CPacketReader::startDocument() {
-    m_depth = 0;
-    m_inCharacters = false;
-    m_rootSeen = false;
-    return S_OK;
-}
+    explicit CFlattener(CValueMap& pairs) : m_pairs(pairs) {}
+
+    void Reset() {
+        m_depth = 0;
+        m_inCharacters = false;
+        m_rootSeen = false;
+    }
+
+    // An element starts; its qualified name is prefix ':' localName, or localName alone.
+    template <class Attributes>
+    HRESULT Start(TextView prefix, TextView localName, const Attributes& attributes);
+    HRESULT End();
+    HRESULT Characters(TextView chars);
+
+  private:
+    // What an open element is to the flattening.
+    enum class Role {
+        kVisit,      // read by its own prefix; Visit settles which of the next three it is
+        kWrapper,    // prefix "x": only its first child element is read
+        kContainer,  // prefix "rdf": every child element is read
+        kProperty,   // a property without attributes: its key takes a value at its end
+        kList,       // a property's first child: the texts of its children are joined
+        kItem,       // a child of a list: its text joins the list
+        kIgnored,    // nothing in it is read
+    };
+    struct Frame {
+        Role role;
+        int children = 0;  // child elements seen so far
+        Text key;          // kProperty: prefix ':' local name
+        Text text;         // kProperty, kItem: the element's text so far
+        Text joined;       // kProperty: the joined texts of its list
+    };
+
+    static Role RoleOfChild(Frame& parent);
+    template <class Attributes>
+    HRESULT Visit(Frame& frame, TextView prefix, TextView localName, const Attributes& attributes);
+    template <class Attributes>
+    HRESULT CopyAttributes(const Attributes& attributes);
+    // A value in UTF-8 is converted straight into the pairs.
+    void Set(const Text& key, const Text& value) {
+        m_pairs.Add(Wide(key.view(), m_wideKey), value.view());
+    }
+
+    CValueMap& m_pairs;
+    std::vector<Frame> m_frames;  // open elements; a slot is reused by the next at its depth
+    size_t m_depth = 0;
+    bool m_inCharacters = false;  // the last event was character data
+    bool m_rootSeen = false;
+    WideText m_wideKey;  // a key converted for the pairs (UTF-8 only)
+    struct Attribute {
+        WideText qName;
+        WideText value;
+        UINT bucket = 0;  // of the mirror's attribute map
+    };
+    std::vector<Attribute> m_attributes;  // reused scratch
+    std::vector<size_t> m_order;
+};
 
 // The part a new child element plays, from its parent's. Counts the child.
-CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
+template <class Char>
+auto CPacketReader::CFlattener<Char>::RoleOfChild(Frame& parent) -> Role {
     const int index = parent.children++;
     switch (parent.role) {
         case Role::kWrapper:
@@ -63,10 +172,10 @@ CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
     }
 }
 
-HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                    const char16_t* localName, int localNameLength,
-                                    const char16_t* qName, int qNameLength,
-                                    ISAXAttributes* attributes) {
+template <class Char>
+template <class Attributes>
+HRESULT CPacketReader::CFlattener<Char>::Start(TextView prefix, TextView localName,
+                                               const Attributes& attributes) {
     m_inCharacters = false;
     // The flattening visits the document element, and below it whatever the parent's role lets
     // through.
@@ -83,136 +192,107 @@ HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*name
     Frame& frame = m_frames[m_depth++];
     frame.role = role;
     frame.children = 0;
-    frame.text.clear();
+    frame.text.Clear();
     if (role == Role::kVisit) {
-        return Visit(frame, View(qName, qNameLength), View(localName, localNameLength), attributes);
+        return Visit(frame, prefix, localName, attributes);
     }
     return S_OK;
 }
 
 // An element the flattening visits, by its prefix: the wrapper, an rdf element (a Description
 // hands over its attributes), or a property (its attributes, or its key and later its value).
-HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
-                             ISAXAttributes* attributes) {
-    const size_t colon = qName.find(u':');
-    const std::u16string_view prefix =
-        colon == std::u16string_view::npos ? std::u16string_view() : qName.substr(0, colon);
-    int count = 0;
-    if (attributes != nullptr) {
-        const HRESULT hr = attributes->getLength(&count);
-        if (FAILED(hr)) {
-            return hr;
-        }
-    }
-    if (CompareNoCaseAscii(prefix, u"x") == 0) {
+template <class Char>
+template <class Attributes>
+HRESULT CPacketReader::CFlattener<Char>::Visit(Frame& frame, TextView prefix, TextView localName,
+                                               const Attributes& attributes) {
+    if (IsWord(prefix, "x")) {
         frame.role = Role::kWrapper;
         return S_OK;
     }
-    if (CompareNoCaseAscii(prefix, u"rdf") == 0) {
+    if (IsWord(prefix, "rdf")) {
         frame.role = Role::kContainer;
-        if (count > 0 && CompareNoCaseAscii(localName, u"Description") == 0) {
-            return CopyAttributes(attributes, count);
+        if (attributes.count > 0 && IsWord(localName, "Description")) {
+            return CopyAttributes(attributes);
         }
         return S_OK;
     }
-    if (count > 0) {
+    if (attributes.count > 0) {
         frame.role = Role::kIgnored;
-        return CopyAttributes(attributes, count);
+        return CopyAttributes(attributes);
     }
+    const Char colon = ':';
     frame.role = Role::kProperty;
-    frame.key.assign(prefix);
-    frame.key += u':';
-    frame.key += localName;
-    frame.joined.clear();
+    frame.key.Assign(prefix);
+    frame.key.Append(TextView(&colon, 1));
+    frame.key.Append(localName);
+    frame.joined.Clear();
     return S_OK;
 }
 
 // Sets the attributes in the order the mirror's attribute map would hand them out: the element
 // keeps them sorted by qualified name (a repeated name keeps the last value), the map is filled
-// in that order, and it iterates bucket by bucket, each bucket from its newest entry.
-HRESULT CPacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
-    const auto n = static_cast<size_t>(count);
+// in that order, and it iterates bucket by bucket, each bucket from its newest entry: so by
+// bucket, then by name from the last, and of a repeated name the last given. Sorted as UTF-16,
+// whichever text they came in.
+template <class Char>
+template <class Attributes>
+HRESULT CPacketReader::CFlattener<Char>::CopyAttributes(const Attributes& attributes) {
+    const auto n = static_cast<size_t>(attributes.count);
     if (m_attributes.size() < n) {
         m_attributes.resize(n);
     }
+    m_order.resize(n);
     for (size_t i = 0; i < n; ++i) {
-        const char16_t* qName = nullptr;
-        const char16_t* value = nullptr;
-        int qNameLength = 0;
-        int valueLength = 0;
-        HRESULT hr = attributes->getQName(static_cast<int>(i), &qName, &qNameLength);
-        if (SUCCEEDED(hr)) {
-            hr = attributes->getValue(static_cast<int>(i), &value, &valueLength);
-        }
+        Attribute& a = m_attributes[i];
+        const HRESULT hr = attributes.Get(i, a.qName, a.value);
         if (FAILED(hr)) {
             return hr;
         }
-        m_attributes[i].first.assign(View(qName, qNameLength));
-        m_attributes[i].second.assign(View(value, valueLength));
-    }
-    auto key = [this](size_t i) -> const std::u16string& { return m_attributes[i].first; };
-
-    m_order.resize(n);
-    for (size_t i = 0; i < n; ++i) {
+        a.bucket = platform::HashKey(a.qName.view()) % kAttributeBuckets;
         m_order[i] = i;
     }
-    std::stable_sort(m_order.begin(), m_order.end(),
-                     [&](size_t a, size_t b) { return key(a) < key(b); });
-    // One entry per name, holding the last value given for it.
-    size_t unique = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (unique > 0 && key(m_order[unique - 1]) == key(m_order[i])) {
-            m_attributes[m_order[unique - 1]].second.swap(m_attributes[m_order[i]].second);
-        } else {
-            m_order[unique++] = m_order[i];
+    std::sort(m_order.begin(), m_order.end(), [this](size_t i, size_t j) {
+        const Attribute& a = m_attributes[i];
+        const Attribute& b = m_attributes[j];
+        if (a.bucket != b.bucket) {
+            return a.bucket < b.bucket;
         }
-    }
-    m_order.resize(unique);
-    // Within a bucket the sorted order is reversed, and the buckets are stable: a bucket sort.
-    m_buckets.assign(kAttributeBuckets + 1, 0);
-    for (size_t i : m_order) {
-        ++m_buckets[platform::HashKey(std::u16string_view(key(i))) % kAttributeBuckets + 1];
-    }
-    for (size_t b = 1; b <= kAttributeBuckets; ++b) {
-        m_buckets[b] += m_buckets[b - 1];
-    }
-    m_placed.resize(unique);
-    for (size_t k = unique; k-- > 0;) {
-        const size_t i = m_order[k];
-        m_placed[m_buckets[platform::HashKey(std::u16string_view(key(i))) % kAttributeBuckets]++] =
-            i;
-    }
-    m_order.swap(m_placed);
-    for (size_t i : m_order) {
-        m_pairs.Set(m_attributes[i].first, m_attributes[i].second);
+        const int order = a.qName.view().compare(b.qName.view());
+        return order != 0 ? order > 0 : i > j;
+    });
+    for (size_t k = 0; k < n; ++k) {
+        const Attribute& a = m_attributes[m_order[k]];
+        if (k == 0 || a.qName.view() != m_attributes[m_order[k - 1]].qName.view()) {
+            m_pairs.Add(a.qName.view(), a.value.view());
+        }
     }
     return S_OK;
 }
 
-HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                  const char16_t* /*localName*/, int /*localNameLength*/,
-                                  const char16_t* /*qName*/, int /*qNameLength*/) {
+template <class Char>
+HRESULT CPacketReader::CFlattener<Char>::End() {
     m_inCharacters = false;
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }
     Frame& frame = m_frames[--m_depth];
     if (frame.role == Role::kProperty) {
-        const std::u16string& value = frame.children > 0 ? frame.joined : frame.text;
-        m_pairs.Set(frame.key, value);
+        Set(frame.key, frame.children > 0 ? frame.joined : frame.text);
     } else if (frame.role == Role::kItem) {
         // The item's list is its parent, and the list's property the one above.
         const Frame& list = m_frames[m_depth - 1];
         Frame& property = m_frames[m_depth - 2];
         if (list.children > 1) {
-            property.joined += u", ";
+            const Char separator[] = {',', ' '};
+            property.joined.Append(TextView(separator, 2));
         }
-        property.joined += frame.text;
+        property.joined.Append(frame.text.view());
     }
     return S_OK;
 }
 
-HRESULT CPacketReader::characters(const char16_t* chars, int length) {
+template <class Char>
+HRESULT CPacketReader::CFlattener<Char>::Characters(TextView chars) {
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }
@@ -225,9 +305,92 @@ HRESULT CPacketReader::characters(const char16_t* chars, int length) {
         return S_OK;
     }
     if (continuing) {
-        frame.text.append(View(chars, length));
+        frame.text.Append(chars);
     } else {
-        frame.text.assign(View(chars, length));
+        frame.text.Assign(chars);
     }
     return S_OK;
+}
+
+CPacketReader::CPacketReader(CValueMap& pairs, Events events)
+    : m_events(events),
+      m_wide(std::make_unique<CFlattener<char16_t>>(pairs)),
+      m_narrow(std::make_unique<CFlattener<char>>(pairs)),
+      m_utf8Events(static_cast<ISAXContentHandler*>(this), *m_narrow) {}
+
+CPacketReader::~CPacketReader() = default;
+
+HRESULT CPacketReader::Read(const char* packet, size_t length, CValueMap& pairs, Events events) {
+    ComPtr<ISAXXMLReader> reader;
+    HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
+                                  reader.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // Born with no reference; the reader and this call each hold one.
+    ComPtr<CPacketReader> handler(new CPacketReader(pairs, events));
+    hr = reader->putContentHandler(handler.get());
+    if (SUCCEEDED(hr)) {
+        hr = reader->parseUtf8(packet, length);
+    }
+    pairs.Settle();
+    return hr;
+}
+
+HRESULT CPacketReader::QueryInterface(REFIID iid, void** object) {
+    if (iid == IID_ISAXUtf8ContentHandler && object != nullptr &&
+        m_events == Events::kUtf8WhereOffered) {
+        *object = static_cast<ISAXUtf8ContentHandler*>(&m_utf8Events);
+        AddRef();
+        return S_OK;
+    }
+    return SAXContentHandlerImpl::QueryInterface(iid, object);
+}
+
+HRESULT CPacketReader::startDocument() {
+    m_wide->Reset();
+    m_narrow->Reset();
+    return S_OK;
+}
+
+HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
+                                    const char16_t* localName, int localNameLength,
+                                    const char16_t* qName, int qNameLength,
+                                    ISAXAttributes* attributes) {
+    WideAttributes list{attributes, 0};
+    if (attributes != nullptr) {
+        const HRESULT hr = attributes->getLength(&list.count);
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    // The prefix is the qualified name's text before its first ':'.
+    const std::u16string_view qualified = View(qName, qNameLength);
+    const size_t colon = qualified.find(u':');
+    const std::u16string_view prefix =
+        colon == std::u16string_view::npos ? std::u16string_view() : qualified.substr(0, colon);
+    return m_wide->Start(prefix, View(localName, localNameLength), list);
+}
+
+HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
+                                  const char16_t* /*localName*/, int /*localNameLength*/,
+                                  const char16_t* /*qName*/, int /*qNameLength*/) {
+    return m_wide->End();
+}
+
+HRESULT CPacketReader::characters(const char16_t* chars, int length) {
+    return m_wide->Characters(View(chars, length));
+}
+
+HRESULT CPacketReader::CUtf8Events::startElement(const SaxUtf8Name& name,
+                                                 const SaxUtf8Attribute* attributes, size_t count) {
+    return m_flattener.Start(name.prefix, name.localName, Utf8Attributes{attributes, count});
+}
+
+HRESULT CPacketReader::CUtf8Events::endElement() {
+    return m_flattener.End();
+}
+
+HRESULT CPacketReader::CUtf8Events::characters(std::string_view text) {
+    return m_flattener.Characters(text);
 }

@@ -6,22 +6,33 @@
 // element, no mirror node and no per-node string is ever built, which is most of the cost of a
 // large packet. The tree path stays the reference (CMetaDataTree::Load, CMetaData::Flatten) and
 // the tests hold the two to the same answers.
+//
+// The reader takes its events in UTF-8 where the SAX reader offers them (expat's) and in UTF-16
+// where it does not (MSXML): one flattening, compiled for either kind of text. In UTF-8 only the
+// keys and values it keeps are ever converted, not every name and run of text of the packet.
 #pragma once
 
 #include <cstddef>
-#include <string>
-#include <vector>
+#include <memory>
 
-#include "metadata/flat_pairs.h"
+#include "metadata/value_map.h"
+#include "platform/com_object.h"
+#include "platform/sax.h"
 #include "zev/sax_content_handler_impl.h"
 
 class CPacketReader final : public SAXContentHandlerImpl {
   public:
+    // Which events the reader asks for: UTF-8 where the SAX reader offers them, or UTF-16 always
+    // (the only kind MSXML gives; the tests hold the two to the same pairs).
+    enum class Events { kUtf8WhereOffered, kUtf16 };
+
     // Parses length bytes of UTF-8 and sets the packet's pairs in pairs. 0 when the whole packet
     // was read; otherwise the reader's failure code, and pairs may hold the pairs of the part
     // read before the failure. Allocation failure throws std::bad_alloc.
-    static HRESULT Read(const char* packet, size_t length, CFlatPairs& pairs);
+    static HRESULT Read(const char* packet, size_t length, CValueMap& pairs,
+                        Events events = Events::kUtf8WhereOffered);
 
+    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT startDocument() override;
     HRESULT startElement(const char16_t* namespaceUri, int namespaceUriLength,
                          const char16_t* localName, int localNameLength, const char16_t* qName,
@@ -31,39 +42,31 @@ class CPacketReader final : public SAXContentHandlerImpl {
                        int qNameLength) override;
     HRESULT characters(const char16_t* chars, int length) override;
 
+    ~CPacketReader() override;
+
   private:
-    explicit CPacketReader(CFlatPairs& pairs) : m_pairs(pairs) {}
+    template <class Char>
+    class CFlattener;
 
-    // What an open element is to the flattening.
-    enum class Role {
-        kVisit,      // read by its own prefix; Visit settles which of the next three it is
-        kWrapper,    // prefix "x": only its first child element is read
-        kContainer,  // prefix "rdf": every child element is read
-        kProperty,   // a property without attributes: its key takes a value at its end
-        kList,       // a property's first child: the texts of its children are joined
-        kItem,       // a child of a list: its text joins the list
-        kIgnored,    // nothing in it is read
-    };
-    struct Frame {
-        Role role;
-        int children = 0;       // child elements seen so far
-        std::u16string key;     // kProperty: prefix ':' local name
-        std::u16string text;    // kProperty, kItem: the element's text so far
-        std::u16string joined;  // kProperty: the joined texts of its list
+    // The UTF-8 events, handed to the flattening for UTF-8 text; counted on the reader.
+    class CUtf8Events final
+        : public platform::CComPart<ISAXUtf8ContentHandler, IID_ISAXUtf8ContentHandler> {
+      public:
+        CUtf8Events(IUnknown* owner, CFlattener<char>& flattener)
+            : CComPart(owner), m_flattener(flattener) {}
+        HRESULT startElement(const SaxUtf8Name& name, const SaxUtf8Attribute* attributes,
+                             size_t count) override;
+        HRESULT endElement() override;
+        HRESULT characters(std::string_view text) override;
+
+      private:
+        CFlattener<char>& m_flattener;
     };
 
-    Role RoleOfChild(Frame& parent) const;
-    HRESULT Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
-                  ISAXAttributes* attributes);
-    HRESULT CopyAttributes(ISAXAttributes* attributes, int count);
+    CPacketReader(CValueMap& pairs, Events events);
 
-    CFlatPairs& m_pairs;
-    std::vector<Frame> m_frames;  // open elements; a slot is reused by the next at its depth
-    size_t m_depth = 0;
-    bool m_inCharacters = false;  // the last event was character data
-    bool m_rootSeen = false;
-    std::vector<std::pair<std::u16string, std::u16string>> m_attributes;  // reused scratch
-    std::vector<size_t> m_order;
-    std::vector<size_t> m_placed;
-    std::vector<size_t> m_buckets;
+    Events m_events;
+    std::unique_ptr<CFlattener<char16_t>> m_wide;
+    std::unique_ptr<CFlattener<char>> m_narrow;
+    CUtf8Events m_utf8Events;
 };

@@ -170,6 +170,29 @@ size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out) {
     return static_cast<size_t>(w - out);
 }
 
+size_t WideLength(const char* text, size_t bytes) {
+    // Every byte but a continuation byte (10xxxxxx) starts a unit, and a four-byte lead
+    // (11110xxx) a second one: counted eight bytes at a time, by the top bits of each byte.
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    auto countHigh = [](uint64_t marks) {  // the number of bytes whose top bit is set in marks
+        return static_cast<size_t>(((marks >> 7) * 0x0101010101010101ULL) >> 56);
+    };
+    const auto* s = reinterpret_cast<const unsigned char*>(text);
+    size_t units = 0;
+    size_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        uint64_t w = 0;
+        std::memcpy(&w, s + i, sizeof w);
+        const uint64_t continuation = w & ~(w << 1) & kHigh;
+        const uint64_t fourByteLead = w & (w << 1) & (w << 2) & (w << 3) & kHigh;
+        units += 8 - countHigh(continuation) + countHigh(fourByteLead);
+    }
+    for (; i < bytes; ++i) {
+        units += ((s[i] & 0xC0) != 0x80 ? 1 : 0) + (s[i] >= 0xF0 ? 1 : 0);
+    }
+    return units;
+}
+
 size_t FindInvalidUtf8(const char* text, size_t bytes) {
     const auto* s = reinterpret_cast<const unsigned char*>(text);
     size_t i = 0;

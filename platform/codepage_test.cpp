@@ -122,6 +122,7 @@ TEST(Utf8, AsciiRunsOfEveryLengthNextToMultiByteSequences) {
                 SCOPED_TRACE(::testing::Message() << "ascii run " << n << ", U+" << std::hex
                                                   << static_cast<uint32_t>(cp));
                 EXPECT_EQ(NarrowToWide(c.bytes.data(), c.bytes.size()), c.expected);
+                EXPECT_EQ(WideLength(c.bytes.data(), c.bytes.size()), c.expected.size());
                 EXPECT_EQ(FindInvalidUtf8(c.bytes.data(), c.bytes.size()), npos);
                 std::u16string strict;
                 uint32_t error = 0;
@@ -238,6 +239,7 @@ TEST(Utf8, MatchesAPlainDecoderOnRandomText) {
         const std::u16string ref = RefDecode(text, &refInvalid);
         if (valid) {
             ASSERT_EQ(ref, expected);  // the reference itself decodes what was encoded
+            ASSERT_EQ(WideLength(text.data(), text.size()), expected.size());
         }
         // Decoding into one string over and over: its old content never shows through.
         NarrowToWideInto(text.data(), text.size(), out);

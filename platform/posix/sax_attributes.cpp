@@ -8,32 +8,19 @@
 
 namespace platform::posix {
 
-void WideText::Grow(size_t count) {
-    m_units.resize(count > 2 * m_units.size() ? count : 2 * m_units.size());
-}
-
-// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written.
-void SplitName(const XML_Char* name, ElementName& out) {
+SaxUtf8Name SplitName(const XML_Char* name) {
     const char* first = std::strchr(name, kNsSeparator);
     if (first == nullptr) {
-        out.uri.Assign({});
-        out.localName.AssignUtf8(name, std::strlen(name));
-        out.qName.Assign(out.localName.view());
-        return;
+        return {{}, name, {}};
     }
-    out.uri.AssignUtf8(name, static_cast<size_t>(first - name));
     const char* local = first + 1;
     const char* second = std::strchr(local, kNsSeparator);
     if (second == nullptr) {
-        out.localName.AssignUtf8(local, std::strlen(local));
-        out.qName.Assign(out.localName.view());
-        return;
+        return {{name, static_cast<size_t>(first - name)}, local, {}};
     }
-    out.localName.AssignUtf8(local, static_cast<size_t>(second - local));
-    out.qName.AssignUtf8(second + 1, std::strlen(second + 1));
-    out.qName.Append(u":");
-    out.qName.Append(out.localName.view());
+    return {{name, static_cast<size_t>(first - name)},
+            {local, static_cast<size_t>(second - local)},
+            second + 1};
 }
 
 HRESULT CAttributes::getLength(int* length) {

@@ -4,60 +4,33 @@
 
 #include <expat.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/codepage.h"
 #include "platform/com_object.h"
 #include "platform/sax.h"
+#include "platform/text_buffer.h"
 
 namespace platform::posix {
 
-// UTF-16 text whose storage only grows: the reader converts every name, value and run of text
-// into one of these, and resizing a string for each (zeroing it, then cutting it back) cost more
-// than converting short ASCII text does. Not NUL-terminated; size() counts.
-class WideText {
-  public:
-    const char16_t* data() const { return m_units.data(); }
-    size_t size() const { return m_size; }
-    int length() const { return static_cast<int>(m_size); }
-    std::u16string_view view() const { return {m_units.data(), m_size}; }
-
-    // Lenient UTF-8, as NarrowToWide.
-    void AssignUtf8(const char* text, size_t bytes) {
-        m_size = NarrowToWideUnits(text, bytes, Room(bytes));
-    }
-    void Assign(std::u16string_view text) {
-        m_size = 0;
-        Append(text);
-    }
-    void Append(std::u16string_view text) {
-        char16_t* units = Room(m_size + text.size());
-        std::copy(text.begin(), text.end(), units + m_size);
-        m_size += text.size();
-    }
-
-  private:
-    // Room for count units in all.
-    char16_t* Room(size_t count) {
-        if (m_units.size() < count) {
-            Grow(count);
-        }
-        return m_units.data();
-    }
-    void Grow(size_t count);
-
-    std::u16string m_units;  // its size is the room there is, not the text's
-    size_t m_size = 0;
-};
-
-// A name as SAX hands it over.
+// A name as ISAXContentHandler is handed it.
 struct ElementName {
     WideText uri;
     WideText localName;
     WideText qName;
+
+    void AssignUtf8(const SaxUtf8Name& name) {
+        uri.AssignUtf8(name.uri);
+        localName.AssignUtf8(name.localName);
+        if (name.prefix.empty()) {
+            qName.Assign(localName.view());
+            return;
+        }
+        qName.AssignUtf8(name.prefix);
+        qName.Append(u":");
+        qName.Append(localName.view());
+    }
 };
 
 struct Attribute : ElementName {
@@ -85,9 +58,8 @@ struct AttributeList {
 // be part of a namespace URI or a name.
 constexpr XML_Char kNsSeparator = '\x01';
 
-// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written. The strings keep their storage from call to call.
-void SplitName(const XML_Char* name, ElementName& out);
+// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts.
+SaxUtf8Name SplitName(const XML_Char* name);
 
 // The list seen through ISAXAttributes; lives inside one parse, on the reader's references.
 class CAttributes final : public CComPart<ISAXAttributes, IID_ISAXAttributes> {
