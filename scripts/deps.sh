@@ -13,7 +13,7 @@ windows=0
 for arg in "$@"; do
   case "$arg" in
     --testdata) packages+=(libimage-exiftool-perl ffmpeg qpdf python3) ;;
-    --windows) windows=1; packages+=(g++-mingw-w64-i686 googletest wine wine32:i386) ;;
+    --windows) windows=1; packages+=(g++-mingw-w64-i686 googletest wine wine32:i386 fonts-wine) ;;
   esac
 done
 SUDO=""
