@@ -19,13 +19,6 @@ namespace {
 // in which a Description's attributes reach the flat map.
 constexpr UINT kAttributeBuckets = 17;
 
-template <class Char>
-std::basic_string_view<Char> View(const Char* text, int length) {
-    return text == nullptr || length <= 0
-               ? std::basic_string_view<Char>()
-               : std::basic_string_view<Char>(text, static_cast<size_t>(length));
-}
-
 // Whether text is the ASCII word, ignoring the case of ASCII letters (either kind of text).
 template <class Char>
 bool IsWord(std::basic_string_view<Char> text, std::string_view word) {
@@ -50,48 +43,9 @@ std::u16string_view Wide(std::string_view text, WideText& scratch) {
     return scratch.view();
 }
 
-// The attributes of an element, read one by one into UTF-16, whichever way they came.
-struct WideAttributes {
-    ISAXAttributes* list;
-    int count;
-
-    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
-        const char16_t* q = nullptr;
-        const char16_t* v = nullptr;
-        int qLength = 0;
-        int vLength = 0;
-        HRESULT hr = list->getQName(static_cast<int>(i), &q, &qLength);
-        if (SUCCEEDED(hr)) {
-            hr = list->getValue(static_cast<int>(i), &v, &vLength);
-        }
-        if (SUCCEEDED(hr)) {
-            qName.Assign(View(q, qLength));
-            value.Assign(View(v, vLength));
-        }
-        return hr;
-    }
-};
-struct Utf8Attributes {
-    const SaxUtf8Attribute* list;
-    size_t count;
-
-    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
-        const SaxUtf8Attribute& a = list[i];
-        qName.Clear();
-        if (!a.name.prefix.empty()) {
-            qName.AppendUtf8(a.name.prefix);
-            qName.Append(u":");
-        }
-        qName.AppendUtf8(a.name.localName);
-        value.AssignUtf8(a.value);
-        return S_OK;
-    }
-};
-
-}  // namespace
-
+// The flattening, for either kind of text (zev/sax_dual_handler.h).
 template <class Char>
-class CPacketReader::CFlattener {
+class CFlattener {
   public:
     using TextView = std::basic_string_view<Char>;
     using Text = TextBuffer<Char>;
@@ -156,7 +110,7 @@ class CPacketReader::CFlattener {
 
 // The part a new child element plays, from its parent's. Counts the child.
 template <class Char>
-auto CPacketReader::CFlattener<Char>::RoleOfChild(Frame& parent) -> Role {
+auto CFlattener<Char>::RoleOfChild(Frame& parent) -> Role {
     const int index = parent.children++;
     switch (parent.role) {
         case Role::kWrapper:
@@ -174,8 +128,7 @@ auto CPacketReader::CFlattener<Char>::RoleOfChild(Frame& parent) -> Role {
 
 template <class Char>
 template <class Attributes>
-HRESULT CPacketReader::CFlattener<Char>::Start(TextView prefix, TextView localName,
-                                               const Attributes& attributes) {
+HRESULT CFlattener<Char>::Start(TextView prefix, TextView localName, const Attributes& attributes) {
     m_inCharacters = false;
     // The flattening visits the document element, and below it whatever the parent's role lets
     // through.
@@ -203,8 +156,8 @@ HRESULT CPacketReader::CFlattener<Char>::Start(TextView prefix, TextView localNa
 // hands over its attributes), or a property (its attributes, or its key and later its value).
 template <class Char>
 template <class Attributes>
-HRESULT CPacketReader::CFlattener<Char>::Visit(Frame& frame, TextView prefix, TextView localName,
-                                               const Attributes& attributes) {
+HRESULT CFlattener<Char>::Visit(Frame& frame, TextView prefix, TextView localName,
+                                const Attributes& attributes) {
     if (IsWord(prefix, "x")) {
         frame.role = Role::kWrapper;
         return S_OK;
@@ -236,7 +189,7 @@ HRESULT CPacketReader::CFlattener<Char>::Visit(Frame& frame, TextView prefix, Te
 // whichever text they came in.
 template <class Char>
 template <class Attributes>
-HRESULT CPacketReader::CFlattener<Char>::CopyAttributes(const Attributes& attributes) {
+HRESULT CFlattener<Char>::CopyAttributes(const Attributes& attributes) {
     const auto n = static_cast<size_t>(attributes.count);
     if (m_attributes.size() < n) {
         m_attributes.resize(n);
@@ -270,7 +223,7 @@ HRESULT CPacketReader::CFlattener<Char>::CopyAttributes(const Attributes& attrib
 }
 
 template <class Char>
-HRESULT CPacketReader::CFlattener<Char>::End() {
+HRESULT CFlattener<Char>::End() {
     m_inCharacters = false;
     if (m_depth == 0) {
         return zev::kStructureRefused;
@@ -292,7 +245,7 @@ HRESULT CPacketReader::CFlattener<Char>::End() {
 }
 
 template <class Char>
-HRESULT CPacketReader::CFlattener<Char>::Characters(TextView chars) {
+HRESULT CFlattener<Char>::Characters(TextView chars) {
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }
@@ -312,15 +265,10 @@ HRESULT CPacketReader::CFlattener<Char>::Characters(TextView chars) {
     return S_OK;
 }
 
-CPacketReader::CPacketReader(CValueMap& pairs, Events events)
-    : m_events(events),
-      m_wide(std::make_unique<CFlattener<char16_t>>(pairs)),
-      m_narrow(std::make_unique<CFlattener<char>>(pairs)),
-      m_utf8Events(static_cast<ISAXContentHandler*>(this), *m_narrow) {}
+}  // namespace
 
-CPacketReader::~CPacketReader() = default;
-
-HRESULT CPacketReader::Read(const char* packet, size_t length, CValueMap& pairs, Events events) {
+HRESULT CPacketReader::Read(const char* packet, size_t length, CValueMap& pairs,
+                            zev::SaxEvents events) {
     ComPtr<ISAXXMLReader> reader;
     HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
                                   reader.PutVoid());
@@ -328,69 +276,12 @@ HRESULT CPacketReader::Read(const char* packet, size_t length, CValueMap& pairs,
         return hr;
     }
     // Born with no reference; the reader and this call each hold one.
-    ComPtr<CPacketReader> handler(new CPacketReader(pairs, events));
+    ComPtr<zev::CSaxDualHandler<CFlattener>> handler(
+        new zev::CSaxDualHandler<CFlattener>(events, pairs));
     hr = reader->putContentHandler(handler.get());
     if (SUCCEEDED(hr)) {
         hr = reader->parseUtf8(packet, length);
     }
     pairs.Settle();
     return hr;
-}
-
-HRESULT CPacketReader::QueryInterface(REFIID iid, void** object) {
-    if (iid == IID_ISAXUtf8ContentHandler && object != nullptr &&
-        m_events == Events::kUtf8WhereOffered) {
-        *object = static_cast<ISAXUtf8ContentHandler*>(&m_utf8Events);
-        AddRef();
-        return S_OK;
-    }
-    return SAXContentHandlerImpl::QueryInterface(iid, object);
-}
-
-HRESULT CPacketReader::startDocument() {
-    m_wide->Reset();
-    m_narrow->Reset();
-    return S_OK;
-}
-
-HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                    const char16_t* localName, int localNameLength,
-                                    const char16_t* qName, int qNameLength,
-                                    ISAXAttributes* attributes) {
-    WideAttributes list{attributes, 0};
-    if (attributes != nullptr) {
-        const HRESULT hr = attributes->getLength(&list.count);
-        if (FAILED(hr)) {
-            return hr;
-        }
-    }
-    // The prefix is the qualified name's text before its first ':'.
-    const std::u16string_view qualified = View(qName, qNameLength);
-    const size_t colon = qualified.find(u':');
-    const std::u16string_view prefix =
-        colon == std::u16string_view::npos ? std::u16string_view() : qualified.substr(0, colon);
-    return m_wide->Start(prefix, View(localName, localNameLength), list);
-}
-
-HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                  const char16_t* /*localName*/, int /*localNameLength*/,
-                                  const char16_t* /*qName*/, int /*qNameLength*/) {
-    return m_wide->End();
-}
-
-HRESULT CPacketReader::characters(const char16_t* chars, int length) {
-    return m_wide->Characters(View(chars, length));
-}
-
-HRESULT CPacketReader::CUtf8Events::startElement(const SaxUtf8Name& name,
-                                                 const SaxUtf8Attribute* attributes, size_t count) {
-    return m_flattener.Start(name.prefix, name.localName, Utf8Attributes{attributes, count});
-}
-
-HRESULT CPacketReader::CUtf8Events::endElement() {
-    return m_flattener.End();
-}
-
-HRESULT CPacketReader::CUtf8Events::characters(std::string_view text) {
-    return m_flattener.Characters(text);
 }

@@ -33,7 +33,7 @@ Pairs TreePairs(const std::string& packet) {
 }
 
 Pairs StreamedPairs(const std::string& packet, HRESULT& hr,
-                    CPacketReader::Events events = CPacketReader::Events::kUtf8WhereOffered) {
+                    zev::SaxEvents events = zev::SaxEvents::kUtf8WhereOffered) {
     CValueMap pairs;
     hr = CPacketReader::Read(packet.data(), packet.size(), pairs, events);
     return Entries(pairs);
@@ -53,7 +53,7 @@ size_t ExpectSameAsTree(const std::string& packet) {
     // The events MSXML gives (UTF-16 only) read the same pairs as the UTF-8 ones expat offers,
     // and fail the same way.
     HRESULT wideHr = 0;
-    EXPECT_EQ(StreamedPairs(packet, wideHr, CPacketReader::Events::kUtf16), streamedPairs);
+    EXPECT_EQ(StreamedPairs(packet, wideHr, zev::SaxEvents::kUtf16), streamedPairs);
     EXPECT_EQ(wideHr, hr);
     size_t values = 0;
     for (size_t i = 1; i < streamed.size(); ++i) {

@@ -89,6 +89,35 @@ uint64_t SpreadFour(uint64_t word) {
     return (word | (word << 8)) & 0x00FF00FF00FF00FFULL;
 }
 
+// Copies the ASCII units at the start of s[0..n) into w as bytes, a block at a time, and returns
+// how many it copied.
+size_t NarrowAscii(const char16_t* s, size_t n, unsigned char* w) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    for (; i + 8 <= n; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), _mm_setzero_si128())) !=
+            0xFFFF) {
+            break;
+        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(w + i), _mm_packus_epi16(units, units));
+    }
+#else
+    for (; i + 4 <= n; i += 4) {
+        uint64_t word = 0;
+        std::memcpy(&word, s + i, sizeof word);
+        if ((word & 0xFF80FF80FF80FF80ULL) != 0) {
+            break;
+        }
+        for (size_t k = 0; k < 4; ++k) {
+            w[i + k] = static_cast<unsigned char>(s[i + k]);
+        }
+    }
+#endif
+    return i;
+}
+
 // Copies the ASCII bytes at the start of s[0..n) into w as UTF-16 units, a block at a time, and
 // returns how many it copied (a multiple of 8, or of 16 with SSE2). Names, markup whitespace and
 // most values are ASCII: this is where the reader's conversions spend their time.
@@ -215,33 +244,45 @@ size_t FindInvalidUtf8(const char* text, size_t bytes) {
 }
 
 std::string WideToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+    // Sized for the worst case (three bytes a unit) and written through a pointer; ASCII, most of
+    // any text this library writes or reads back, a block at a time.
+    std::string out(text.size() * 3, '\0');
+    auto* w = reinterpret_cast<unsigned char*>(out.data());
+    const char16_t* s = text.data();
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        const size_t ascii = NarrowAscii(s + i, n - i, w);
+        w += ascii;
+        i += ascii;
+        if (i == n) {
+            break;
+        }
+        char32_t cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
+        ++i;
         if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
+            *w++ = static_cast<unsigned char>(cp);
         } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *w++ = static_cast<unsigned char>(0xC0 | (cp >> 6));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *w++ = static_cast<unsigned char>(0xE0 | (cp >> 12));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *w++ = static_cast<unsigned char>(0xF0 | (cp >> 18));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+            *w++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
         }
     }
+    out.resize(static_cast<size_t>(w - reinterpret_cast<unsigned char*>(out.data())));
     return out;
 }
 

@@ -123,6 +123,7 @@ TEST(Utf8, AsciiRunsOfEveryLengthNextToMultiByteSequences) {
                                                   << static_cast<uint32_t>(cp));
                 EXPECT_EQ(NarrowToWide(c.bytes.data(), c.bytes.size()), c.expected);
                 EXPECT_EQ(WideLength(c.bytes.data(), c.bytes.size()), c.expected.size());
+                EXPECT_EQ(WideToUtf8(c.expected), c.bytes);
                 EXPECT_EQ(FindInvalidUtf8(c.bytes.data(), c.bytes.size()), npos);
                 std::u16string strict;
                 uint32_t error = 0;
@@ -240,6 +241,7 @@ TEST(Utf8, MatchesAPlainDecoderOnRandomText) {
         if (valid) {
             ASSERT_EQ(ref, expected);  // the reference itself decodes what was encoded
             ASSERT_EQ(WideLength(text.data(), text.size()), expected.size());
+            ASSERT_EQ(WideToUtf8(expected), text);
         }
         // Decoding into one string over and over: its old content never shows through.
         NarrowToWideInto(text.data(), text.size(), out);
