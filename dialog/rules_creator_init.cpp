@@ -3,6 +3,7 @@
 #include "dialog/rules_creator.h"
 
 #include <memory>
+#include <vector>
 
 #include "metadata/destination.h"
 #include "metadata/meta_data.h"
@@ -101,17 +102,15 @@ void CRulesCreator::FillRules() {
     if (m_listRules == nullptr || m_pWorkingRules == nullptr) {
         return;
     }
-    int widest = 0;
+    std::vector<CString> sentences;
+    sentences.reserve(static_cast<size_t>(m_pWorkingRules->GetSize()));
     for (INT_PTR i = 0; i < m_pWorkingRules->GetSize(); ++i) {
         CRule* rule = m_pWorkingRules->GetAt(i);
-        const CString sentence = DescribeRule(rule);
-        const int row = m_listRules->AddString(sentence);
+        sentences.push_back(DescribeRule(rule));
+        const int row = m_listRules->AddString(sentences.back());
         m_listRules->SetItemDataPtr(row, rule);
-        const int width = m_listRules->GetTextExtent(sentence);
-        if (width > widest) {
-            widest = width;
-        }
     }
+    const int widest = m_listRules->GetWidestTextExtent(sentences);
     // Only grows, and only here: rules added later do not widen it.
     if (widest > m_listRules->GetHorizontalExtent()) {
         m_listRules->SetHorizontalExtent(widest);
