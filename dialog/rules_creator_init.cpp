@@ -88,9 +88,9 @@ void CRulesCreator::FillTagTree(const CString& diagnostics) {
         }
         // The group's texts are NUL-terminated.
         group->m_Values.ForEach([&](const CValueMap::Entry& entry) {
-            text.Format(u"  %s (%s)", entry.key.data(), entry.value.data());
+            text.Format(u"  %s (%s)", entry.key().data(), entry.value().data());
             auto tag = std::make_unique<CString>();
-            tag->Format(u"%s:%s", uri.GetString(), entry.key.data());
+            tag->Format(u"%s:%s", uri.GetString(), entry.key().data());
             HTREEITEM row = m_treeTags->InsertItem(text, ns);
             m_treeTags->SetItemData(row, tag.release());
         });

@@ -169,8 +169,8 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     std::vector<const CValueMap::Entry*> values;
     values.reserve(pairs.GetCount());
     pairs.ForEach([&](const CValueMap::Entry& entry) {
-        if (StartsWithNoCase(entry.key, kDeclarationPrefix)) {
-            list->m_Values.SetShared(entry.key.substr(kDeclarationPrefix.size()), entry.value);
+        if (StartsWithNoCase(entry.key(), kDeclarationPrefix)) {
+            list->m_Values.SetShared(entry.key().substr(kDeclarationPrefix.size()), entry.value());
         } else {
             values.push_back(&entry);
         }
@@ -183,8 +183,8 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     PrefixIndex index(count);
     list->m_Values.ForEach([&](const CValueMap::Entry& declaration) {
         auto group = std::make_unique<CMetaData>();
-        group->m_strPrefix = CString(declaration.key);
-        group->m_strNamespace = CString(declaration.value);
+        group->m_strPrefix = CString(declaration.key());
+        group->m_strNamespace = CString(declaration.value());
         group->m_Values.ShareTexts(pairs);
         index.Add(group->m_strPrefix, groups.size());
         groups.push_back(std::move(group));
@@ -196,7 +196,7 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     std::vector<std::pair<size_t, size_t>> owners(values.size(), {kUnowned, 0});
     std::vector<size_t> sizes(groups.size());
     for (size_t i = 0; i < values.size(); ++i) {
-        if (index.Owner(values[i]->key, owners[i].first, owners[i].second)) {
+        if (index.Owner(values[i]->key(), owners[i].first, owners[i].second)) {
             ++sizes[owners[i].first];
         } else {
             owners[i].first = kUnowned;
@@ -208,8 +208,8 @@ void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
     for (size_t i = 0; i < values.size(); ++i) {
         const auto [group, prefixLength] = owners[i];
         if (group != kUnowned) {
-            groups[group]->m_Values.SetShared(values[i]->key.substr(prefixLength + 1),
-                                              values[i]->value);
+            groups[group]->m_Values.SetShared(values[i]->key().substr(prefixLength + 1),
+                                              values[i]->value());
         }
     }
 
@@ -241,8 +241,8 @@ bool CMetaDataSource::GetNextNamespace(POSITION& pos, CString& prefix, CString& 
         return false;
     }
     const CValueMap::Entry& declaration = m_MetaData[0]->m_Values.GetNext(pos);
-    prefix = CString(declaration.key);
-    uri = CString(declaration.value);
+    prefix = CString(declaration.key());
+    uri = CString(declaration.value());
     return true;
 }
 
@@ -303,7 +303,7 @@ std::optional<std::u16string_view> CMetaDataSource::FindValue(std::u16string_vie
     if (entry == nullptr) {
         return std::nullopt;
     }
-    return entry->value;
+    return entry->value();
 }
 
 void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {
@@ -324,15 +324,15 @@ void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {
     }
     m_MetaData[0]->m_Values.ForEach([&](const CValueMap::Entry& declaration) {
         auto record = std::make_unique<CBSTRMetaDataTree>();
-        record->m_bstrPrefix = AllocBstr(declaration.key);
-        record->m_bstrNamespace = AllocBstr(declaration.value);
-        auto found = byPrefix.find(FoldedCopy(declaration.key));
+        record->m_bstrPrefix = AllocBstr(declaration.key());
+        record->m_bstrNamespace = AllocBstr(declaration.value());
+        auto found = byPrefix.find(FoldedCopy(declaration.key()));
         if (found != byPrefix.end()) {
             found->second->m_Values.ForEach([&](const CValueMap::Entry& entry) {
-                BSTR key = AllocBstr(entry.key);
+                BSTR key = AllocBstr(entry.key());
                 BSTR value = nullptr;
                 try {
-                    value = AllocBstr(entry.value);
+                    value = AllocBstr(entry.value());
                     record->m_Values.InsertNew(key, value);
                 } catch (...) {
                     SysFreeString(key);

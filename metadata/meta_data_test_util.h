@@ -24,7 +24,8 @@ inline CString Tag(std::u16string_view uri, std::u16string_view local) {
 
 inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
     Pairs out;
-    map.ForEach([&](const CValueMap::Entry& entry) { out.emplace_back(entry.key, entry.value); });
+    map.ForEach(
+        [&](const CValueMap::Entry& entry) { out.emplace_back(entry.key(), entry.value()); });
     if (sorted) {
         std::sort(out.begin(), out.end());
     }

@@ -19,6 +19,9 @@ namespace {
 // in which a Description's attributes reach the flat map.
 constexpr UINT kAttributeBuckets = 17;
 
+// Scratch for more attributes than this is freed once they are read.
+constexpr size_t kKeptAttributes = 1024;
+
 // Whether text is the ASCII word, ignoring the case of ASCII letters (either kind of text).
 template <class Char>
 bool IsWord(std::basic_string_view<Char> text, std::string_view word) {
@@ -218,6 +221,11 @@ HRESULT CFlattener<Char>::CopyAttributes(const Attributes& attributes) {
         if (k == 0 || a.qName.view() != m_attributes[m_order[k - 1]].qName.view()) {
             m_pairs.Add(a.qName.view(), a.value.view());
         }
+    }
+    // The scratch is kept for the next element, unless this one was outsized.
+    if (n > kKeptAttributes) {
+        m_attributes = std::vector<Attribute>();
+        m_order = std::vector<size_t>();
     }
     return S_OK;
 }

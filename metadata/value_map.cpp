@@ -86,7 +86,8 @@ void CValueMap::SetShared(std::u16string_view key, std::u16string_view value) {
 
 void CValueMap::Set(std::u16string_view key, std::u16string_view value, bool copy) {
     const uint64_t hash = platform::TextHash(key);
-    const size_t found = m_index.Find(key, hash, [this](uint32_t ref) { return At(ref - 1).key; });
+    const size_t found =
+        m_index.Find(key, hash, [this](uint32_t ref) { return At(ref - 1).key(); });
     const size_t bucket = found != 0 ? (found - 1) % kBuckets : platform::HashKey(key) % kBuckets;
     if (copy && m_texts == nullptr) {
         m_texts = std::make_shared<CTexts>();
@@ -96,7 +97,7 @@ void CValueMap::Set(std::u16string_view key, std::u16string_view value, bool cop
     }
     if (found != 0) {
         // A known key keeps its place and takes the new value; the old text stays unused.
-        m_buckets[bucket][(found - 1) / kBuckets].value = value;
+        m_buckets[bucket][(found - 1) / kBuckets].SetValue(value);
         return;
     }
     // Everything that can fail comes before the entry is added.
@@ -147,18 +148,18 @@ void CValueMap::Settle() {
         std::vector<Entry>& entries = m_buckets[b];
         size_t kept = 0;
         for (const Entry& entry : entries) {
-            const uint64_t hash = platform::TextHash(entry.key);
+            const uint64_t hash = platform::TextHash(entry.key());
             const uint32_t found =
-                m_index.Find(entry.key, hash, [this](uint32_t ref) { return At(ref - 1).key; });
+                m_index.Find(entry.key(), hash, [this](uint32_t ref) { return At(ref - 1).key(); });
             if (found != 0) {
-                entries[(found - 1) / kBuckets].value = entry.value;
+                entries[(found - 1) / kBuckets].SetValue(entry.value());
                 continue;
             }
             entries[kept] = entry;
             m_index.Insert(static_cast<uint32_t>(kept * kBuckets + b + 1), hash);
             ++kept;
         }
-        entries.resize(kept);
+        entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
         m_count += kept;
     }
 }
@@ -169,7 +170,7 @@ void CValueMap::ReserveKeys(size_t count) {
 
 const CValueMap::Entry* CValueMap::Lookup(std::u16string_view key) const {
     const size_t found = m_index.Find(key, platform::TextHash(key),
-                                      [this](uint32_t ref) { return At(ref - 1).key; });
+                                      [this](uint32_t ref) { return At(ref - 1).key(); });
     return found == 0 ? nullptr : &At(found - 1);
 }
 

@@ -21,9 +21,26 @@
 
 class CValueMap {
   public:
-    struct Entry {
-        std::u16string_view key;
-        std::u16string_view value;
+    // Three words: a packet's pairs and groups hold one each per value.
+    class Entry {
+      public:
+        Entry(std::u16string_view key, std::u16string_view value)
+            : m_key(key.data()),
+              m_value(value.data()),
+              m_keyLength(static_cast<uint32_t>(key.size())),
+              m_valueLength(static_cast<uint32_t>(value.size())) {}
+        std::u16string_view key() const { return {m_key, m_keyLength}; }
+        std::u16string_view value() const { return {m_value, m_valueLength}; }
+        void SetValue(std::u16string_view value) {
+            m_value = value.data();
+            m_valueLength = static_cast<uint32_t>(value.size());
+        }
+
+      private:
+        const char16_t* m_key;
+        const char16_t* m_value;
+        uint32_t m_keyLength;
+        uint32_t m_valueLength;
     };
 
     CValueMap() = default;

@@ -20,14 +20,14 @@ using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 
 Pairs Walked(const CValueMap& map) {
     Pairs out;
-    map.ForEach([&](const CValueMap::Entry& e) { out.emplace_back(e.key, e.value); });
+    map.ForEach([&](const CValueMap::Entry& e) { out.emplace_back(e.key(), e.value()); });
     // The step-by-step walk gives the same, and every text ends with a NUL.
     Pairs stepped;
     for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
         const CValueMap::Entry& e = map.GetNext(pos);
-        EXPECT_EQ(e.key.data()[e.key.size()], u'\0');
-        EXPECT_EQ(e.value.data()[e.value.size()], u'\0');
-        stepped.emplace_back(e.key, e.value);
+        EXPECT_EQ(e.key().data()[e.key().size()], u'\0');
+        EXPECT_EQ(e.value().data()[e.value().size()], u'\0');
+        stepped.emplace_back(e.key(), e.value());
     }
     EXPECT_EQ(stepped, out);
     return out;
@@ -82,7 +82,7 @@ TEST(ValueMap, OrdersAndOverwritesAsTheFrameworksMapWhetherSetOrAddedAndSettled)
         for (const auto& [k, v] : expected) {
             const CValueMap::Entry* found = added.Lookup(k);
             ASSERT_NE(found, nullptr) << WideToUtf8(k);
-            EXPECT_EQ(found->value, v);
+            EXPECT_EQ(found->value(), v);
         }
         EXPECT_EQ(added.Lookup(u"ns:absent"), nullptr);
     }
@@ -94,7 +94,8 @@ TEST(ValueMap, SharedTextsOutliveTheMapTheyWereReadInto) {
     pairs->SetAt(u"dc:title", u"Harbour at dawn");  // the old text stays behind, unused
     CValueMap group;
     group.ShareTexts(*pairs);
-    pairs->ForEach([&](const CValueMap::Entry& e) { group.SetShared(e.key.substr(3), e.value); });
+    pairs->ForEach(
+        [&](const CValueMap::Entry& e) { group.SetShared(e.key().substr(3), e.value()); });
     group.SetAt(u"format", u"video");  // a copy, into the same blocks
     pairs->RemoveAll();
     pairs.reset();

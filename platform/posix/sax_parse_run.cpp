@@ -109,7 +109,7 @@ HRESULT CParseRun::Parse(const char* bytes, size_t count) {
         }
     }
     const unsigned allocationFailures = ExpatAllocationFailures();
-    const XML_Status status = XML_Parse(m_parser, bytes, static_cast<int>(count), XML_TRUE);
+    const XML_Status status = ParseInPieces(bytes, count);
     if (m_exception) {
         std::rethrow_exception(m_exception);
     }
@@ -131,6 +131,30 @@ HRESULT CParseRun::Parse(const char* bytes, size_t count) {
         }
     }
     return S_OK;
+}
+
+// XML_Parse copies the whole text into a buffer of its own, rounded up to a power of two: 16 MiB
+// for a packet of 9 MB, more than anything the reader keeps. Handed over a piece at a time, the
+// text goes through a buffer of about one piece, which stays in the cache; the events are the
+// same (character data split at a piece's end is joined again before it is handed on).
+XML_Status CParseRun::ParseInPieces(const char* bytes, size_t count) {
+    constexpr size_t kPiece = size_t{64} * 1024;
+    size_t done = 0;
+    for (;;) {
+        const size_t n = count - done < kPiece ? count - done : kPiece;
+        void* buffer = XML_GetBuffer(m_parser, static_cast<int>(n));
+        if (buffer == nullptr) {
+            return XML_STATUS_ERROR;  // expat's error code says why
+        }
+        if (n > 0) {
+            std::memcpy(buffer, bytes + done, n);
+        }
+        done += n;
+        const XML_Status status = XML_ParseBuffer(m_parser, static_cast<int>(n), done == count);
+        if (status != XML_STATUS_OK || done == count) {
+            return status;
+        }
+    }
 }
 
 HRESULT CParseRun::Report(HRESULT code, const char16_t* message) {
@@ -246,6 +270,12 @@ void CParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
     }
     DeliverStart(SplitName(name));
     m_pendingDeclarations.clear();
+    // The attributes' storage is kept for the next element, unless it was an outsized one (a
+    // packet's Description can carry tens of thousands): that storage goes.
+    if (m_utf8Attributes.size() > kKeptAttributes) {
+        m_utf8Attributes = std::vector<SaxUtf8Attribute>();
+        m_attributes = AttributeList();
+    }
 }
 
 void CParseRun::DeliverStart(const SaxUtf8Name& element) {

@@ -76,6 +76,7 @@ class CParseRun {
                                 const XML_Char* /*base*/, const XML_Char* /*systemId*/,
                                 const XML_Char* /*publicId*/);
 
+    XML_Status ParseInPieces(const char* bytes, size_t count);
     void Stop();
     void Fail(HRESULT code, const char16_t* message);
     void FailHandler(HRESULT code);
@@ -126,6 +127,7 @@ class CParseRun {
     TextBuffer<char> m_pending;          // the run's character data not yet handed over
     size_t m_pendingUnits = kUncounted;  // its UTF-16 units, once counted
     std::vector<std::pair<std::string, std::string>> m_pendingDeclarations;  // prefix, URI
+    static constexpr size_t kKeptAttributes = 1024;
     std::vector<SaxUtf8Attribute> m_utf8Attributes;
     std::map<std::string, std::string, std::less<>> m_entities;
     // The name of each open element, by depth: an end tag names its start tag, so endElement

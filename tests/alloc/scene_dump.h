@@ -21,7 +21,7 @@ inline std::string Text(BSTR b) {
 inline std::string DumpValues(const CMetaData::ValueMap& map) {
     std::string out;
     map.ForEach([&](const CValueMap::Entry& entry) {
-        out += " " + WideToUtf8(entry.key) + "=" + WideToUtf8(entry.value);
+        out += " " + WideToUtf8(entry.key()) + "=" + WideToUtf8(entry.value());
     });
     return out;
 }
