@@ -10,6 +10,7 @@
 
 #include "metadata/meta_data_source.h"
 #include "metadata/meta_data_tree.h"
+#include "metadata/packet_reader.h"
 
 namespace metadata_test {
 
@@ -60,6 +61,15 @@ inline std::vector<Pairs> TreeGroups(const char* packet) {
     CMetaDataSource source;
     source.SplitByNamespace(&flat);
     return AllGroups(source);
+}
+
+// The pairs the streaming reader reads from a packet taking the events it is asked to take (UTF-8
+// where expat offers them, or UTF-16 as MSXML gives them), in the flat map's order.
+inline Pairs StreamedPairs(const std::string& packet, HRESULT& hr,
+                           zev::SaxEvents events = zev::SaxEvents::kUtf8WhereOffered) {
+    CValueMap pairs;
+    hr = CPacketReader::Read(packet.data(), packet.size(), pairs, events);
+    return Entries(pairs);
 }
 
 // The namespace list as the editor walks it.

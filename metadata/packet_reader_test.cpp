@@ -32,13 +32,6 @@ Pairs TreePairs(const std::string& packet) {
     return Entries(flat.m_Values);
 }
 
-Pairs StreamedPairs(const std::string& packet, HRESULT& hr,
-                    zev::SaxEvents events = zev::SaxEvents::kUtf8WhereOffered) {
-    CValueMap pairs;
-    hr = CPacketReader::Read(packet.data(), packet.size(), pairs, events);
-    return Entries(pairs);
-}
-
 // Load (the streaming path for UTF-8) against the tree path's flat map split by namespace.
 // Returns the number of values the packet gave, so that callers can see they tested something.
 size_t ExpectSameAsTree(const std::string& packet) {

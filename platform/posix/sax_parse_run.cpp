@@ -135,10 +135,12 @@ HRESULT CParseRun::Parse(const char* bytes, size_t count) {
 
 // XML_Parse copies the whole text into a buffer of its own, rounded up to a power of two: 16 MiB
 // for a packet of 9 MB, more than anything the reader keeps. Handed over a piece at a time, the
-// text goes through a buffer of about one piece, which stays in the cache; the events are the
-// same (character data split at a piece's end is joined again before it is handed on).
+// text goes through a buffer of about one piece; the events are the same (character data split at
+// a piece's end is joined again before it is handed on). Expat scans a token cut by a piece's end
+// again from its start when the next piece comes, and a Description can be a start tag of
+// megabytes: pieces of 1 MiB cut such a tag rarely.
 XML_Status CParseRun::ParseInPieces(const char* bytes, size_t count) {
-    constexpr size_t kPiece = size_t{64} * 1024;
+    constexpr size_t kPiece = size_t{1} << 20;
     size_t done = 0;
     for (;;) {
         const size_t n = count - done < kPiece ? count - done : kPiece;
