@@ -29,7 +29,11 @@ class CValueMap::CTexts {
     // A NUL-terminated copy of text.
     std::u16string_view Store(std::u16string_view text, size_t lane) {
         char16_t* copy = Room(text.size() + 1, lane);
-        std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+        if (text.size() <= 16) {
+            std::copy(text.begin(), text.end(), copy);  // most keys: no call for a few units
+        } else {
+            std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+        }
         return Commit(copy, text.size(), lane);
     }
     // A NUL-terminated conversion of UTF-8 text (never more units than bytes).

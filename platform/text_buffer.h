@@ -51,12 +51,16 @@ class TextBuffer {
   private:
     static constexpr size_t kShort = 16;
 
-    // Room for count units in all.
+    // Room for count units in all. Growing is rare and kept out of line, so that the common case
+    // stays small enough to be inlined where the text is written.
     Char* Room(size_t count) {
         if (m_units.size() < count) {
-            m_units.resize(count > 2 * m_units.size() ? count : 2 * m_units.size());
+            Grow(count);
         }
         return m_units.data();
+    }
+    [[gnu::noinline]] void Grow(size_t count) {
+        m_units.resize(count > 2 * m_units.size() ? count : 2 * m_units.size());
     }
 
     std::basic_string<Char> m_units;  // its size is the room there is, not the text's

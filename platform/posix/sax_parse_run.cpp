@@ -225,6 +225,10 @@ void CParseRun::Flush(bool runGoesOn) {
 }
 
 bool CParseRun::ReadAttributes(const XML_Char** atts) {
+    m_utf8Attributes.clear();
+    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+        return true;  // most elements
+    }
     size_t count = m_pendingDeclarations.size();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
@@ -233,7 +237,6 @@ bool CParseRun::ReadAttributes(const XML_Char** atts) {
         Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
         return false;
     }
-    m_utf8Attributes.clear();
     for (const auto& [prefix, uri] : m_pendingDeclarations) {
         const SaxUtf8Name name = prefix.empty() ? SaxUtf8Name{kXmlnsUri, "xmlns", {}}
                                                 : SaxUtf8Name{kXmlnsUri, prefix, "xmlns"};
