@@ -102,6 +102,7 @@ class CQtListBox final : public IListBox {
     int GetHorizontalExtent() const override { return m_pList->HorizontalExtent(); }
     void SetHorizontalExtent(int extent) override { m_pList->SetHorizontalExtent(extent); }
     int GetTextExtent(const CString& text) const override;
+    int GetWidestTextExtent(const std::vector<CString>& texts) const override;
 
   private:
     ExtentListWidget* m_pList;

@@ -11,7 +11,12 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
+#include "dialog/qt_controls.h"
 #include "dialog/qt_test_support.h"
 #include "dialog/rules_dialog_template.h"
 
@@ -185,6 +190,38 @@ TEST(QtDialogWindow, RulesListScrollsSidewaysOnlyToItsExtentAndSettles) {
                   list->GetHorizontalExtent() - view->viewport()->width());
         window->reject();
     });
+}
+
+TEST(QtDialogWindow, TheWidestExtentIsTheWidestMeasuredOneByOne) {
+    TestApplication();
+    ExtentListWidget widget(nullptr);
+    CQtListBox list(&widget);
+    std::mt19937 rng(2000);
+    const std::u16string pieces[] = {u"value ",         u"AVAWAT ", u"fi fl ffi ",
+                                     u"\u00e9t\u00e9 ", u"1234, ",  u"Wy.To "};
+    // Texts measured one by one, whose widest the shortcut must find: runs of kerned pairs,
+    // ligatures, accents; some alike to a character, some not Latin or holding a tab.
+    for (int round = 0; round < 6; ++round) {
+        std::vector<CString> texts;
+        for (int i = 0; i < 300; ++i) {
+            std::u16string text;
+            const size_t length = 200 + rng() % (round % 2 == 0 ? 1000 : 10);
+            while (text.size() < length) {
+                text += pieces[rng() % 6];
+            }
+            if (i % 97 == 5) {
+                text += round < 3 ? u"\t\t\tx"
+                                  : u"\u05e9\u05dc\u05d5\u05dd \u0645\u0631\u062d\u0628\u0627";
+            }
+            texts.emplace_back(text);
+        }
+        int widest = 0;
+        for (const CString& text : texts) {
+            widest = std::max(widest, list.GetTextExtent(text));
+        }
+        EXPECT_EQ(list.GetWidestTextExtent(texts), widest) << round;
+    }
+    EXPECT_EQ(list.GetWidestTextExtent({}), 0);
 }
 
 TEST(QtDialogWindow, AFailingHandlerEndsTheRunAndItsExceptionComesOut) {

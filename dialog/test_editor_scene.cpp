@@ -51,7 +51,7 @@ CMetaDataSource* CTestScene::AddSource(
     source->SetName(name);
     CMetaData values;
     for (const auto& [qualified, value] : flat) {
-        values.m_Values.SetAt(CString(qualified), CString(value));
+        values.m_Values.SetAt(qualified, value);
     }
     source->SplitByNamespace(&values);
     CMetaDataSource* raw = source.get();

@@ -11,7 +11,7 @@ void CopyAttributes(const CMetaDataTree& node, CMetaData::ValueMap& out) {
     POSITION pos = node.m_Attributes.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = node.m_Attributes.GetNextAssocPtr(pos);
-        out.SetAt(entry->key, entry->value);
+        out.SetAt(entry->key.view(), entry->value.view());
     }
 }
 
@@ -73,6 +73,6 @@ void CMetaData::Flatten(const CMetaDataTree* node) {
         CString key = n->m_strPrefix;
         key += u':';
         key += n->m_strName;
-        m_Values.SetAt(key, PropertyValue(*n));
+        m_Values.SetAt(key.view(), PropertyValue(*n).view());
     }
 }

@@ -26,8 +26,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
 
     // Reading the packet (once, right after construction).
     void Load(const char* packet);
-    // Spends flat: its values move into the groups and it is left empty. A group of this source
-    // is copied from instead, so that it is whole should the split fail.
+    // Spends flat: the groups take its values (sharing its texts) and it is left empty. Should the
+    // split fail, flat and the groups are as they were.
     void SplitByNamespace(CMetaData* flat);
 
     // Namespaces and values.
@@ -36,7 +36,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CMetaData* FindMetaDataByPrefix(const CString& prefix) const;
     CMetaData* FindMetaDataByNamespace(const CString& uri) const;
     bool GetValue(const CString& tag, CString& value) const override;
-    const CString* FindValue(std::u16string_view tag, CString& scratch) const override;
+    std::optional<std::u16string_view> FindValue(std::u16string_view tag,
+                                                 CString& scratch) const override;
     void GetAllNamespaces(CBSTRMetaDataTree* root) const;
     // Element 0 the namespace list, then one value group per declared namespace, in its order.
     const CArray<CMetaData*, CMetaData*>& GetMetaData() const { return m_MetaData; }
@@ -57,9 +58,4 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups
     CArray<CRule*, CRule*> m_Rules;             // owns the rules
     int m_nEncoding = kRulesXmlEncoding;
-
-  private:
-    // Groups the pairs Walk hands out by namespace and replaces the groups with them.
-    template <class Walk>
-    void Distribute(Walk& walk);
 };

@@ -20,7 +20,7 @@ std::unique_ptr<CMetaDataSource> Split(const Pairs& pairs) {
     auto source = std::make_unique<CMetaDataSource>();
     CMetaData flat;
     for (const auto& [k, v] : pairs) {
-        flat.m_Values.SetAt(CString(k), CString(v));
+        flat.m_Values.SetAt(k, v);
     }
     source->SplitByNamespace(&flat);
     EXPECT_TRUE(flat.m_Values.IsEmpty());
@@ -120,13 +120,12 @@ TEST(MetaDataSource, GetValueSplitsAtTheFirstColonFromIndexFive) {
     // A tag that is part of a longer text (as a rule's argument may be) stands for that part only.
     const CString longer = Tag(kDc, u"titled");
     CString scratch;
-    const CString* found =
-        source->FindValue(longer.view().substr(0, longer.GetLength() - 1), scratch);
-    ASSERT_NE(found, nullptr);
+    const auto found = source->FindValue(longer.view().substr(0, longer.GetLength() - 1), scratch);
+    ASSERT_TRUE(found);
     EXPECT_EQ(*found, u"Shadowing");
-    EXPECT_EQ(source->FindValue(longer.view(), scratch), nullptr);
-    EXPECT_EQ(source->FindValue(longer.view().substr(0, std::u16string_view(kDc).size()), scratch),
-              nullptr);
+    EXPECT_FALSE(source->FindValue(longer.view(), scratch));
+    EXPECT_FALSE(
+        source->FindValue(longer.view().substr(0, std::u16string_view(kDc).size()), scratch));
 
     // Lookups ignore the case of ASCII letters only and never return the namespace list.
     EXPECT_EQ(source->FindMetaDataByPrefix(u"DC")->m_strPrefix, u"dc");

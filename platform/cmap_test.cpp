@@ -25,6 +25,21 @@ std::vector<std::u16string> Keys(const TextMap& map) {
     return keys;
 }
 
+TEST(CMap, TextHashIsTheFrameworksUnitByUnit) {
+    std::mt19937 rng(33);
+    for (size_t length = 0; length <= 13; ++length) {
+        for (int round = 0; round < 20; ++round) {
+            std::u16string key;
+            UINT expected = 0;
+            for (size_t i = 0; i < length; ++i) {
+                key += static_cast<char16_t>(rng() % 0x10000);
+                expected = expected * 33 + key.back();
+            }
+            EXPECT_EQ(platform::HashKey(std::u16string_view(key)), expected) << length;
+        }
+    }
+}
+
 TEST(CMap, IterationFollowsBucketsThenNewestFirst) {
     // Worked out by hand: h = h*33 + c, bucket = h % 17.
     //   "a" = 97 -> 12, "b" = 98 -> 13, "r" = 114 -> 12, "q" = 113 -> 11,

@@ -20,6 +20,12 @@ std::u16string NarrowToWide(const char* text);
 std::u16string NarrowToWide(const char* text, size_t bytes);
 // The same into out, reusing its storage.
 void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out);
+// The same into out, which has room for bytes units (never more are needed); returns how many
+// were written. For callers that keep a buffer of their own.
+size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out);
+
+// The number of UTF-16 units that well-formed UTF-8 text converts to.
+size_t WideLength(const char* text, size_t bytes);
 
 // Offset of the first byte that starts no well-formed UTF-8 sequence, or npos.
 size_t FindInvalidUtf8(const char* text, size_t bytes);

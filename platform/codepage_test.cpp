@@ -105,7 +105,8 @@ TEST(Utf8, AsciiRunsOfEveryLengthNextToMultiByteSequences) {
     // each length's range.
     const std::vector<char32_t> others{0x80,   0xE9,    0x7FF,   0x800,   0x20AC,
                                        0xFFFD, 0x10000, 0x1F600, 0x10FFFF};
-    for (size_t n = 0; n <= 17; ++n) {
+    // Up to two SSE2 blocks of sixteen and a tail.
+    for (size_t n = 0; n <= 33; ++n) {
         for (char32_t cp : others) {
             std::u16string wide;
             AppendUtf16(cp, wide);
@@ -121,6 +122,8 @@ TEST(Utf8, AsciiRunsOfEveryLengthNextToMultiByteSequences) {
                 SCOPED_TRACE(::testing::Message() << "ascii run " << n << ", U+" << std::hex
                                                   << static_cast<uint32_t>(cp));
                 EXPECT_EQ(NarrowToWide(c.bytes.data(), c.bytes.size()), c.expected);
+                EXPECT_EQ(WideLength(c.bytes.data(), c.bytes.size()), c.expected.size());
+                EXPECT_EQ(WideToUtf8(c.expected), c.bytes);
                 EXPECT_EQ(FindInvalidUtf8(c.bytes.data(), c.bytes.size()), npos);
                 std::u16string strict;
                 uint32_t error = 0;
@@ -153,10 +156,10 @@ TEST(Utf8, InvalidSequencesAreFoundWhereTheyStart) {
         "\xfe",
         "\xff",
     };
-    // Prefixes ending exactly at, just before and just after an eight-byte block, some behind a
-    // multi-byte sequence so that the blocks start off eight-byte boundaries.
+    // Prefixes ending exactly at, just before and just after an eight- or sixteen-byte block,
+    // some behind a multi-byte sequence so that the blocks start off their boundaries.
     std::vector<std::pair<std::string, std::u16string>> prefixes;
-    for (size_t n = 0; n <= 17; ++n) {
+    for (size_t n = 0; n <= 33; ++n) {
         prefixes.emplace_back(Ascii(n), AsciiWide(n));
         prefixes.emplace_back("\xc3\xa9" + Ascii(n), u"\u00e9" + AsciiWide(n));
     }
@@ -222,7 +225,7 @@ TEST(Utf8, MatchesAPlainDecoderOnRandomText) {
         for (size_t p = 0; p < pieces; ++p) {
             const uint32_t kind = rng() % 4;
             if (kind == 0) {
-                const size_t n = rng() % 20;
+                const size_t n = rng() % 40;
                 text += Ascii(n);
                 expected += AsciiWide(n);
             } else if (kind == 3 && !valid) {
@@ -237,6 +240,8 @@ TEST(Utf8, MatchesAPlainDecoderOnRandomText) {
         const std::u16string ref = RefDecode(text, &refInvalid);
         if (valid) {
             ASSERT_EQ(ref, expected);  // the reference itself decodes what was encoded
+            ASSERT_EQ(WideLength(text.data(), text.size()), expected.size());
+            ASSERT_EQ(WideToUtf8(expected), text);
         }
         // Decoding into one string over and over: its old content never shows through.
         NarrowToWideInto(text.data(), text.size(), out);

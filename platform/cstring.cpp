@@ -7,10 +7,6 @@
 #include "platform/codepage.h"
 #include "platform/wformat.h"
 
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-}
-
 int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b) {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {

@@ -70,7 +70,9 @@ class CString {
 };
 
 // ASCII-only case folding and comparison.
-char16_t FoldAscii(char16_t c);
+inline char16_t FoldAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b);
 bool EqualNoCaseAscii(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);

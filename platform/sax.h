@@ -28,7 +28,9 @@
 // parse/parseURL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/com.h"
 
@@ -50,6 +52,10 @@ inline constexpr IID IID_ISAXAttributes = {
 // This platform's own: {E03808A4-F362-410B-8C31-A56F402F2C63}
 inline constexpr IID IID_ISAXLocator = {
     0xE03808A4, 0xF362, 0x410B, {0x8C, 0x31, 0xA5, 0x6F, 0x40, 0x2F, 0x2C, 0x63}};
+
+// This platform's own: {5C1D7E52-4B0A-4E8B-9C3F-2A6D81F0B417}
+inline constexpr IID IID_ISAXUtf8ContentHandler = {
+    0x5C1D7E52, 0x4B0A, 0x4E8B, {0x9C, 0x3F, 0x2A, 0x6D, 0x81, 0xF0, 0xB4, 0x17}};
 
 constexpr int kSaxMaxElementDepth = 256;
 // Far above any real packet (a 100,000-property packet carries about 20,000 on one element), low
@@ -136,6 +142,38 @@ class ISAXContentHandler : public IUnknown {
 
   protected:
     ~ISAXContentHandler() = default;
+};
+
+// This platform's own: a name as the text writes it, in UTF-8. The qualified name is prefix ":"
+// localName, or localName alone when the prefix is empty.
+struct SaxUtf8Name {
+    std::string_view uri;
+    std::string_view localName;
+    std::string_view prefix;
+};
+struct SaxUtf8Attribute {
+    SaxUtf8Name name;
+    std::string_view value;
+};
+
+// This platform's own: the element and character events in UTF-8, for a handler that would
+// convert every name and text to UTF-16 only to look at a few of them. A reader whose parser works
+// in UTF-8 (expat's) asks the content handler for this interface when a parse starts; if it is
+// given, these three events go here instead of to ISAXContentHandler, in the same order, with the
+// same names, values, limits and results, and every other event goes to ISAXContentHandler as
+// always. A reader that never asks (MSXML) hands the handler ISAXContentHandler's events.
+// Attributes come as ISAXAttributes would list them, namespace declarations first ("xmlns" or
+// prefix "xmlns"); endElement ends the innermost open element, named at its start. Every view is
+// valid only during the call.
+class ISAXUtf8ContentHandler : public IUnknown {
+  public:
+    virtual HRESULT startElement(const SaxUtf8Name& name, const SaxUtf8Attribute* attributes,
+                                 size_t count) = 0;
+    virtual HRESULT endElement() = 0;
+    virtual HRESULT characters(std::string_view text) = 0;
+
+  protected:
+    ~ISAXUtf8ContentHandler() = default;
 };
 
 class ISAXErrorHandler : public IUnknown {

@@ -144,6 +144,11 @@ TEST(TextIndex, MatchesUnorderedMapUnderRandomInsertionsAndErasures) {
         Differential<size_t> numbers(keys, RealHash);
         numbers.Run(rng, 4000);
     }
+    {
+        // Kept with half their hash.
+        Differential<uint32_t> compact(keys, RealHash);
+        compact.Run(rng, 4000);
+    }
 }
 
 TEST(TextIndex, CollidingHashesKeepEveryProbeRunIntact) {
@@ -164,6 +169,11 @@ TEST(TextIndex, CollidingHashesKeepEveryProbeRunIntact) {
             return (uint64_t{k} << 32) | low;
         });
         crowded.Run(rng, 1500);
+        // A compact index keeps only the low half, in which these hashes all collide.
+        Differential<uint32_t> compact(keys, [spread](size_t k, std::u16string_view) {
+            return (uint64_t{k} << 32) | ((0x10000 - spread / 2 + k % spread) & 0xFFFF);
+        });
+        compact.Run(rng, 1500);
     }
 }
 

@@ -51,7 +51,7 @@ void DeleteChain(CRule* rule) {
 
 }  // namespace
 
-std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
+std::unique_ptr<CRule> CloneLink(const CRule& from, std::optional<std::u16string_view> first) {
     auto copy = std::make_unique<CRule>();
     copy->m_bValidation = from.m_bValidation;
     copy->m_nReserved = from.m_nReserved;
@@ -60,7 +60,9 @@ std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
     if (n > 0) {
         // Slots start null, so a copy that fails half-way frees only what it made.
         copy->m_Args.SetSize(n);
-        copy->m_Args[0] = first != nullptr ? first->AllocSysString() : CopyBstr(from.m_Args[0]);
+        copy->m_Args[0] =
+            first ? AllocBstrOrThrow(first->data(), static_cast<unsigned int>(first->size()))
+                  : CopyBstr(from.m_Args[0]);
         for (INT_PTR i = 1; i < n; ++i) {
             copy->m_Args[i] = CopyBstr(from.m_Args[i]);
         }
@@ -141,7 +143,7 @@ void CRule::Clear() {
 }
 
 CRule* CRule::Clone() const {
-    return CopyChain(*this, [](const CRule& link) { return CloneLink(link, nullptr); });
+    return CopyChain(*this, [](const CRule& link) { return CloneLink(link, std::nullopt); });
 }
 
 CString CRule::GetArg(INT_PTR i) const {

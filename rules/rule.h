@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "olvane/olvane.h"
 #include "platform/carray.h"
@@ -62,7 +64,7 @@ using CRuleArray = CArray<CRule*, CRule*>;
 
 // One rule without its chain, as Clone copies each link; argument 0 is a copy of first instead
 // when first is given and the rule has arguments.
-std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first);
+std::unique_ptr<CRule> CloneLink(const CRule& from, std::optional<std::u16string_view> first);
 
 // A copy of the chain that starts at from, each link made by copyLink(link) (a
 // std::unique_ptr<CRule>). Each link is owned by the chain as soon as it exists, so a failure

@@ -2,6 +2,7 @@
 #include "rules/rule_list.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/bstr.h"
@@ -25,13 +26,13 @@ bool Evaluates(int type) {
 // resolved value once instead of copying the tag and then replacing it.
 std::unique_ptr<CRule> EvaluateLink(const CRule& from, const ITagResolver& source,
                                     CString& scratch) {
-    const CString* value = nullptr;
+    std::optional<std::u16string_view> value;
     const bool resolving = Evaluates(from.m_nType) && from.m_Args.GetSize() >= 2;
     if (resolving) {
         value = source.FindValue(ArgText(from.m_Args[0]), scratch);
     }
     std::unique_ptr<CRule> copy = CloneLink(from, value);
-    if (resolving && value == nullptr) {
+    if (resolving && !value) {
         copy->m_nType = RuleTypeUnresolved;
     }
     return copy;
@@ -85,12 +86,13 @@ int ResolveTag(CRule* rule, const ITagResolver& source) {
         return ResolveResult::kTooFewArgs;
     }
     CString scratch;
-    const CString* value = source.FindValue(ArgText(rule->m_Args[0]), scratch);
-    if (value == nullptr) {
+    const std::optional<std::u16string_view> value =
+        source.FindValue(ArgText(rule->m_Args[0]), scratch);
+    if (!value) {
         rule->m_nType = RuleTypeUnresolved;
         return ResolveResult::kNoValue;
     }
-    BSTR resolved = value->AllocSysString();
+    BSTR resolved = AllocBstrOrThrow(value->data(), static_cast<unsigned int>(value->size()));
     SysFreeString(rule->m_Args[0]);
     rule->m_Args[0] = resolved;
     return ResolveResult::kResolved;

@@ -5,6 +5,7 @@
 
 #include "rules/rule.h"
 #include "zev/element.h"
+#include "zev/sax_dual_handler.h"
 
 // The whole document for the rules, with encoding in the declaration's "utf-%d".
 CString WriteRulesXML(const CRuleArray& rules, int encoding);
@@ -13,8 +14,11 @@ CString WriteRulesXML(const CRuleArray& rules, int encoding);
 constexpr int kAppendByte = 0xFF;
 
 // Parses text; on success frees the rules first unless append & kAppendByte is set, then reads
-// the rule elements of the document. A parse failure changes nothing.
-void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append);
+// the rule elements of the document. A parse failure changes nothing. The rules come straight
+// from the reader's events, as reading the document's element tree with ReadRules would give them
+// (events: which the reader is asked for, zev/sax_dual_handler.h).
+void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append,
+                  zev::SaxEvents events = zev::SaxEvents::kUtf8WhereOffered);
 
 // Appends the rules read from the children of a "Pavex-MetaData-Rules" element; other roots:
 // nothing.

@@ -8,29 +8,19 @@
 
 namespace platform::posix {
 
-// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written. The strings keep their storage from call to call.
-void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localName,
-               std::u16string& qName) {
+SaxUtf8Name SplitName(const XML_Char* name) {
     const char* first = std::strchr(name, kNsSeparator);
     if (first == nullptr) {
-        uri.clear();
-        NarrowToWideInto(name, std::strlen(name), localName);
-        qName = localName;
-        return;
+        return {{}, name, {}};
     }
-    NarrowToWideInto(name, static_cast<size_t>(first - name), uri);
     const char* local = first + 1;
     const char* second = std::strchr(local, kNsSeparator);
     if (second == nullptr) {
-        NarrowToWideInto(local, std::strlen(local), localName);
-        qName = localName;
-        return;
+        return {{name, static_cast<size_t>(first - name)}, local, {}};
     }
-    NarrowToWideInto(local, static_cast<size_t>(second - local), localName);
-    NarrowToWideInto(second + 1, std::strlen(second + 1), qName);
-    qName += u':';
-    qName += localName;
+    return {{name, static_cast<size_t>(first - name)},
+            {local, static_cast<size_t>(second - local)},
+            second + 1};
 }
 
 HRESULT SaxAttributes::getLength(int* length) {
@@ -72,7 +62,7 @@ HRESULT SaxAttributes::getIndexFromName(const char16_t* uri, int uriLength,
     const std::u16string_view l(localName == nullptr ? u"" : localName,
                                 static_cast<size_t>(localNameLength));
     for (size_t i = 0; i < m_list.size(); ++i) {
-        if (m_list[i].uri == u && m_list[i].localName == l) {
+        if (m_list[i].uri.view() == u && m_list[i].localName.view() == l) {
             *index = static_cast<int>(i);
             return S_OK;
         }
@@ -86,7 +76,7 @@ HRESULT SaxAttributes::getIndexFromQName(const char16_t* qName, int qNameLength,
     }
     const std::u16string_view q(qName == nullptr ? u"" : qName, static_cast<size_t>(qNameLength));
     for (size_t i = 0; i < m_list.size(); ++i) {
-        if (m_list[i].qName == q) {
+        if (m_list[i].qName.view() == q) {
             *index = static_cast<int>(i);
             return S_OK;
         }
@@ -111,7 +101,7 @@ HRESULT SaxAttributes::getValueFromQName(const char16_t* qName, int qNameLength,
     return FAILED(hr) ? hr : getValue(index, value, valueLength);
 }
 
-HRESULT SaxAttributes::Field(int index, std::u16string Attribute::*field, const char16_t** text,
+HRESULT SaxAttributes::Field(int index, WideText Attribute::*field, const char16_t** text,
                              int* length) const {
     if (text == nullptr || length == nullptr) {
         return E_POINTER;
@@ -119,9 +109,9 @@ HRESULT SaxAttributes::Field(int index, std::u16string Attribute::*field, const 
     if (index < 0 || static_cast<size_t>(index) >= m_list.size()) {
         return E_INVALIDARG;
     }
-    const std::u16string& s = m_list[static_cast<size_t>(index)].*field;
-    *text = s.c_str();
-    *length = static_cast<int>(s.size());
+    const WideText& s = m_list[static_cast<size_t>(index)].*field;
+    *text = s.data();
+    *length = s.length();
     return S_OK;
 }
 

@@ -5,18 +5,36 @@
 #include <expat.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/com_object.h"
 #include "platform/sax.h"
+#include "platform/text_buffer.h"
 
 namespace platform::posix {
 
-struct Attribute {
-    std::u16string uri;
-    std::u16string localName;
-    std::u16string qName;
-    std::u16string value;
+// A name as ISAXContentHandler is handed it.
+struct ElementName {
+    WideText uri;
+    WideText localName;
+    WideText qName;
+
+    void AssignUtf8(const SaxUtf8Name& name) {
+        uri.AssignUtf8(name.uri);
+        localName.AssignUtf8(name.localName);
+        if (name.prefix.empty()) {
+            qName.Assign(localName.view());
+            return;
+        }
+        qName.AssignUtf8(name.prefix);
+        qName.Append(u":");
+        qName.Append(localName.view());
+    }
+};
+
+struct Attribute : ElementName {
+    WideText value;
 };
 
 // The attributes of the current element. Slots outlive their element, so that their strings keep
@@ -40,10 +58,8 @@ struct AttributeList {
 // be part of a namespace URI or a name.
 constexpr XML_Char kNsSeparator = '\x01';
 
-// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts;
-// the qualified name is rebuilt as written. The strings keep their storage from call to call.
-void SplitName(const XML_Char* name, std::u16string& uri, std::u16string& localName,
-               std::u16string& qName);
+// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts.
+SaxUtf8Name SplitName(const XML_Char* name);
 
 // The list seen through ISAXAttributes; lives inside one parse, on the reader's references.
 class SaxAttributes final : public ComPart<ISAXAttributes, IID_ISAXAttributes> {
@@ -67,8 +83,7 @@ class SaxAttributes final : public ComPart<ISAXAttributes, IID_ISAXAttributes> {
                               int* valueLength) override;
 
   private:
-    HRESULT Field(int index, std::u16string Attribute::*field, const char16_t** text,
-                  int* length) const;
+    HRESULT Field(int index, WideText Attribute::*field, const char16_t** text, int* length) const;
 
     const AttributeList& m_list;
 };

@@ -9,21 +9,9 @@
 namespace platform::posix {
 namespace {
 
-constexpr std::u16string_view kXmlnsUri = u"http://www.w3.org/2000/xmlns/";
+constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
 
 static_assert(sizeof(XML_Char) == 1, "the reader expects expat's UTF-8 build");
-
-// The number of UTF-16 units that a well-formed UTF-8 text of n bytes converts to.
-size_t Utf16Length(const char* s, size_t n) {
-    size_t units = 0;
-    for (size_t i = 0; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if ((b & 0xC0) != 0x80) {
-            units += b >= 0xF0 ? 2 : 1;
-        }
-    }
-    return units;
-}
 
 int ClampToInt(size_t n) {
     return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
@@ -120,7 +108,7 @@ HRESULT ParseRun::Parse(const char* bytes, size_t count) {
         }
     }
     const unsigned allocationFailures = ExpatAllocationFailures();
-    const XML_Status status = XML_Parse(m_parser, bytes, static_cast<int>(count), XML_TRUE);
+    const XML_Status status = ParseInPieces(bytes, count);
     if (m_exception) {
         std::rethrow_exception(m_exception);
     }
@@ -142,6 +130,32 @@ HRESULT ParseRun::Parse(const char* bytes, size_t count) {
         }
     }
     return S_OK;
+}
+
+// XML_Parse copies the whole text into a buffer of its own, rounded up to a power of two: 16 MiB
+// for a packet of 9 MB, more than anything the reader keeps. Handed over a piece at a time, the
+// text goes through a buffer of about one piece; the events are the same (character data split at
+// a piece's end is joined again before it is handed on). Expat scans a token cut by a piece's end
+// again from its start when the next piece comes, and a Description can be a start tag of
+// megabytes: pieces of 1 MiB cut such a tag rarely.
+XML_Status ParseRun::ParseInPieces(const char* bytes, size_t count) {
+    constexpr size_t kPiece = size_t{1} << 20;
+    size_t done = 0;
+    for (;;) {
+        const size_t n = count - done < kPiece ? count - done : kPiece;
+        void* buffer = XML_GetBuffer(m_parser, static_cast<int>(n));
+        if (buffer == nullptr) {
+            return XML_STATUS_ERROR;  // expat's error code says why
+        }
+        if (n > 0) {
+            std::memcpy(buffer, bytes + done, n);
+        }
+        done += n;
+        const XML_Status status = XML_ParseBuffer(m_parser, static_cast<int>(n), done == count);
+        if (status != XML_STATUS_OK || done == count) {
+            return status;
+        }
+    }
 }
 
 HRESULT ParseRun::Report(HRESULT code, const char16_t* message) {
@@ -189,101 +203,151 @@ void ParseRun::FailHandler(HRESULT code) {
     Fail(code, u"The content handler refused the document.");
 }
 
-bool ParseRun::CheckRun(size_t units) {
-    m_runLength += units;
-    if (m_runLength > static_cast<size_t>(kSaxMaxValueLength)) {
-        Fail(SAX_E_VALUE_TOO_LONG, u"A run of character data is too long.");
-        return false;
-    }
-    return true;
-}
-
-void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
-    if (++m_depth > kSaxMaxElementDepth) {
-        Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
+void ParseRun::Flush(bool runGoesOn) {
+    if (m_pending.size() == 0) {
         return;
     }
-    m_runLength = 0;
-    SplitName(name, m_uri, m_localName, m_qName);
+    const std::string_view text = m_pending.view();
+    if (m_utf8) {
+        Deliver(m_utf8->characters(text));
+    } else if (m_content != nullptr) {
+        m_text.AssignUtf8(text);
+        Deliver(m_content->characters(m_text.data(), m_text.length()));
+    }
+    // Past a processing instruction or a skipped entity the run goes on, and so does its count.
+    if (runGoesOn) {
+        m_runLength +=
+            m_pendingUnits != kUncounted ? m_pendingUnits : WideLength(text.data(), text.size());
+    }
+    m_pending.Clear();
+    m_pendingUnits = kUncounted;
+}
+
+bool ParseRun::ReadAttributes(const XML_Char** atts) {
+    m_utf8Attributes.clear();
+    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+        return true;  // most elements
+    }
     size_t count = m_pendingDeclarations.size();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
     }
     if (count > kSaxMaxAttributes) {
         Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
-        return;
+        return false;
     }
-    m_attributes.Clear();
     for (const auto& [prefix, uri] : m_pendingDeclarations) {
-        Attribute& a = m_attributes.Next();
-        a.uri = kXmlnsUri;
-        if (prefix.empty()) {
-            a.localName = u"xmlns";
-            a.qName = u"xmlns";
-        } else {
-            a.localName = prefix;
-            a.qName = u"xmlns:";
-            a.qName += prefix;
-        }
-        a.value = uri;
+        const SaxUtf8Name name = prefix.empty() ? SaxUtf8Name{kXmlnsUri, "xmlns", {}}
+                                                : SaxUtf8Name{kXmlnsUri, prefix, "xmlns"};
+        m_utf8Attributes.push_back({name, uri});
     }
-    m_pendingDeclarations.clear();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
-        const size_t bytes = std::strlen(atts[i + 1]);
-        if (bytes > static_cast<size_t>(kSaxMaxValueLength) &&
-            Utf16Length(atts[i + 1], bytes) > static_cast<size_t>(kSaxMaxValueLength)) {
+        const std::string_view value(atts[i + 1]);
+        if (value.size() > static_cast<size_t>(kSaxMaxValueLength) &&
+            WideLength(value.data(), value.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
             Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
-            return;
+            return false;
         }
-        Attribute& a = m_attributes.Next();
-        SplitName(atts[i], a.uri, a.localName, a.qName);
-        NarrowToWideInto(atts[i + 1], bytes, a.value);
+        m_utf8Attributes.push_back({SplitName(atts[i]), value});
     }
-    if (m_content == nullptr) {
-        return;
-    }
-    const HRESULT hr =
-        m_content->startElement(m_uri.c_str(), static_cast<int>(m_uri.size()), m_localName.c_str(),
-                                static_cast<int>(m_localName.size()), m_qName.c_str(),
-                                static_cast<int>(m_qName.size()), &m_attributesObject);
+    return true;
+}
+
+void ParseRun::Deliver(HRESULT hr) {
     if (FAILED(hr)) {
         FailHandler(hr);
     }
 }
 
-void ParseRun::OnEndElement(const XML_Char* name) {
+void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
+    if (++m_depth > kSaxMaxElementDepth) {
+        Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
+        return;
+    }
+    m_runLength = 0;
+    if (!ReadAttributes(atts)) {
+        return;
+    }
+    DeliverStart(SplitName(name));
+    m_pendingDeclarations.clear();
+    // The attributes' storage is kept for the next element, unless it was an outsized one (a
+    // packet's Description can carry tens of thousands): that storage goes.
+    if (m_utf8Attributes.size() > kKeptAttributes) {
+        m_utf8Attributes = std::vector<SaxUtf8Attribute>();
+        m_attributes = AttributeList();
+    }
+}
+
+void ParseRun::DeliverStart(const SaxUtf8Name& element) {
+    if (m_utf8) {
+        Deliver(m_utf8->startElement(element, m_utf8Attributes.data(), m_utf8Attributes.size()));
+        return;
+    }
+    if (m_content == nullptr) {
+        return;
+    }
+    if (m_names.size() < static_cast<size_t>(m_depth)) {
+        m_names.emplace_back();
+    }
+    ElementName& wide = m_names[static_cast<size_t>(m_depth) - 1];
+    wide.AssignUtf8(element);
+    m_attributes.Clear();
+    for (const SaxUtf8Attribute& a : m_utf8Attributes) {
+        Attribute& w = m_attributes.Next();
+        w.AssignUtf8(a.name);
+        w.value.AssignUtf8(a.value);
+    }
+    Deliver(m_content->startElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
+                                    wide.localName.length(), wide.qName.data(), wide.qName.length(),
+                                    &m_attributesObject));
+}
+
+void ParseRun::OnEndElement(const XML_Char* /*name*/) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
     --m_depth;
     m_runLength = 0;
+    if (m_utf8) {
+        Deliver(m_utf8->endElement());
+        return;
+    }
     if (m_content == nullptr) {
         return;
     }
-    SplitName(name, m_uri, m_localName, m_qName);
-    const HRESULT hr = m_content->endElement(
-        m_uri.c_str(), static_cast<int>(m_uri.size()), m_localName.c_str(),
-        static_cast<int>(m_localName.size()), m_qName.c_str(), static_cast<int>(m_qName.size()));
-    if (FAILED(hr)) {
-        FailHandler(hr);
-    }
+    // An end tag names its start tag: the start's conversion is handed over again.
+    const ElementName& wide = m_names[static_cast<size_t>(m_depth)];
+    Deliver(m_content->endElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
+                                  wide.localName.length(), wide.qName.data(), wide.qName.length()));
 }
 
+// Character data is gathered and handed over a run at a time, at the next tag, processing
+// instruction or skipped entity: expat delivers a run in pieces (each line break apart, each
+// entity reference apart), and a call per piece cost more than the text it carried.
 void ParseRun::OnCharacters(const XML_Char* s, int length) {
     const auto bytes = static_cast<size_t>(length);
-    if (m_content == nullptr) {
-        CheckRun(Utf16Length(s, bytes));
-        return;
+    m_pending.Append({s, bytes});
+    // UTF-8 never has fewer bytes than UTF-16 units: the units are counted only once the bytes
+    // could be over the limit, and from then on piece by piece.
+    if (m_pendingUnits != kUncounted) {
+        m_pendingUnits += WideLength(s, bytes);
+    } else if (m_runLength + m_pending.size() > static_cast<size_t>(kSaxMaxValueLength)) {
+        m_pendingUnits = WideLength(m_pending.data(), m_pending.size());
     }
-    NarrowToWideInto(s, bytes, m_text);
-    if (!CheckRun(m_text.size())) {
-        return;
-    }
-    const HRESULT hr = m_content->characters(m_text.c_str(), static_cast<int>(m_text.size()));
-    if (FAILED(hr)) {
-        FailHandler(hr);
+    if (m_pendingUnits != kUncounted &&
+        m_runLength + m_pendingUnits > static_cast<size_t>(kSaxMaxValueLength)) {
+        Fail(SAX_E_VALUE_TOO_LONG, u"A run of character data is too long.");
     }
 }
 
 void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* data) {
-    if (m_content == nullptr) {
+    Flush(true);
+    if (m_content == nullptr || m_stopped) {
         return;
     }
     const std::u16string t = NarrowToWide(target);
@@ -296,23 +360,24 @@ void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* d
 }
 
 void ParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
-    std::u16string p = NarrowToWide(prefix);
-    std::u16string u = NarrowToWide(uri);
-    if (u.size() > static_cast<size_t>(kSaxMaxValueLength)) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
+    const std::string_view p = prefix == nullptr ? "" : prefix;
+    const std::string_view u = uri == nullptr ? "" : uri;
+    if (WideLength(u.data(), u.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
         Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
         return;
     }
-    m_pendingDeclarations.emplace_back(std::move(p), std::move(u));
+    m_pendingDeclarations.emplace_back(p, u);
     if (m_content == nullptr) {
         return;
     }
-    const auto& [declaredPrefix, declaredUri] = m_pendingDeclarations.back();
-    const HRESULT hr = m_content->startPrefixMapping(
-        declaredPrefix.c_str(), static_cast<int>(declaredPrefix.size()), declaredUri.c_str(),
-        static_cast<int>(declaredUri.size()));
-    if (FAILED(hr)) {
-        FailHandler(hr);
-    }
+    const std::u16string widePrefix = NarrowToWide(p.data(), p.size());
+    const std::u16string wideUri = NarrowToWide(u.data(), u.size());
+    Deliver(m_content->startPrefixMapping(widePrefix.c_str(), static_cast<int>(widePrefix.size()),
+                                          wideUri.c_str(), static_cast<int>(wideUri.size())));
 }
 
 void ParseRun::OnEndNamespace(const XML_Char* prefix) {
@@ -327,7 +392,8 @@ void ParseRun::OnEndNamespace(const XML_Char* prefix) {
 }
 
 void ParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
-    if (m_content == nullptr) {
+    Flush(true);
+    if (m_content == nullptr || m_stopped) {
         return;
     }
     std::u16string n = isParameterEntity ? u"%" : u"";

@@ -47,7 +47,11 @@ class ParseRun {
           m_errors(errors),
           m_systemId(std::move(systemId)),
           m_locator(owner, m_systemId),
-          m_attributesObject(owner, m_attributes) {}
+          m_attributesObject(owner, m_attributes) {
+        if (content != nullptr) {
+            content->QueryInterface(IID_ISAXUtf8ContentHandler, m_utf8.PutVoid());
+        }
+    }
     ~ParseRun() {
         if (m_parser != nullptr) {
             XML_ParserFree(m_parser);
@@ -72,11 +76,18 @@ class ParseRun {
                                 const XML_Char* /*base*/, const XML_Char* /*systemId*/,
                                 const XML_Char* /*publicId*/);
 
+    XML_Status ParseInPieces(const char* bytes, size_t count);
     void Stop();
     void Fail(HRESULT code, const char16_t* message);
     void FailHandler(HRESULT code);
 
-    bool CheckRun(size_t units);
+    // Hands the gathered character data over; runGoesOn when no tag ends the run here.
+    void Flush(bool runGoesOn);
+    // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes;
+    // false when a limit stopped the parse.
+    bool ReadAttributes(const XML_Char** atts);
+    void DeliverStart(const SaxUtf8Name& element);
+    void Deliver(HRESULT hr);
     void OnStartElement(const XML_Char* name, const XML_Char** atts);
     void OnEndElement(const XML_Char* name);
     void OnCharacters(const XML_Char* s, int length);
@@ -97,6 +108,7 @@ class ParseRun {
     int EntityDepth(std::string_view name, std::map<std::string_view, int>& depths, int level);
 
     ISAXContentHandler* m_content;
+    ComPtr<ISAXUtf8ContentHandler> m_utf8;  // when the handler takes its events in UTF-8
     ISAXErrorHandler* m_errors;
     std::u16string m_systemId;
     SaxLocator m_locator;
@@ -110,13 +122,18 @@ class ParseRun {
     std::exception_ptr m_exception;
 
     int m_depth = 0;
-    size_t m_runLength = 0;
-    std::vector<std::pair<std::u16string, std::u16string>> m_pendingDeclarations;
+    size_t m_runLength = 0;  // UTF-16 units of the current run handed over so far
+    static constexpr size_t kUncounted = ~size_t{0};
+    TextBuffer<char> m_pending;          // the run's character data not yet handed over
+    size_t m_pendingUnits = kUncounted;  // its UTF-16 units, once counted
+    std::vector<std::pair<std::string, std::string>> m_pendingDeclarations;  // prefix, URI
+    static constexpr size_t kKeptAttributes = 1024;
+    std::vector<SaxUtf8Attribute> m_utf8Attributes;
     std::map<std::string, std::string, std::less<>> m_entities;
-    std::u16string m_uri;
-    std::u16string m_localName;
-    std::u16string m_qName;
-    std::u16string m_text;
+    // The name of each open element, by depth: an end tag names its start tag, so endElement
+    // hands over the start's conversion instead of converting the name again.
+    std::vector<ElementName> m_names;
+    WideText m_text;
 };
 
 }  // namespace platform::posix

@@ -21,11 +21,9 @@ inline std::string Text(BSTR b) {
 
 inline std::string DumpValues(const CMetaData::ValueMap& map) {
     std::string out;
-    POSITION pos = map.GetStartPosition();
-    while (pos != nullptr) {
-        const auto* entry = map.GetNextAssocPtr(pos);
-        out += " " + WideToUtf8(entry->key.view()) + "=" + WideToUtf8(entry->value.view());
-    }
+    map.ForEach([&](const ValueMap::Entry& entry) {
+        out += " " + WideToUtf8(entry.key()) + "=" + WideToUtf8(entry.value());
+    });
     return out;
 }
 
