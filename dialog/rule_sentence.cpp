@@ -49,7 +49,7 @@ CString CRulesCreator::DescribeRule(const CRule* rule) const {
         if (colon >= 0) {
             const CMetaData* group = m_pSource->FindMetaDataByNamespace(tag.Left(colon));
             if (group != nullptr) {
-                tag = group->m_strPrefix + tag.Mid(colon);
+                tag = group->GetPrefix() + tag.Mid(colon);
             }
         }
     }

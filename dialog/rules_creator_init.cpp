@@ -83,7 +83,7 @@ void CRulesCreator::FillTagTree(const CString& diagnostics) {
             continue;
         }
         // The group's texts are NUL-terminated.
-        group->m_Values.ForEach([&](const ValueMap::Entry& entry) {
+        group->GetValues().ForEach([&](const ValueMap::Entry& entry) {
             text.Format(u"  %s (%s)", entry.key().data(), entry.value().data());
             auto tag = std::make_unique<CString>();
             tag->Format(u"%s:%s", uri.GetString(), entry.key().data());

@@ -8,9 +8,9 @@
 namespace {
 
 void CopyAttributes(const CMetaDataTree& node, CMetaData::ValueMap& out) {
-    POSITION pos = node.m_Attributes.GetStartPosition();
+    POSITION pos = node.GetAttributes().GetStartPosition();
     while (pos != nullptr) {
-        const auto* entry = node.m_Attributes.GetNextAssocPtr(pos);
+        const auto* entry = node.GetAttributes().GetNextAssocPtr(pos);
         out.SetAt(entry->key.view(), entry->value.view());
     }
 }
@@ -18,20 +18,20 @@ void CopyAttributes(const CMetaDataTree& node, CMetaData::ValueMap& out) {
 // A property element's value: its text, or the texts of its first child's children joined with
 // ", " (the items of an rdf:Bag, rdf:Seq or rdf:Alt).
 CString PropertyValue(const CMetaDataTree& node) {
-    if (node.m_Children.empty()) {
-        return node.m_strText;
+    if (node.GetChildren().empty()) {
+        return node.GetText();
     }
-    const CMetaDataTree* list = node.m_Children[0].get();
+    const CMetaDataTree* list = node.GetChildren()[0].get();
     CString joined;
     if (list == nullptr) {
         return joined;
     }
-    for (size_t i = 0; i < list->m_Children.size(); ++i) {
+    for (size_t i = 0; i < list->GetChildren().size(); ++i) {
         if (i > 0) {
             joined += CString(u", ");
         }
-        if (const CMetaDataTree* item = list->m_Children[i].get(); item != nullptr) {
-            joined += item->m_strText;
+        if (const CMetaDataTree* item = list->GetChildren()[i].get(); item != nullptr) {
+            joined += item->GetText();
         }
     }
     return joined;
@@ -50,29 +50,29 @@ void CMetaData::Flatten(const CMetaDataTree* node) {
         if (n == nullptr) {
             continue;
         }
-        if (n->m_strPrefix.CompareNoCase(u"x") == 0) {
+        if (n->GetPrefix().CompareNoCase(u"x") == 0) {
             // The wrapper: only its first child is read.
-            if (!n->m_Children.empty()) {
-                pending.push_back(n->m_Children[0].get());
+            if (!n->GetChildren().empty()) {
+                pending.push_back(n->GetChildren()[0].get());
             }
             continue;
         }
-        if (n->m_strPrefix.CompareNoCase(u"rdf") == 0) {
-            if (n->m_strName.CompareNoCase(u"Description") == 0 && !n->m_Attributes.IsEmpty()) {
+        if (n->GetPrefix().CompareNoCase(u"rdf") == 0) {
+            if (n->GetName().CompareNoCase(u"Description") == 0 && !n->GetAttributes().IsEmpty()) {
                 CopyAttributes(*n, m_Values);
             }
-            for (size_t i = n->m_Children.size(); i-- > 0;) {
-                pending.push_back(n->m_Children[i].get());
+            for (size_t i = n->GetChildren().size(); i-- > 0;) {
+                pending.push_back(n->GetChildren()[i].get());
             }
             continue;
         }
-        if (!n->m_Attributes.IsEmpty()) {
+        if (!n->GetAttributes().IsEmpty()) {
             CopyAttributes(*n, m_Values);
             continue;
         }
-        CString key = n->m_strPrefix;
+        CString key = n->GetPrefix();
         key += u':';
-        key += n->m_strName;
+        key += n->GetName();
         m_Values.SetAt(key.view(), PropertyValue(*n).view());
     }
 }

@@ -55,6 +55,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     void ReadRules(zev::CElement* element);
     CRule* RuleFromElement(zev::CElement* element) const;
 
+  public:                                       // PRIVATE-LATER
     CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups
     CArray<CRule*, CRule*> m_Rules;             // owns the rules
     int m_nEncoding = kRulesXmlEncoding;

@@ -32,10 +32,17 @@ struct HeldObjects {
     }
 };
 
+}  // namespace
+
+struct CMetaDataTree::Mirror {
+    static void One(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>& pending);
+};
+
 // Fills node from element alone: names, text, attributes, and one empty child node per child of
 // the element. Children that are elements are queued (with their reference) to be filled in turn;
 // any other child is released and its node stays empty.
-void MirrorOne(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>& pending) {
+void CMetaDataTree::Mirror::One(CMetaDataTree& node, zev::CElement& element,
+                                std::vector<Pending>& pending) {
     node.RemoveAllChildren();
     node.m_Attributes.RemoveAll();
 
@@ -69,8 +76,6 @@ void MirrorOne(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>
     }
 }
 
-}  // namespace
-
 CMetaDataTree::~CMetaDataTree() {
     RemoveAllChildren();
 }
@@ -101,6 +106,14 @@ void CMetaDataTree::RemoveAllChildren() {
         }
     }
     m_Children.clear();
+}
+
+CMetaDataTree& CMetaDataTree::AddChild(const CString& prefix, const CString& name) {
+    auto child = std::make_unique<CMetaDataTree>();
+    child->m_strPrefix = prefix;
+    child->m_strName = name;
+    m_Children.push_back(std::move(child));
+    return *m_Children.back();
 }
 
 void CMetaDataTree::Load(const char* packet) {
@@ -145,11 +158,11 @@ void CMetaDataTree::FromElement(zev::CElement* element) {
             }
         }
     } releaser{pending};
-    MirrorOne(*this, *element, pending);
+    Mirror::One(*this, *element, pending);
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
         zev::ObjectRef<zev::CElement> held(next.element);
-        MirrorOne(*next.node, *next.element, pending);
+        Mirror::One(*next.node, *next.element, pending);
     }
 }

@@ -20,6 +20,17 @@ class CMetaDataTree {
     void Load(const char* packet);
     void FromElement(zev::CElement* element);
     void RemoveAllChildren();
+    // A new last child, named prefix:name, with nothing in it.
+    CMetaDataTree& AddChild(const CString& prefix, const CString& name);
+
+    const CString& GetPrefix() const { return m_strPrefix; }
+    const CString& GetName() const { return m_strName; }
+    const CString& GetText() const { return m_strText; }
+    const CMap<CString, LPCWSTR, CString, LPCWSTR>& GetAttributes() const { return m_Attributes; }
+    const std::vector<std::unique_ptr<CMetaDataTree>>& GetChildren() const { return m_Children; }
+
+  public:           // PRIVATE-LATER
+    struct Mirror;  // fills nodes from an element tree
 
     CString m_strPrefix;
     CString m_strName;
