@@ -110,6 +110,12 @@ class Flattener {
     };
 
     static Role RoleOfChild(Frame& parent);
+    // Whether the element's text can still become a value: a property's, until it has a child
+    // element (then its list is the value), and a list item's. The reader skips the rest, most of
+    // it the indentation between elements.
+    static bool WantsText(const Frame& frame) {
+        return (frame.role == Role::kProperty && frame.children == 0) || frame.role == Role::kItem;
+    }
     template <class Attributes>
     HRESULT Visit(Frame& frame, TextView prefix, TextView localName, const Attributes& attributes);
     template <class Attributes>
@@ -172,10 +178,11 @@ HRESULT Flattener<Char>::Start(TextView prefix, TextView localName, const Attrib
     frame.role = role;
     frame.children = 0;
     frame.text.Clear();
+    HRESULT hr = S_OK;
     if (role == Role::kVisit) {
-        return Visit(frame, prefix, localName, attributes);
+        hr = Visit(frame, prefix, localName, attributes);
     }
-    return S_OK;
+    return hr == S_OK && !WantsText(frame) ? S_FALSE : hr;
 }
 
 // An element the flattening visits, by its prefix: the wrapper, an rdf element (a Description
@@ -283,7 +290,7 @@ HRESULT Flattener<Char>::End() {
         }
         property.joined.Append(frame.text.view());
     }
-    return S_OK;
+    return m_depth > 0 && !WantsText(m_frames[m_depth - 1]) ? S_FALSE : S_OK;
 }
 
 template <class Char>
@@ -296,7 +303,7 @@ HRESULT Flattener<Char>::Characters(TextView chars) {
     const bool continuing = m_inCharacters;
     m_inCharacters = true;
     Frame& frame = m_frames[m_depth - 1];
-    if (frame.role != Role::kProperty && frame.role != Role::kItem) {
+    if (!WantsText(frame)) {
         return S_OK;
     }
     if (continuing) {

@@ -199,7 +199,7 @@ size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out) {
     return static_cast<size_t>(w - out);
 }
 
-size_t WideLength(const char* text, size_t bytes) {
+size_t WideLengthOfAny(const char* text, size_t bytes) {
     // Every byte but a continuation byte (10xxxxxx) starts a unit, and a four-byte lead
     // (11110xxx) a second one: counted eight bytes at a time, by the top bits of each byte.
     constexpr uint64_t kHigh = 0x8080808080808080ULL;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 // The system error a strict conversion reports for an invalid sequence (no mapping for the Unicode
@@ -24,8 +25,32 @@ void NarrowToWideInto(const char* text, size_t bytes, std::u16string& out);
 // were written. For callers that keep a buffer of their own.
 size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out);
 
-// The number of UTF-16 units that well-formed UTF-8 text converts to.
-size_t WideLength(const char* text, size_t bytes);
+// WideLength's count of any text, a word at a time.
+size_t WideLengthOfAny(const char* text, size_t bytes);
+
+// The number of UTF-16 units that well-formed UTF-8 text converts to. Short ASCII text, most runs
+// of character data a reader counts, is answered here without a call: its bytes are its units.
+inline size_t WideLength(const char* text, size_t bytes) {
+    uint64_t a = 0;
+    uint64_t b = 0;
+    if (bytes > 16) {
+        return WideLengthOfAny(text, bytes);
+    }
+    if (bytes >= 8) {  // two loads that overlap cover every byte
+        std::memcpy(&a, text, 8);
+        std::memcpy(&b, text + bytes - 8, 8);
+    } else if (bytes >= 4) {
+        uint32_t x = 0;
+        uint32_t y = 0;
+        std::memcpy(&x, text, 4);
+        std::memcpy(&y, text + bytes - 4, 4);
+        a = x | y;
+    } else if (bytes > 0) {
+        a = static_cast<unsigned char>(text[0]) | static_cast<unsigned char>(text[bytes / 2]) |
+            static_cast<unsigned char>(text[bytes - 1]);
+    }
+    return ((a | b) & 0x8080808080808080ULL) == 0 ? bytes : WideLengthOfAny(text, bytes);
+}
 
 // Offset of the first byte that starts no well-formed UTF-8 sequence, or npos.
 size_t FindInvalidUtf8(const char* text, size_t bytes);

@@ -164,7 +164,9 @@ struct SaxUtf8Attribute {
 // always. A reader that never asks (MSXML) hands the handler ISAXContentHandler's events.
 // Attributes come as ISAXAttributes would list them, namespace declarations first ("xmlns" or
 // prefix "xmlns"); endElement ends the innermost open element, named at its start. Every view is
-// valid only during the call.
+// valid only during the call. startElement and endElement may answer S_FALSE: the handler does not
+// want the character data up to the next tag, and the reader hands none of it over (its limits
+// still apply to it).
 class ISAXUtf8ContentHandler : public IUnknown {
   public:
     virtual HRESULT startElement(const SaxUtf8Name& name, const SaxUtf8Attribute* attributes,

@@ -9,6 +9,8 @@
 //   void Reset();                                   // a document starts
 //   HRESULT Start(View prefix, View localName, const Attributes& attributes);
 //   HRESULT End();                                  // the innermost open element ends
+// (Start and End answer S_FALSE when the text up to the next tag is not wanted: the UTF-8 reader
+// then skips it; the UTF-16 events still carry it, and the reading must ignore it there too)
 //   HRESULT Characters(View text);
 // where Attributes (SaxUtf16Attributes or SaxUtf8Attributes) has count and
 // Get(index, qName, value) into UTF-16. The qualified name is prefix ":" localName, or localName.
@@ -113,21 +115,25 @@ class SaxDualHandler : public SAXContentHandlerImpl {
         // The prefix is the qualified name's text before its first ':'.
         const std::u16string_view qualified = SaxView(qName, qNameLength);
         const size_t colon = qualified.find(u':');
-        return m_wide->Start(
+        return Plain(m_wide->Start(
             colon == std::u16string_view::npos ? std::u16string_view() : qualified.substr(0, colon),
             SaxView(localName, localNameLength),
-            SaxUtf16Attributes{attributes, count > 0 ? static_cast<size_t>(count) : 0});
+            SaxUtf16Attributes{attributes, count > 0 ? static_cast<size_t>(count) : 0}));
     }
     HRESULT endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
                        const char16_t* /*localName*/, int /*localNameLength*/,
                        const char16_t* /*qName*/, int /*qNameLength*/) override {
-        return m_wide->End();
+        return Plain(m_wide->End());
     }
     HRESULT characters(const char16_t* chars, int length) override {
         return m_wide->Characters(SaxView(chars, length));
     }
 
   private:
+    // A reader of UTF-16 events is told plain success: S_FALSE means something only to the
+    // UTF-8 reader.
+    static HRESULT Plain(HRESULT hr) { return hr == S_FALSE ? S_OK : hr; }
+
     // The UTF-8 events; counted on the handler.
     class Utf8Events final
         : public platform::ComPart<ISAXUtf8ContentHandler, IID_ISAXUtf8ContentHandler> {

@@ -284,7 +284,10 @@ void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
 
 void ParseRun::DeliverStart(const SaxUtf8Name& element) {
     if (m_utf8) {
-        Deliver(m_utf8->startElement(element, m_utf8Attributes.data(), m_utf8Attributes.size()));
+        const HRESULT hr =
+            m_utf8->startElement(element, m_utf8Attributes.data(), m_utf8Attributes.size());
+        m_skipText = hr == S_FALSE;
+        Deliver(hr);
         return;
     }
     if (m_content == nullptr) {
@@ -314,7 +317,9 @@ void ParseRun::OnEndElement(const XML_Char* /*name*/) {
     --m_depth;
     m_runLength = 0;
     if (m_utf8) {
-        Deliver(m_utf8->endElement());
+        const HRESULT hr = m_utf8->endElement();
+        m_skipText = hr == S_FALSE;
+        Deliver(hr);
         return;
     }
     if (m_content == nullptr) {
@@ -331,6 +336,14 @@ void ParseRun::OnEndElement(const XML_Char* /*name*/) {
 // entity reference apart), and a call per piece cost more than the text it carried.
 void ParseRun::OnCharacters(const XML_Char* s, int length) {
     const auto bytes = static_cast<size_t>(length);
+    if (m_skipText) {
+        // Text the handler declined is neither kept nor handed over, only counted.
+        m_runLength += WideLength(s, bytes);
+        if (m_runLength > static_cast<size_t>(kSaxMaxValueLength)) {
+            Fail(SAX_E_VALUE_TOO_LONG, u"A run of character data is too long.");
+        }
+        return;
+    }
     m_pending.Append({s, bytes});
     // UTF-8 never has fewer bytes than UTF-16 units: the units are counted only once the bytes
     // could be over the limit, and from then on piece by piece.

@@ -122,7 +122,8 @@ class ParseRun {
     std::exception_ptr m_exception;
 
     int m_depth = 0;
-    size_t m_runLength = 0;  // UTF-16 units of the current run handed over so far
+    bool m_skipText = false;  // the handler declined the text up to the next tag
+    size_t m_runLength = 0;   // UTF-16 units of the current run handed over so far
     static constexpr size_t kUncounted = ~size_t{0};
     TextBuffer<char> m_pending;          // the run's character data not yet handed over
     size_t m_pendingUnits = kUncounted;  // its UTF-16 units, once counted
