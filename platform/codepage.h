@@ -45,9 +45,8 @@ inline size_t WideLength(const char* text, size_t bytes) {
         std::memcpy(&x, text, 4);
         std::memcpy(&y, text + bytes - 4, 4);
         a = x | y;
-    } else if (bytes > 0) {
-        a = static_cast<unsigned char>(text[0]) | static_cast<unsigned char>(text[bytes / 2]) |
-            static_cast<unsigned char>(text[bytes - 1]);
+    } else if (bytes > 0) {  // a sequence of two or three bytes would take the first or last
+        a = static_cast<unsigned char>(text[0]) | static_cast<unsigned char>(text[bytes - 1]);
     }
     return ((a | b) & 0x8080808080808080ULL) == 0 ? bytes : WideLengthOfAny(text, bytes);
 }
