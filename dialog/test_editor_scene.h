@@ -1,39 +1,76 @@
 // test_editor_scene.h - a scene for tests: template destinations and metadata sources under keys,
-// seen by the editor through IEditorScene.
+// seen by the editor through IEditorScene as the host's scene is.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "dialog/editor_scene.h"
-#include "metadata/destination.h"
-#include "metadata/meta_data_source.h"
+#include "metadata/meta_data.h"
 
 class CTestScene final : public IEditorScene {
   public:
     explicit CTestScene(int id = 1) : m_nID(id) {}
     ~CTestScene() { RemoveAllDestinations(m_map); }
-    CTestScene(const CTestScene&) = delete;
-    CTestScene& operator=(const CTestScene&) = delete;
 
     int GetSceneID() const override { return m_nID; }
-    void CopyScene(CDestinationMap& target) const override;
-    CDestination* FindDestination(const CString& key) const override;
-    CMetaDataSource* FindMetaDataSource(const CString& key) const override;
+    void CopyScene(CDestinationMap& target) const override {
+        RemoveAllDestinations(target);
+        for (POSITION pos = m_map.GetStartPosition(); pos != nullptr;) {
+            const auto* entry = m_map.GetNextAssocPtr(pos);
+            if (entry->value->GetType() == 0) {
+                auto copy = std::make_unique<CDestination>();
+                copy->CopyFrom(entry->value);
+                target.SetAt(entry->key, copy.release());
+            }
+        }
+    }
+    CDestination* FindDestination(const CString& key) const override {
+        CDestination* object = nullptr;
+        return m_map.Lookup(key, object) ? object : nullptr;
+    }
+    CMetaDataSource* FindMetaDataSource(const CString& key) const override {
+        CDestination* object = FindDestination(key);
+        return object != nullptr && object->GetType() == 1 ? static_cast<CMetaDataSource*>(object)
+                                                           : nullptr;
+    }
 
-    // Stores a template destination (replacing whatever was under the key).
-    void AddDestination(const CString& key, const CString& name);
-    // Stores a source made from qualified-name/value pairs as a packet's reader would flatten
-    // them ("xmlns:nw" -> URI declares a namespace, "nw:title" -> value).
-    CMetaDataSource* AddSource(const CString& key, const CString& name,
-                               const std::vector<std::pair<std::u16string, std::u16string>>& flat);
-    // Stores a source read from an XMP packet.
-    CMetaDataSource* AddPacket(const CString& key, const CString& name, const char* packet);
-    void Delete(const CString& key);
+    void AddDestination(const CString& key, const CString& name) {
+        Store(key, name, std::make_unique<CDestination>());
+    }
+    // A source from a packet, or from the pairs a packet's reader would give ("xmlns:nw" -> URI
+    // declares a namespace, "nw:title" -> a value).
+    CMetaDataSource* AddSource(
+        const CString& key, const CString& name, const char* packet,
+        const std::vector<std::pair<std::u16string, std::u16string>>& pairs = {}) {
+        auto source = std::make_unique<CMetaDataSource>();
+        source->Load(packet);
+        CMetaData flat;
+        for (const auto& [qualified, value] : pairs) {
+            flat.m_Values.SetAt(CString(qualified), CString(value));
+        }
+        if (!pairs.empty()) {
+            source->SplitByNamespace(&flat);
+        }
+        return static_cast<CMetaDataSource*>(Store(key, name, std::move(source)));
+    }
+    void Delete(const CString& key) {
+        CDestination* old = FindDestination(key);
+        m_map.RemoveKey(key);
+        DeleteDestination(old);
+    }
 
   private:
-    void Store(const CString& key, CDestination* object);
+    CDestination* Store(const CString& key, const CString& name,
+                        std::unique_ptr<CDestination> object) {
+        AssignBstr(object->m_bstrKey, key);
+        AssignBstr(object->m_bstrName, name);
+        Delete(key);
+        m_map.SetAt(key, object.get());
+        return object.release();
+    }
     int m_nID;
     CDestinationMap m_map;
 };

@@ -69,10 +69,3 @@ void CFlatPairs::Set(std::u16string_view key, std::u16string_view value) {
     ++m_count;
     m_index.Insert((bucket.entries.size() - 1) * kBuckets + b + 1, hash);
 }
-
-std::vector<size_t> CFlatPairs::MapOrder() const {
-    std::vector<size_t> order;
-    order.reserve(m_count);
-    ForEachInMapOrder([&order](size_t handle) { order.push_back(handle); });
-    return order;
-}

@@ -32,8 +32,6 @@ class CFlatPairs {
             }
         }
     }
-    // The same handles, as a list.
-    std::vector<size_t> MapOrder() const;
     // Null-terminated; valid until the pairs are destroyed.
     const char16_t* Key(size_t handle) const { return At(handle).key; }
     size_t KeyLength(size_t handle) const { return At(handle).keyLength; }

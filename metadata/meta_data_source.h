@@ -37,12 +37,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CArray<CRule*, CRule*>* CloneRules() const;
     void GetRules(CArray<CRule*, CRule*>* out) const;
     void ParseRules(CArray<CRule*, CRule*>* out) const;
-    CRule* EvaluateRule(INT_PTR i) const;
-    int ResolveTag(CRule* rule) const;
     BSTR GetRulesXML() const;
     void SetRulesXML(const char16_t* text, int append);
-    void ReadRules(zev::CElement* element);
-    CRule* RuleFromElement(zev::CElement* element) const;
 
     CArray<CMetaData*, CMetaData*> m_MetaData;
     CArray<CRule*, CRule*> m_Rules;

@@ -31,12 +31,10 @@ class CArray {
     INT_PTR GetSize() const { return m_nSize; }
     INT_PTR GetCount() const { return m_nSize; }
     bool IsEmpty() const { return m_nSize == 0; }
-    INT_PTR GetUpperBound() const { return m_nSize - 1; }
     TYPE* GetData() { return m_pData; }
     const TYPE* GetData() const { return m_pData; }
     TYPE GetAt(INT_PTR i) const { return m_pData[i]; }
     void SetAt(INT_PTR i, ARG_TYPE v) { m_pData[i] = v; }
-    TYPE& ElementAt(INT_PTR i) { return m_pData[i]; }
     TYPE& operator[](INT_PTR i) { return m_pData[i]; }
     TYPE operator[](INT_PTR i) const { return m_pData[i]; }
 
@@ -102,27 +100,6 @@ class CArray {
         SetSize(i + 1);
         m_pData[i] = v;
         return i;
-    }
-
-    void SetAtGrow(INT_PTR i, ARG_TYPE v) {
-        if (i >= m_nSize) {
-            SetSize(i + 1);
-        }
-        m_pData[i] = v;
-    }
-
-    void InsertAt(INT_PTR i, ARG_TYPE v, INT_PTR count = 1) {
-        if (i >= m_nSize) {
-            SetSize(i + count);
-        } else {
-            const INT_PTR old = m_nSize;
-            SetSize(m_nSize + count);
-            std::memmove(static_cast<void*>(m_pData + i + count), m_pData + i,
-                         sizeof(TYPE) * static_cast<size_t>(old - i));
-        }
-        for (INT_PTR k = 0; k < count; ++k) {
-            m_pData[i + k] = v;
-        }
     }
 
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {

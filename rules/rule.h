@@ -81,9 +81,6 @@ CRule* CopyChain(const CRule& from, CopyLink&& copyLink) {
 // Deletes every non-null rule of the array (with its chain) and sets its size to 0. Null: nothing.
 void FreeRuleArray(CRuleArray* array);
 
-// The type's name ("RuleTypePush", ...), or null for a code outside the table.
-const char* RuleTypeName(int type);
-
 // The record layout the host reads.
 static_assert(sizeof(CRule) == sizeof(OlvaneRule));
 static_assert(offsetof(CRule, m_Args) == offsetof(OlvaneRule, args));

@@ -21,8 +21,8 @@ bool Evaluates(int type) {
     return type >= RuleTypePush && type <= RuleTypeIsOneOf;
 }
 
-// The evaluated copy of one link, made as ResolveTag would leave a clone of it, but copying a
-// resolved value once instead of copying the tag and then replacing it.
+// The evaluated copy of one link: its tag replaced by the tag's value, copied once, or its type
+// set to -1 when the tag has no value.
 std::unique_ptr<CRule> EvaluateLink(const CRule& from, const ITagResolver& source,
                                     CString& scratch) {
     const CString* value = nullptr;
@@ -75,33 +75,6 @@ void GetRuleCopies(const CRuleArray& rules, CRuleArray* out) {
         slots[i] = CloneOrNull(rules[i]).release();
     }
     stage.Commit();
-}
-
-int ResolveTag(CRule* rule, const ITagResolver& source) {
-    if (rule == nullptr) {
-        return -1;
-    }
-    if (rule->m_Args.GetSize() < 2) {
-        return -2;
-    }
-    CString scratch;
-    const CString* value = source.FindValue(ArgText(rule->m_Args[0]), scratch);
-    if (value == nullptr) {
-        rule->m_nType = RuleTypeUnresolved;
-        return -3;
-    }
-    BSTR resolved = value->AllocSysString();
-    SysFreeString(rule->m_Args[0]);
-    rule->m_Args[0] = resolved;
-    return 1;
-}
-
-CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source) {
-    if (i < 0 || i >= rules.GetSize() || rules[i] == nullptr) {
-        return nullptr;
-    }
-    CString scratch;
-    return EvaluateChain(*rules[i], source, scratch);
 }
 
 void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out) {

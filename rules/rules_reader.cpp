@@ -80,12 +80,6 @@ void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append) {
     stage.Commit();
 }
 
-void ReadRules(CRuleArray& rules, zev::CElement* element) {
-    CRuleStage stage(rules, true);
-    ReadRulesInto(stage, element);
-    stage.Commit();
-}
-
 CRule* RuleFromElement(zev::CElement* element) {
     if (element == nullptr) {
         return nullptr;

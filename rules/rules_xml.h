@@ -13,9 +13,6 @@ CString WriteRulesXML(const CRuleArray& rules, int encoding);
 // the rule elements of the document. A parse failure changes nothing.
 void ReadRulesXML(CRuleArray& rules, const char16_t* text, int append);
 
-// Appends the rules read from the children of a "Pavex-MetaData-Rules" element; other roots:
-// nothing.
-void ReadRules(CRuleArray& rules, zev::CElement* element);
 // A new rule (type 1) from the element's tag / to / val attributes, or null for a null element.
 CRule* RuleFromElement(zev::CElement* element);
 bool GetStringAttribute(zev::CElement* element, const std::u16string& name, CString& out);

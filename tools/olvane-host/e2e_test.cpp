@@ -1,281 +1,120 @@
-// e2e_test.cpp - the built olvane-host run as a process on sample files, against the real plug-in.
+// e2e_test.cpp - the whole program on the bundled samples, against the real plug-in: apply as a
+// table and as JSON, show on a sidecar, a JPEG and standard input, and the exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "run.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
 using nlohmann::json;
 
 const std::string kSamples = OLVANE_HOST_SAMPLES;
-const std::string kDc = "http://purl.org/dc/elements/1.1/:";
-const std::string kXmp = "http://ns.adobe.com/xap/1.0/:";
 
 struct Result {
-    int status = -1;
+    int status;
     std::string out;
     std::string err;
 };
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A rules document with one line per rule, in the plug-in's element names.
-std::string Rules(const std::vector<std::string>& lines) {
-    std::string text = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<Pavex-MetaData-Rules>\n";
-    for (const std::string& line : lines) {
-        text += line + "\n";
+Result Host(std::vector<std::string> args) {
+    std::ostringstream out;
+    std::ostringstream err;
+    olvane_host::Io io{out, err, false};
+    if (args[0] != "--plugin") {
+        args.insert(args.begin(), {"--plugin", OLVANE_PLUGIN_PATH});
     }
-    return text + "</Pavex-MetaData-Rules>\n";
+    const int status = olvane_host::Run(args, io);
+    return {status, out.str(), err.str()};
 }
 
-std::string Rule(const std::string& element, const std::string& tag, const std::string& to,
-                 bool validation = false) {
-    return "<" + element + " tag=\"" + tag + "\" to=\"" + to + "\" val=\"" +
-           (validation ? "true" : "false") + "\" />";
-}
-
-std::vector<json> JsonLines(const std::string& text) {
-    std::vector<json> lines;
+json Line(const std::string& text, size_t index) {
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(json::parse(line));
+    std::string line;
+    for (size_t i = 0; i <= index; ++i) {
+        std::getline(in, line);
     }
-    return lines;
+    return json::parse(line);
 }
 
-class HostProcess : public testing::Test {
-  protected:
-    void SetUp() override {
-        char name[] = "/tmp/olvane-host-e2e-XXXXXX";
-        ASSERT_NE(::mkdtemp(name), nullptr);
-        dir_ = name;
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+TEST(Program, AppliesRulesAsATableAndAsJson) {
+    const Result table = Host({"apply", "--rules", kSamples + "/rules.xml", "--template",
+                               "title=Title", "--template", "tool=Tool", "--template",
+                               "author=Author=Jane Example", kSamples + "/harbour.jpg"});
+    EXPECT_EQ(table.status, 0) << table.err;
+    EXPECT_NE(table.out.find("push dc:title -> title"), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("result: passed (3 validation rules)"), std::string::npos);
 
-    std::string Temp(const std::string& name, const std::string& content) {
-        const std::string path = dir_ + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-
-    // Runs the program with args (each quoted for the shell), stdin from input. The plug-in is
-    // named unless args name one, since the build may not put it beside the program.
-    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
-        std::string command = "'" OLVANE_HOST_EXE "'";
-        if (args.front() != "--plugin") {
-            command += " --plugin '" OLVANE_PLUGIN_PATH "'";
-        }
-        for (const std::string& a : args) {
-            command += " '" + a + "'";
-        }
-        command +=
-            " <'" + Temp("stdin", input) + "' >'" + dir_ + "/stdout' 2>'" + dir_ + "/stderr'";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadAll(dir_ + "/stdout"),
-                ReadAll(dir_ + "/stderr")};
-    }
-
-    Result Apply(const std::string& rules, const std::vector<std::string>& templates) {
-        std::vector<std::string> args{"apply", "--json", "--rules", Temp("rules.xml", rules)};
-        for (const std::string& t : templates) {
-            args.insert(args.end(), {"--template", t});
-        }
-        args.push_back(kSamples + "/harbour.xmp");
-        return Run(args);
-    }
-
-    std::string dir_;
-};
-
-TEST_F(HostProcess, PushChainOnTheSamples) {
-    // Pushes land in order: a later push overwrites, and a check against a template sees the value
-    // pushed last.
-    const Result r = Apply(Rules({
-                               Rule("DataPush", kDc + "title", "title"),
-                               Rule("DataEqualsDest", kDc + "title", "title", true),
-                               Rule("DataPush", kXmp + "CreatorTool", "title"),
-                               Rule("DataNotEqualDest", kDc + "title", "title", true),
-                               Rule("DataPush", kXmp + "Rating", "rating"),
-                           }),
-                           {"title=Title=before", "rating=Rating", "untouched=U=kept"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const auto lines = JsonLines(r.out);
-    ASSERT_EQ(lines.size(), 1u);
-    const json& report = lines[0];
-    EXPECT_EQ(report["file"], kSamples + "/harbour.xmp");
-    EXPECT_EQ(report["templates"],
-              json({{"title", "Anchor Writer 1.0"}, {"rating", "3"}, {"untouched", "kept"}}));
+    // Pushes land in order and checks see what was pushed; a pushed validation rule passes, a
+    // failed one fails the run, an unresolved tag fails.
+    olvane_test::TempDir dir;
+    const std::string dc = "tag=\"http://purl.org/dc/elements/1.1/:";
+    olvane_test::WriteFile(
+        dir / "r.xml", "<Pavex-MetaData-Rules><DataPush " + dc +
+                           "title\" to=\"t\" val=\"true\"/>"
+                           "<DataEqualsDest " +
+                           dc +
+                           "title\" to=\"t\" val=\"true\"/>"
+                           "<DataIsOneOf tag=\"http://ns.adobe.com/xap/1.0/:Rating\" to=\"1, 3\"/>"
+                           "<DataEqualsStr " +
+                           dc +
+                           "title\" to=\"Dusk\" val=\"true\"/>"
+                           "<DataPush " +
+                           dc + "none\" to=\"t\"/></Pavex-MetaData-Rules>");
+    const Result r = Host({"apply", "--json", "--rules", dir / "r.xml", "--template", "t=T=old",
+                           kSamples + "/harbour.xmp"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    const json report = Line(r.out, 0);
     std::vector<std::string> outcomes;
     for (const json& rule : report["rules"]) {
         outcomes.push_back(rule["outcome"]);
     }
     EXPECT_EQ(outcomes,
-              (std::vector<std::string>{"pushed", "passed", "pushed", "passed", "pushed"}));
-    EXPECT_EQ(report["rules"][0]["value"], "Harbour at dawn");
-    EXPECT_EQ(report["rules"][0]["tag"], kDc + "title");
-    EXPECT_EQ(report["passed"], true);
-
-    // The bundled run: the samples' own rules and templates, as a table.
-    const Result table =
-        Run({"apply", "--rules", kSamples + "/rules.xml", "--template", "title=Title", "--template",
-             "tool=Tool", "--template", "author=Author=Jane Example", kSamples + "/harbour.jpg"});
-    EXPECT_EQ(table.status, 0) << table.err;
-    EXPECT_NE(table.out.find("push dc:title -> title"), std::string::npos) << table.out;
-    EXPECT_NE(table.out.find("result: passed (3 validation rules)"), std::string::npos)
-        << table.out;
-}
-
-TEST_F(HostProcess, EveryCheckTypeInStringAndTemplateForm) {
-    // dc:subject is "harbour, dawn", xmp:Rating is "3"; the template place holds "harbour".
-    struct Case {
-        std::string element;
-        std::string local;
-        std::string to;
-        int code;
-        bool passes;
-    };
-    const std::vector<Case> cases = {
-        {"DataEqualsStr", "subject", "harbour, dawn", 2, true},
-        {"DataEqualsStr", "subject", "harbour", 2, false},
-        {"DataEqualsDest", "subject", "place", 3, false},
-        {"DataEqualsDest", "subject", "nowhere", 3, false},
-        {"DataNotEqualStr", "subject", "harbour", 4, true},
-        {"DataNotEqualDest", "subject", "place", 5, true},
-        {"DataContainsStr", "subject", "dawn", 6, true},
-        {"DataContainsDest", "subject", "place", 7, true},
-        {"DataWithoutStr", "subject", "dawn", 8, false},
-        {"DataWithoutDest", "subject", "place", 9, false},
-        {"DataIsOneOf", "Rating", " 1, 3 ,5", 10, true},
-        {"DataIsOneOf", "Rating", "1,33,5", 10, false},
-    };
-    std::vector<std::string> lines;
-    for (const Case& c : cases) {
-        lines.push_back(Rule(c.element, (c.local == "Rating" ? kXmp : kDc) + c.local, c.to));
-    }
-    // Not validation rules: failures show but do not fail the run.
-    const Result r = Apply(Rules(lines), {"place=Place=harbour"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const json report = JsonLines(r.out).at(0);
-    ASSERT_EQ(report["rules"].size(), cases.size());
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const json& rule = report["rules"][i];
-        EXPECT_EQ(rule["outcome"], cases[i].passes ? "passed" : "failed") << lines[i];
-        EXPECT_EQ(rule["code"], cases[i].code) << lines[i];
-        EXPECT_EQ(rule["value"], cases[i].local == "Rating" ? "3" : "harbour, dawn");
-    }
-    EXPECT_EQ(report["rules"][3]["reason"], "no template \"nowhere\"");
-    EXPECT_EQ(report["passed"], true);
-}
-
-TEST_F(HostProcess, AFailingValidationRuleFailsTheRun) {
-    const std::string rules = Rules({
-        Rule("DataEqualsStr", kXmp + "Rating", "5", true),
-        Rule("DataIsOneOf", "http://ns.adobe.com/xap/1.0/rights/:Marked", "True, False", true),
-        Rule("DataEqualsStr", kXmp + "Nothing", "", true),
-    });
-    Result r = Apply(rules, {});
-    EXPECT_EQ(r.status, 1) << r.err;
-    const json report = JsonLines(r.out).at(0);
+              (std::vector<std::string>{"pushed", "passed", "passed", "failed", "failed"}));
+    EXPECT_EQ(report["templates"], json({{"t", "Harbour at dawn"}}));
+    EXPECT_EQ(report["rules"][3]["reason"], "differs from \"Dusk\"");
+    EXPECT_EQ(report["rules"][4]["reason"], "the tag has no value");
     EXPECT_EQ(report["passed"], false);
-    EXPECT_EQ(report["rules"][0]["outcome"], "failed");
-    EXPECT_EQ(report["rules"][0]["reason"], "differs from \"5\"");
-    EXPECT_EQ(report["rules"][1]["outcome"], "passed");
-    // A tag with no value fails its check.
-    EXPECT_EQ(report["rules"][2]["resolved"], false);
-    EXPECT_EQ(report["rules"][2]["value"], nullptr);
-    EXPECT_EQ(report["rules"][2]["reason"], "the tag has no value");
-
-    // The table names the failure too.
-    r = Run({"apply", "--rules", Temp("v.xml", rules), kSamples + "/harbour.xmp"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("FAILED (validation): differs from \"5\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("result: FAILED (2 of 3 validation rules failed)"), std::string::npos);
+    const Result counted =
+        Host({"apply", "--rules", dir / "r.xml", "--template", "t=T", kSamples + "/harbour.xmp"});
+    EXPECT_NE(counted.out.find("result: FAILED (1 of 3 validation rules failed)"),
+              std::string::npos)
+        << counted.out;
 }
 
-TEST_F(HostProcess, PacketsEmbeddedInBinaryFilesAndOnStandardInput) {
-    const Result sidecar = Run({"show", "--json", kSamples + "/harbour.xmp"});
+TEST(Program, ShowsTheSamePacketFromASidecarAJpegAndStandardInput) {
+    const Result sidecar = Host({"show", "--json", kSamples + "/harbour.xmp"});
     ASSERT_EQ(sidecar.status, 0) << sidecar.err;
-    const json expected = JsonLines(sidecar.out).at(0)["namespaces"];
+    const json expected = Line(sidecar.out, 0)["namespaces"];
     ASSERT_EQ(expected.size(), 3u);
-    std::map<std::string, json> byPrefix;
-    for (const json& ns : expected) {
-        byPrefix[ns["prefix"]] = ns;
-    }
-    EXPECT_EQ(byPrefix["dc"]["uri"], "http://purl.org/dc/elements/1.1/");
-    EXPECT_EQ(byPrefix["dc"]["values"], json({{"creator", "Jane Example"},
-                                              {"subject", "harbour, dawn"},
-                                              {"title", "Harbour at dawn"}}));
-    EXPECT_EQ(byPrefix["xmp"]["values"]["Rating"], "3");
-    EXPECT_EQ(byPrefix["xmpRights"]["values"]["Marked"], "True");
-
-    const Result jpeg = Run({"show", "--json", kSamples + "/harbour.jpg"});
-    ASSERT_EQ(jpeg.status, 0) << jpeg.err;
-    EXPECT_EQ(JsonLines(jpeg.out).at(0)["namespaces"], expected);
-
-    // A packet 3 MB into a binary file is found across the program's read chunks.
-    std::string big;
-    for (int i = 0; big.size() < 3'000'000; ++i) {
-        big += static_cast<char>((i * 7919) & 0xFF);
-    }
-    const std::string file = Temp("clip.mxf", big + ReadAll(kSamples + "/harbour.xmp") + big);
-    const Result embedded = Run({"show", "--json", file});
-    ASSERT_EQ(embedded.status, 0) << embedded.err;
-    EXPECT_EQ(JsonLines(embedded.out).at(0)["namespaces"], expected);
-
-    const Result stdinRun = Run({"show", "--json", "-"}, ReadAll(kSamples + "/harbour.jpg"));
-    ASSERT_EQ(stdinRun.status, 0) << stdinRun.err;
-    EXPECT_EQ(JsonLines(stdinRun.out).at(0)["file"], "<stdin>");
-    EXPECT_EQ(JsonLines(stdinRun.out).at(0)["namespaces"], expected);
-
-    // The table: prefixes with their URIs, then rows whose values line up under "value".
-    const Result table = Run({"show", kSamples + "/harbour.xmp"});
+    EXPECT_EQ(Line(Host({"show", "--json", kSamples + "/harbour.jpg"}).out, 0)["namespaces"],
+              expected);
+    const Result table = Host({"show", kSamples + "/harbour.xmp"});
     EXPECT_NE(table.out.find("  xmpRights  http://ns.adobe.com/xap/1.0/rights/\n"),
               std::string::npos)
         << table.out;
-    const size_t header = table.out.find("\n  tag ");
-    ASSERT_NE(header, std::string::npos) << table.out;
-    const size_t column = table.out.find("value", header) - header;
-    const size_t row = table.out.find("\n  dc:subject ");
-    ASSERT_NE(row, std::string::npos) << table.out;
-    EXPECT_EQ(table.out.substr(row + column, 14), "harbour, dawn\n") << table.out;
 }
 
-TEST_F(HostProcess, UnreadableInputsAndUsageErrors) {
-    const std::string noPacket = Temp("plain.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
-    Result r = Run({"show", noPacket});
-    EXPECT_EQ(r.status, 3);
-    EXPECT_EQ(r.err, "olvane-host: " + noPacket + ": no XMP packet found\n");
-
-    // The other files are still handled; each file is one JSON line.
-    r = Run({"apply", "--json", "--rules", kSamples + "/rules.xml", kSamples + "/harbour.xmp",
-             dir_ + "/missing.xmp", noPacket});
-    EXPECT_EQ(r.status, 3);
-    const auto lines = JsonLines(r.out);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_TRUE(lines[0].contains("rules"));
-    EXPECT_EQ(lines[1]["error"], "No such file or directory");
-    EXPECT_EQ(lines[2]["error"], "no XMP packet found");
-
-    // A rules file the plug-in cannot read is an unreadable input, not "no rules".
-    r = Run({"apply", "--rules", Temp("bad.xml", "<Pavex-MetaData-Rules><DataPush"),
-             kSamples + "/harbour.xmp"});
+TEST(Program, ExitCodesNameWhatWentWrong) {
+    olvane_test::TempDir dir;
+    olvane_test::WriteFile(dir / "plain.jpg", "\xFF\xD8\xFF\xD9");
+    Result r = Host({"apply", "--json", "--rules", kSamples + "/rules.xml",
+                     kSamples + "/harbour.xmp", dir / "missing.xmp", dir / "plain.jpg"});
+    EXPECT_EQ(r.status, 3);  // the other files are still handled
+    EXPECT_TRUE(Line(r.out, 0).contains("rules"));
+    EXPECT_EQ(Line(r.out, 1)["error"], "No such file or directory");
+    EXPECT_EQ(Line(r.out, 2)["error"], "no XMP packet found");
+    olvane_test::WriteFile(dir / "bad.xml", "<Pavex-MetaData-Rules><DataPush");
+    r = Host({"apply", "--rules", dir / "bad.xml", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("no rule could be read"), std::string::npos) << r.err;
-
-    EXPECT_EQ(Run({"apply", kSamples + "/harbour.xmp"}).status, 2);
-    r = Run({"--plugin", dir_ + "/none.so", "show", kSamples + "/harbour.xmp"});
+    EXPECT_EQ(Host({"apply", kSamples + "/harbour.xmp"}).status, 2);
+    r = Host({"--plugin", dir / "none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
 }

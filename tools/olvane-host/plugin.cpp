@@ -39,18 +39,19 @@ std::string DefaultPluginPath() {
 Plugin::~Plugin() {
     if (handle_ != nullptr) {
         // Scenes left behind by an error path go before the library does.
-        if (api_.RemoveAllScenes != nullptr) {
+        if (api_.RemoveAllScenes != nullptr && !unloadable_) {
             api_.RemoveAllScenes();
         }
         ::dlclose(handle_);
     }
 }
 
-bool Plugin::Load(const std::string& path, std::string& error) {
+bool Plugin::Load(const std::string& path, std::string& error, bool unloadable) {
     const std::string& file = path;
+    unloadable_ = unloadable;
     // Kept mapped until the process ends, as a host keeps its plug-ins: unloading would also unmap
     // the toolkit libraries it pulls in, whose load-time allocations then show up as leaks.
-    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | (unloadable ? 0 : RTLD_NODELETE));
     if (handle_ == nullptr) {
         const char* reason = ::dlerror();
         error = reason != nullptr ? reason : "cannot be loaded";
@@ -63,6 +64,7 @@ bool Plugin::Load(const std::string& path, std::string& error) {
     PluginApi api;
     const bool ok = Resolve(handle_, "AddScene", api.AddScene, error) &&
                     Resolve(handle_, "AddDestination", api.AddDestination, error) &&
+                    Resolve(handle_, "DelDestination", api.DelDestination, error) &&
                     Resolve(handle_, "DelScene", api.DelScene, error) &&
                     Resolve(handle_, "FreeNamespace", api.FreeNamespace, error) &&
                     Resolve(handle_, "FreeRules", api.FreeRules, error) &&

@@ -1,0 +1,82 @@
+// test_support.cpp - test data, files and scratch directories.
+#include "tests/support/test_support.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace olvane_test {
+
+std::filesystem::path DataPath(const std::string& name) {
+    return std::filesystem::path(OLVANE_TEST_DATA) / name;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "olvane-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) {
+        m_path = pattern;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+}
+
+CaseChecks::CaseChecks(const std::filesystem::path& readme) {
+    std::istringstream in(ReadFile(readme));
+    bool inside = false;
+    for (std::string line; std::getline(in, line) && !(inside && line == "```");) {
+        inside = inside || line == "```check";
+        const size_t colon = line.find(": ");
+        if (inside && colon != std::string::npos) {
+            m_lines.emplace(line.substr(0, colon), line.substr(colon + 2));
+        }
+    }
+}
+
+std::string CaseChecks::One(const std::string& key) const {
+    const auto it = m_lines.find(key);
+    return it == m_lines.end() ? std::string() : it->second;
+}
+
+std::vector<std::string> CaseChecks::All(const std::string& key) const {
+    std::vector<std::string> values;
+    for (auto [it, end] = m_lines.equal_range(key); it != end; ++it) {
+        values.push_back(it->second);
+    }
+    return values;
+}
+
+std::vector<std::filesystem::path> CasesIn(const std::string& folder) {
+    std::vector<std::filesystem::path> cases;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(OLVANE_SOURCE_ROOT) / folder)) {
+        if (entry.is_directory()) {
+            cases.push_back(entry.path());
+        }
+    }
+    std::sort(cases.begin(), cases.end());
+    return cases;
+}
+
+std::string CaseName(const std::filesystem::path& folder) {
+    std::string name = folder.filename().string();
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+}
+
+}  // namespace olvane_test
