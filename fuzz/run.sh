@@ -2,14 +2,14 @@
 # Builds the fuzz targets (preset fuzz, clang) and runs each for SECONDS (default 60), seeded from
 # fuzz/corpus/ and the shared sample packets. Exits non-zero on the first finding (crash, broken
 # invariant, leak, timeout, out of memory). Working corpora, logs and findings go to fuzz-out/.
-#   fuzz/run.sh [seconds] [packet|packet_paths|rules|host_misuse ...]
+#   fuzz/run.sh [seconds] [packet|packet_paths|rules|host_misuse|packet_choice ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(packet packet_paths rules host_misuse)
+  targets=(packet packet_paths rules host_misuse packet_choice)
 fi
 samples=../shared/samples/xmp
 
@@ -42,6 +42,12 @@ for t in "${targets[@]}"; do
     host_misuse)
       cp fuzz/corpus/host/* "$dir/corpus/"
       options+=(-max_len=4096)
+      ;;
+    packet_choice)
+      # olvane-host's test files: one of each container, whole.
+      cp tools/olvane-host/testdata/*.* samples/harbour.jpg "$dir/corpus/"
+      rm -f "$dir/corpus/README.md"
+      options+=(-max_len=16384)
       ;;
     *)
       echo "unknown target $t" >&2

@@ -7,6 +7,8 @@
 #include "commands.h"
 #include "host_scene.h"
 #include "input_files.h"
+#include "packet_report.h"
+#include "progress.h"
 #include "rules_file.h"
 #include "table.h"
 #include "text.h"
@@ -128,7 +130,7 @@ void PrintReport(Io& io, const FileReport& report, const std::vector<TemplateSpe
     }
 }
 
-nlohmann::ordered_json ToJson(const FileReport& report,
+nlohmann::ordered_json ToJson(nlohmann::ordered_json json, const FileReport& report,
                               const std::vector<TemplateSpec>& templates) {
     nlohmann::ordered_json rules = nlohmann::ordered_json::array();
     for (size_t i = 0; i < report.rules.size(); ++i) {
@@ -151,14 +153,10 @@ nlohmann::ordered_json ToJson(const FileReport& report,
     for (const TemplateSpec& t : templates) {
         values[t.key] = report.values.at(t.key);
     }
-    return {{"file", report.name},
-            {"rules", std::move(rules)},
-            {"templates", std::move(values)},
-            {"passed", report.validationsFailed == 0}};
-}
-
-std::string Dump(const nlohmann::ordered_json& json) {
-    return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    json["rules"] = std::move(rules);
+    json["templates"] = std::move(values);
+    json["passed"] = report.validationsFailed == 0;
+    return json;
 }
 
 // Reads and decodes the rules file and makes sure the plug-in reads rules from it.
@@ -182,11 +180,10 @@ bool LoadRules(const Options& options, const PluginApi& api, std::u16string& rul
     return true;
 }
 
-FileReport ApplyTo(const PluginApi& api, const Options& options, const std::string& name,
+FileReport ApplyTo(HostScene& scene, const Options& options, const std::string& name,
                    const std::string& packet, const std::u16string& rules) {
     FileReport report;
     report.name = name;
-    HostScene scene(api);
     for (const TemplateSpec& t : options.templates) {
         scene.AddTemplate(t);
         report.values[t.key] = t.value;
@@ -226,24 +223,19 @@ int RunApply(const Options& options, const PluginApi& api, Io& io) {
     bool printed = false;
     Progress progress(io, options.files.size());
     for (size_t i = 0; i < options.files.size(); ++i) {
-        const std::string name = DisplayName(options.files[i]);
-        progress.Step(i, name);
-        std::string packet;
-        std::string error;
-        if (!ReadPacket(options.files[i], packet, error)) {
-            progress.Clear();
-            ReportError(io, name, error);
-            if (options.json) {
-                io.out << Dump({{"file", name}, {"error", error}}) << '\n';
-            }
+        FileInput input(options.files[i], options, io, progress);
+        progress.Step(i, input.Name());
+        if (!input.Read()) {
             unreadable = true;
             continue;
         }
-        const FileReport report = ApplyTo(api, options, name, packet, rules);
+        HostScene scene(api);
+        const FileReport report =
+            ApplyTo(scene, options, input.Name(), input.Choice().packet, rules);
         failed = failed || report.validationsFailed > 0;
-        progress.Clear();
+        unreadable = input.Report(scene) != kExitOk || unreadable;
         if (options.json) {
-            io.out << Dump(ToJson(report, options.templates)) << '\n';
+            io.out << Dump(ToJson(input.JsonStart(scene), report, options.templates)) << '\n';
             continue;
         }
         if (printed) {
@@ -252,6 +244,7 @@ int RunApply(const Options& options, const PluginApi& api, Io& io) {
         printed = true;
         PrintReport(io, report, options.templates);
     }
+    progress.Summary();
     if (unreadable) {
         return kExitUnreadable;
     }

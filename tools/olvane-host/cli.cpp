@@ -45,6 +45,9 @@ std::string CheckComplete(const Options& o) {
     if (o.command == Command::kEdit && o.json) {
         return "edit: --json is an option of show and apply";
     }
+    if (o.command != Command::kShow && o.verbose) {
+        return name + ": --verbose is an option of show";
+    }
     if ((o.command == Command::kApply || o.command == Command::kEdit) && o.rules.empty()) {
         return name + ": --rules RULES.xml is required";
     }
@@ -120,7 +123,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         const size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
         const bool takesValue = name == "--plugin" || name == "--rules" || name == "--template";
-        if (name != "--json" && !takesValue) {
+        if (name != "--json" && name != "--verbose" && !takesValue) {
             result.error = "unknown option '" + arg + "'";
             return result;
         }
@@ -129,7 +132,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
                 result.error = name + " takes no value";
                 return result;
             }
-            o.json = true;
+            (name == "--json" ? o.json : o.verbose) = true;
             continue;
         }
         std::string value;
@@ -168,14 +171,21 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
 std::string HelpText(Command command) {
     switch (command) {
         case Command::kShow:
-            return R"(Usage: olvane-host show [--json] [--plugin PATH] FILE...
+            return R"(Usage: olvane-host show [--json] [--verbose] [--plugin PATH] FILE...
 
 Prints the namespaces and values the plug-in reads from each file's XMP packet:
-the namespace prefixes with their URIs, then one row per value. With --json,
-one JSON object per file and line.
+which packet was taken, the namespace prefixes with their URIs, then one row per
+value. With --json, one JSON object per file and line. With --verbose, also
+every packet a scan of the file finds, with its offset.
 
-FILE is an .xmp sidecar, - for standard input, or any file that embeds an XMP
-packet (JPEG, PNG, TIFF, MP4/MOV, PDF, MXF, ...).
+FILE is an XMP sidecar, - for standard input, or any file that embeds an XMP
+packet. JPEG (with extended XMP), TIFF, PNG, AVI/WAV, MP4/MOV and PDF are read
+where their format keeps the packet; other files are scanned and the last
+complete packet is taken.
+
+Exit status: 0 every packet was read, 2 usage error, 3 a file could not be
+read, holds no packet or the plug-in could not read its packet, 4 the plug-in
+could not be used.
 )";
         case Command::kApply:
             return R"(Usage: olvane-host apply --rules RULES.xml [--template KEY=NAME[=VALUE]]...
@@ -189,7 +199,8 @@ without a value fails. Prints each rule's outcome and the final template
 values; with --json one JSON object per file and line.
 
 Exit status: 0 every validation rule passed, 1 a validation rule failed,
-2 usage error, 3 an input could not be read, 4 the plug-in could not be used.
+2 usage error, 3 an input could not be read (the plug-in could not read a
+packet, among others), 4 the plug-in could not be used.
 )";
         case Command::kEdit:
             return R"(Usage: olvane-host edit --rules RULES.xml [--template KEY=NAME[=VALUE]]...

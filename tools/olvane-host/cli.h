@@ -23,7 +23,8 @@ struct Options {
     Command command = Command::kNone;
     bool help = false;  // print the help of command (or the general help) and stop
     bool json = false;
-    std::string plugin;  // empty: libolvane.so beside the program
+    bool verbose = false;  // show: list every packet a scan finds
+    std::string plugin;    // empty: libolvane.so beside the program
     std::string rules;
     std::vector<TemplateSpec> templates;
     std::vector<std::string> files;

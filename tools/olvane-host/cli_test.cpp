@@ -37,7 +37,8 @@ TEST(ParseArguments, UsageErrors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "no command given (show, apply or edit)"},
         {{"shwo", "a.xmp"}, "unknown command 'shwo' (show, apply or edit)"},
-        {{"show", "--verbose", "a.xmp"}, "unknown option '--verbose'"},
+        {{"show", "--verbos", "a.xmp"}, "unknown option '--verbos'"},
+        {{"apply", "--rules", "r", "--verbose", "a"}, "apply: --verbose is an option of show"},
         {{"show"}, "show: no input file given"},
         {{"show", "--rules", "r.xml", "a"},
          "show: --rules and --template are options of apply and edit"},

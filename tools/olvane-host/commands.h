@@ -23,21 +23,6 @@ struct Io {
     bool progress = false;  // whether standard error is a terminal that shows a progress line
 };
 
-// A progress line on standard error while several files are handled, cleared before messages.
-class Progress {
-  public:
-    Progress(Io& io, size_t total) : io_(io), active_(io.progress && total > 1), total_(total) {}
-    ~Progress() { Clear(); }
-    void Step(size_t index, const std::string& name);
-    void Clear();
-
-  private:
-    Io& io_;
-    bool active_;
-    size_t total_;
-    bool shown_ = false;
-};
-
 // "olvane-host: WHAT: reason" on standard error.
 void ReportError(Io& io, const std::string& what, const std::string& reason);
 

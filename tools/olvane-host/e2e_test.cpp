@@ -1,7 +1,10 @@
-// e2e_test.cpp - the whole program on the bundled samples, against the real plug-in: apply as a
-// table and as JSON, show on a sidecar, a JPEG and standard input, and the exit codes.
+// e2e_test.cpp - the whole program on the bundled samples and test files, against the real
+// plug-in: apply as a table and as JSON, show on each file format, warnings and exit codes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -15,6 +18,7 @@ namespace {
 using nlohmann::json;
 
 const std::string kSamples = OLVANE_HOST_SAMPLES;
+const std::string kTestdata = OLVANE_HOST_TESTDATA;
 
 struct Result {
     int status;
@@ -87,7 +91,7 @@ TEST(Program, AppliesRulesAsATableAndAsJson) {
         << counted.out;
 }
 
-TEST(Program, ShowsTheSamePacketFromASidecarAJpegAndStandardInput) {
+TEST(Program, ShowsTheSamePacketFromASidecarAndAJpeg) {
     const Result sidecar = Host({"show", "--json", kSamples + "/harbour.xmp"});
     ASSERT_EQ(sidecar.status, 0) << sidecar.err;
     const json expected = Line(sidecar.out, 0)["namespaces"];
@@ -117,6 +121,94 @@ TEST(Program, ExitCodesNameWhatWentWrong) {
     r = Host({"--plugin", dir / "none.so", "show", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
+}
+
+// The test files of make_testdata.py (see testdata/README.md), each with its own title.
+TEST(Program, EachTestFileGivesTheValuesOfTheFilesOwnPacket) {
+    struct Case {
+        std::string file;
+        std::string from;
+        std::string title;
+        uint64_t scanned;  // packets a scan of the whole file finds
+    };
+    const bool pdf = OLVANE_HOST_READS_PDF;
+    const std::vector<Case> cases = {
+        {"bare-rdf.txt", "sidecar (the whole file)", "Bare RDF title", 0},
+        {"document.pdf",
+         pdf ? "PDF document metadata (the catalogue's /Metadata stream)"
+             : "packet found by scanning, the last of 2",
+         pdf ? "Document title" : "Image title", 2},
+        {"extended.jpg", "JPEG XMP segment, with extended XMP from 2 segments", "Extended title",
+         2},
+        {"two-packets.avi", "RIFF _PMX chunk, the last of 2", "Current AVI title", 2},
+        {"two-packets.bin", "packet found by scanning, the last of 2", "Current scanned title", 2},
+        {"two-packets.wav", "RIFF _PMX chunk", "Current WAV title", 2},
+        {"xmp.gif", "packet found by scanning", "GIF title", 1},
+        {"xmp.mov", "QuickTime XMP_ box", "QuickTime title", 1},
+        {"xmp.mp4", "MP4 XMP box", "MP4 title", 1},
+        {"xmp.png", "PNG XMP text chunk", "PNG title", 1},
+        {"xmp.tif", "TIFF XMP tag", "TIFF title", 1},
+    };
+    std::vector<std::string> args{"show", "--json", "--verbose"};
+    for (const Case& c : cases) {
+        args.push_back(kTestdata + "/" + c.file);
+    }
+    const Result r = Host(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].file);
+        const json line = Line(r.out, i);
+        std::map<std::string, json> values;
+        for (const json& ns : line["namespaces"]) {
+            values[ns["prefix"]] = ns["values"];
+        }
+        EXPECT_EQ(line["packet"]["from"], cases[i].from);
+        EXPECT_EQ(values["dc"]["title"], cases[i].title);
+        EXPECT_EQ(line["packets_found"], cases[i].scanned);
+        EXPECT_EQ(line["status"], "read");
+        // The extension's Descriptions are read in the same packet as the main one's.
+        const bool extended = cases[i].file == "extended.jpg";
+        if (extended) {
+            std::string text;
+            for (int line = 0; line < 3000; ++line) {
+                char buffer[64];
+                std::snprintf(buffer, sizeof buffer, "%sLine %04d of the long description.",
+                              line ? "\n" : "", line);
+                text += buffer;
+            }
+            EXPECT_EQ(values["dc"]["description"], text);
+        }
+        EXPECT_EQ(line["warnings"].size(), extended ? 1u : 0u);
+    }
+    const Result table = Host({"show", "--verbose", kTestdata + "/two-packets.avi"});
+    EXPECT_NE(table.out.find("  packet: RIFF _PMX chunk, the last of 2, at byte "),
+              std::string::npos)
+        << table.out;
+    EXPECT_NE(table.out.find("  packets found by scanning: 2\n    at byte "), std::string::npos);
+}
+
+TEST(Program, ThePluginsMessageBecomesAWarningOfTheUnreadableFile) {
+    const std::string unreadable = kTestdata + "/invalid-utf8.xmp";
+    const std::string message =
+        "plug-in: ERROR - MultiByteToWideChar - Invalid character found in source string.. "
+        "(0x459)";
+    const Result r = Host({"apply", "--json", "--rules", kSamples + "/rules.xml",
+                           kSamples + "/harbour.jpg", unreadable});
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_EQ(Line(r.out, 0)["status"], "read");
+    EXPECT_EQ(Line(r.out, 1)["status"], "unreadable");
+    EXPECT_EQ(Line(r.out, 1)["warnings"], json({message}));
+    EXPECT_NE(r.err.find("olvane-host: 2 files, packets found: 2, unreadable: 1, without a "
+                         "packet: 0\n"),
+              std::string::npos)
+        << r.err;
+    // In the table the message goes to standard error, and the file says why it shows nothing.
+    const Result table = Host({"show", unreadable});
+    EXPECT_EQ(table.status, 3);
+    EXPECT_EQ(table.out, unreadable + "\n  packet: sidecar (the whole file), at byte 0 (" +
+                             std::to_string(std::filesystem::file_size(unreadable)) +
+                             " bytes)\n  packet unreadable\n");
+    EXPECT_EQ(table.err, "olvane-host: " + unreadable + ": " + message + "\n");
 }
 
 }  // namespace

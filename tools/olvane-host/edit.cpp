@@ -25,8 +25,8 @@ int RunEdit(const Options& options, const PluginApi& api, Io& io) {
     }
     const std::string& file = options.files.front();
     const std::string name = DisplayName(file);
-    std::string packet;
-    if (!ReadPacket(file, packet, error)) {
+    PacketChoice choice;
+    if (ReadPacket(file, false, choice, error) != ChoiceResult::kChosen) {
         ReportError(io, name, error);
         return kExitUnreadable;
     }
@@ -35,9 +35,18 @@ int RunEdit(const Options& options, const PluginApi& api, Io& io) {
     for (const TemplateSpec& t : options.templates) {
         scene.AddTemplate(t);
     }
-    scene.SetPacket(packet, name);
+    scene.SetPacket(choice.packet, name);
     if (!rules.empty()) {
         scene.SetRulesXml(rules);
+    }
+    // An unreadable packet still lets the operator edit the rules; the tag tree is then empty.
+    for (const std::string& warning : choice.notes) {
+        ReportError(io, name, warning);
+    }
+    for (const std::string& warning : scene.Warnings()) {
+        ReportError(io, name, warning);
+    }
+    if (!rules.empty()) {
         // Saving over a file the plug-in could not read would lose its rules.
         if (scene.Rules().empty() && LooksUnread(rules)) {
             ReportError(

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "stdout_capture.h"
 #include "text.h"
 
 namespace olvane_host {
@@ -38,8 +39,22 @@ void HostScene::AddTemplate(const TemplateSpec& text) {
     }
 }
 
+template <typename Call>
+int HostScene::Captured(Call call) {
+    StdoutCapture capture;
+    const int code = call();
+    const std::string printed = capture.Finish();
+    if (!printed.empty()) {
+        warnings_.push_back("plug-in: " + printed);
+    }
+    return code;
+}
+
 void HostScene::SetPacket(const std::string& packet, const std::string& name) {
-    const int code = api_.SetMetaData(id_, packet.c_str(), kKey.c_str(), name.c_str());
+    const size_t before = warnings_.size();
+    const int code =
+        Captured([&] { return api_.SetMetaData(id_, packet.c_str(), kKey.c_str(), name.c_str()); });
+    packetUnreadable_ = warnings_.size() > before;
     if (code != 1) {
         Unexpected("SetMetaData", code);
     }
@@ -47,7 +62,7 @@ void HostScene::SetPacket(const std::string& packet, const std::string& name) {
 
 void HostScene::SetRulesXml(const std::u16string& xml) {
     BSTR text = api_.SysAllocStringLen(xml.data(), static_cast<unsigned int>(xml.size()));
-    const int code = api_.SetRulesXML(id_, kKey.c_str(), text, 0);
+    const int code = Captured([&] { return api_.SetRulesXML(id_, kKey.c_str(), text, 0); });
     if (code == -1) {
         api_.SysFreeString(text);  // on "no scene" the text stays ours
     }

@@ -42,6 +42,8 @@ class HostScene {
     ~HostScene();
 
     void AddTemplate(const TemplateSpec& text);
+    // Hands the packet over; what the plug-in prints meanwhile is kept as a warning, and marks the
+    // packet unreadable (its only message is that of a failed conversion).
     void SetPacket(const std::string& packet, const std::string& name);
     void SetRulesXml(const std::u16string& xml);
     std::u16string RulesXml();
@@ -50,12 +52,22 @@ class HostScene {
     std::vector<NamespaceRecord> Namespaces();
     void RunEditor();
 
+    // What the plug-in printed on standard output during the calls that parse text, one entry per
+    // call, each "plug-in: " and the message.
+    const std::vector<std::string>& Warnings() const { return warnings_; }
+    bool PacketUnreadable() const { return packetUnreadable_; }
+
   private:
+    template <typename Call>
+    int Captured(Call call);
+
     std::vector<RuleRecord> Fetch(decltype(&::GetRules) call, const char* what);
     std::string Text(BSTR text) const;
 
     const PluginApi& api_;
     int id_;
+    std::vector<std::string> warnings_;
+    bool packetUnreadable_ = false;
 };
 
 }  // namespace olvane_host

@@ -4,16 +4,18 @@
 #include <cstddef>
 #include <string>
 
+#include "packet_choice.h"
+
 namespace olvane_host {
 
 // The name a file goes by in messages and output: "-" is standard input.
 std::string DisplayName(const std::string& path);
 
-// Reads path ("-" for standard input) chunk by chunk and returns its first XMP packet. On failure
-// returns false with a reason that does not repeat the file name ("no XMP packet found", or the
-// system's message).
-bool ReadPacket(const std::string& path, std::string& packet, std::string& error,
-                size_t chunkSize = size_t{1} << 20);
+// Opens path ("-" for standard input) and chooses its packet (see ChoosePacket). On failure error
+// holds a reason that does not repeat the file name ("no XMP packet found", or the system's
+// message).
+ChoiceResult ReadPacket(const std::string& path, bool listAll, PacketChoice& choice,
+                        std::string& error);
 
 // Reads a whole text file (at most maxSize bytes). missing is set when it does not exist.
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error, bool& missing,

@@ -1,4 +1,4 @@
-// packet_scanner.cpp - finds the XMP packet in a byte stream fed to it chunk by chunk.
+// packet_scanner.cpp - finds the XMP packets in a byte stream fed to it chunk by chunk.
 #include "packet_scanner.h"
 
 #include <algorithm>
@@ -14,6 +14,7 @@ constexpr std::string_view kElementBegin = "<x:xmpmeta";
 constexpr std::string_view kElementEnd = "</x:xmpmeta>";
 // Enough bytes of look-behind for the longest start marker split over two chunks.
 constexpr size_t kLookBehind = kWrapperBegin.size() - 1;
+constexpr size_t kNone = std::string::npos;
 
 size_t Back(size_t size, size_t n) {
     return size > n ? size - n : 0;
@@ -21,138 +22,143 @@ size_t Back(size_t size, size_t n) {
 
 }  // namespace
 
-bool PacketScanner::Feed(std::string_view bytes) {
-    if (state_ == State::kDone) {
-        return true;
-    }
-    if (state_ == State::kSearching) {
-        Search(bytes);
-    } else {
-        Collect(bytes);
-    }
-    consumed_ += bytes.size();
-    return state_ == State::kDone;
-}
-
-void PacketScanner::Search(std::string_view bytes) {
-    std::string window = std::move(tail_);
-    window.append(bytes);
-    const uint64_t windowOffset = consumed_ - (window.size() - bytes.size());
-    const size_t wrapper = window.find(kWrapperBegin);
-    const size_t element = window.find(kElementBegin);
-    if (wrapper == std::string::npos && element == std::string::npos) {
-        tail_ = window.substr(Back(window.size(), kLookBehind));
-        return;
-    }
-    if (wrapper <= element) {
-        Begin(State::kWrapper, std::string_view(window).substr(wrapper), windowOffset + wrapper);
-    } else {
-        Begin(State::kElement, std::string_view(window).substr(element), windowOffset + element);
-    }
-}
-
-void PacketScanner::Begin(State state, std::string_view from, uint64_t offset) {
-    state_ = state;
-    tail_.clear();
-    packet_.clear();
-    packetOffset_ = offset;
-    endSearchFrom_ = state == State::kWrapper ? kWrapperBegin.size() : kElementBegin.size();
-    restartSearchFrom_ = 1;
-    endInstruction_ = std::string::npos;
-    Collect(from);
-}
-
-void PacketScanner::Collect(std::string_view bytes) {
-    packet_.append(bytes);
-    for (;;) {
-        if (state_ == State::kWrapper && endInstruction_ == std::string::npos) {
-            const size_t end = packet_.find(kWrapperEnd, endSearchFrom_);
-            const size_t again = packet_.find(kWrapperBegin, restartSearchFrom_);
-            if (again != std::string::npos && again < end) {
-                // A new packet starts before this one ended: the first was cut off.
-                sawUnfinished_ = true;
-                packet_.erase(0, again);
-                packetOffset_ += again;
-                endSearchFrom_ = kWrapperBegin.size();
-                restartSearchFrom_ = 1;
-                continue;
-            }
-            if (end == std::string::npos) {
-                endSearchFrom_ =
-                    std::max(endSearchFrom_, Back(packet_.size(), kWrapperEnd.size() - 1));
-                restartSearchFrom_ =
-                    std::max(restartSearchFrom_, Back(packet_.size(), kLookBehind));
-                break;
-            }
-            endInstruction_ = end;
-            endSearchFrom_ = end + kWrapperEnd.size();
-        }
-        if (state_ == State::kWrapper) {
-            const size_t close = packet_.find(kInstructionClose, endSearchFrom_);
-            if (close == std::string::npos) {
-                endSearchFrom_ = std::max(endSearchFrom_, Back(packet_.size(), 1));
-                break;
-            }
-            packet_.resize(close + kInstructionClose.size());
-            state_ = State::kDone;
-            return;
-        }
-        // An x:xmpmeta element without a wrapper.
-        const size_t end = packet_.find(kElementEnd, endSearchFrom_);
-        if (end != std::string::npos) {
-            packet_.resize(end + kElementEnd.size());
-            state_ = State::kDone;
-            return;
-        }
-        const size_t wrapper = packet_.find(kWrapperBegin, restartSearchFrom_);
-        const size_t element = packet_.find(kElementBegin, restartSearchFrom_);
-        if (wrapper != std::string::npos || element != std::string::npos) {
-            sawUnfinished_ = true;
-            const size_t at = std::min(wrapper, element);
-            state_ = wrapper <= element ? State::kWrapper : State::kElement;
-            packet_.erase(0, at);
-            packetOffset_ += at;
-            endSearchFrom_ =
-                state_ == State::kWrapper ? kWrapperBegin.size() : kElementBegin.size();
-            restartSearchFrom_ = 1;
-            continue;
-        }
-        endSearchFrom_ = std::max(endSearchFrom_, Back(packet_.size(), kElementEnd.size() - 1));
-        restartSearchFrom_ = std::max(restartSearchFrom_, Back(packet_.size(), kLookBehind));
-        break;
-    }
-    if (packet_.size() > maxPacket_) {
+void PacketScanner::Feed(std::string_view bytes) {
+    buffer_.append(bytes);
+    Scan();
+    if (state_ != State::kSearching && buffer_.size() - start_ > maxPacket_) {
+        // New start markers inside the candidate were already taken up; only its tail can still
+        // hold the beginning of one.
         gaveUpOversized_ = true;
         state_ = State::kSearching;
-        tail_ = packet_.substr(Back(packet_.size(), kLookBehind));
-        packet_.clear();
-        packet_.shrink_to_fit();
+        searchFrom_ = Back(buffer_.size(), kLookBehind);
+    }
+    Compact();
+}
+
+void PacketScanner::Scan() {
+    for (;;) {
+        if (state_ == State::kSearching) {
+            const size_t wrapper = buffer_.find(kWrapperBegin, searchFrom_);
+            const size_t element = buffer_.find(kElementBegin, searchFrom_);
+            if (wrapper == kNone && element == kNone) {
+                searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
+                return;
+            }
+            StartAt(std::min(wrapper, element),
+                    wrapper < element ? State::kWrapper : State::kElement);
+        } else if (!(state_ == State::kWrapper ? ScanWrapper() : ScanElement())) {
+            return;
+        }
     }
 }
 
-bool PacketScanner::Finish() {
-    if (state_ == State::kDone) {
-        return true;
-    }
-    if (state_ == State::kSearching) {
-        return false;
-    }
-    sawUnfinished_ = true;
-    if (state_ == State::kWrapper) {
-        // Writers that cut the trailer off still leave a complete element inside.
-        const size_t begin = packet_.find(kElementBegin);
-        const size_t end =
-            begin == std::string::npos ? std::string::npos : packet_.find(kElementEnd, begin);
-        if (end != std::string::npos) {
-            packet_ = packet_.substr(begin, end + kElementEnd.size() - begin);
-            packetOffset_ += begin;
-            state_ = State::kDone;
+// Returns false when the buffer holds no more to decide on.
+bool PacketScanner::ScanWrapper() {
+    if (endInstruction_ == kNone) {
+        const size_t end = buffer_.find(kWrapperEnd, endFrom_);
+        const size_t again = buffer_.find(kWrapperBegin, searchFrom_);
+        if (again < end) {
+            // A new packet starts before this one ended: the first was cut off.
+            sawUnfinished_ = true;
+            Salvage(again);
+            StartAt(again, State::kWrapper);
             return true;
         }
+        if (end == kNone) {
+            endFrom_ = std::max(endFrom_, Back(buffer_.size(), kWrapperEnd.size() - 1));
+            searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
+            return false;
+        }
+        endInstruction_ = end;
+        endFrom_ = end + kWrapperEnd.size();
     }
-    packet_.clear();
+    const size_t close = buffer_.find(kInstructionClose, endFrom_);
+    if (close == kNone) {
+        endFrom_ = std::max(endFrom_, Back(buffer_.size(), 1));
+        return false;
+    }
+    Record(start_, close + kInstructionClose.size());
     state_ = State::kSearching;
+    searchFrom_ = close + kInstructionClose.size();
+    return true;
+}
+
+bool PacketScanner::ScanElement() {
+    const size_t end = buffer_.find(kElementEnd, endFrom_);
+    const size_t wrapper = buffer_.find(kWrapperBegin, searchFrom_);
+    const size_t element = buffer_.find(kElementBegin, searchFrom_);
+    const size_t again = std::min(wrapper, element);
+    if (again < end) {
+        sawUnfinished_ = true;
+        StartAt(again, wrapper < element ? State::kWrapper : State::kElement);
+        return true;
+    }
+    if (end != kNone) {
+        Record(start_, end + kElementEnd.size());
+        state_ = State::kSearching;
+        searchFrom_ = end + kElementEnd.size();
+        return true;
+    }
+    endFrom_ = std::max(endFrom_, Back(buffer_.size(), kElementEnd.size() - 1));
+    searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
     return false;
+}
+
+void PacketScanner::StartAt(size_t at, State state) {
+    state_ = state;
+    start_ = at;
+    searchFrom_ = at + 1;
+    endFrom_ = at + (state == State::kWrapper ? kWrapperBegin.size() : kElementBegin.size());
+    endInstruction_ = kNone;
+}
+
+void PacketScanner::Record(size_t from, size_t to) {
+    last_.assign(buffer_, from, to - from);
+    lastOffset_ = bufferOffset_ + from;
+    ++count_;
+    if (listed_.size() < kMaxListed) {
+        listed_.push_back({lastOffset_, to - from});
+    }
+}
+
+// Writers that cut a wrapper's trailer off still leave a complete element inside it.
+void PacketScanner::Salvage(size_t limit) {
+    const std::string_view candidate = std::string_view(buffer_).substr(0, limit);
+    const size_t begin = candidate.find(kElementBegin, start_);
+    const size_t end = begin == kNone ? kNone : candidate.find(kElementEnd, begin);
+    if (end != kNone) {
+        Record(begin, end + kElementEnd.size());
+    }
+}
+
+// Drops the bytes that can no longer matter, so that the buffer holds at most one candidate.
+void PacketScanner::Compact() {
+    const size_t drop = state_ == State::kSearching ? searchFrom_ : start_;
+    buffer_.erase(0, drop);
+    bufferOffset_ += drop;
+    start_ -= std::min(start_, drop);
+    searchFrom_ -= drop;
+    endFrom_ -= std::min(endFrom_, drop);
+    if (endInstruction_ != kNone) {
+        endInstruction_ -= drop;
+    }
+    // A packet given up or taken leaves its capacity behind; the search needs a few bytes.
+    if (state_ == State::kSearching && buffer_.capacity() > (size_t{1} << 22)) {
+        buffer_.shrink_to_fit();
+    }
+}
+
+void PacketScanner::Finish() {
+    if (state_ != State::kSearching) {
+        sawUnfinished_ = true;
+        if (state_ == State::kWrapper) {
+            Salvage(buffer_.size());
+        }
+    }
+    state_ = State::kSearching;
+    bufferOffset_ += buffer_.size();
+    buffer_.clear();
+    searchFrom_ = 0;
 }
 
 }  // namespace olvane_host

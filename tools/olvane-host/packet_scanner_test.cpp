@@ -1,12 +1,10 @@
-// packet_scanner_test.cpp - finding packets in chunked streams and in files.
+// packet_scanner_test.cpp - finding packets in chunked streams: the last complete one, their
+// places.
 #include "packet_scanner.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "input_files.h"
-#include "tests/support/test_support.h"
 
 namespace olvane_host {
 namespace {
@@ -21,72 +19,67 @@ const std::string kPacket =
 PacketScanner ScanInChunks(const std::string& stream, size_t chunk, size_t maxPacket = 1 << 20) {
     PacketScanner scanner(maxPacket);
     for (size_t at = 0; at < stream.size(); at += chunk) {
-        if (scanner.Feed(std::string_view(stream).substr(at, chunk))) {
-            break;
-        }
+        scanner.Feed(std::string_view(stream).substr(at, chunk));
     }
     scanner.Finish();
     return scanner;
 }
 
-TEST(PacketScanner, FindsThePacketWhateverTheChunkBoundaries) {
-    // Binary noise with near-miss markers before the packet and a second packet after it.
-    std::string prefix("\xFF\xD8\xFF\xE1\0\0", 6);
-    prefix += "<?xpacket beg <x:xmpme <?xpacket end='w'?> ";
-    // A packet cut off by a new start marker: the complete one after it is taken.
-    const std::string cut = "<?xpacket begin='' id='a'?><x:xmpmeta>half";
-    const std::string element = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
+TEST(PacketScanner, TakesTheLastCompletePacketWhateverTheChunkBoundaries) {
+    // Binary noise with near-miss markers, an older packet, the newer one, then an unfinished one.
+    std::string noise("\xFF\xD8\xFF\xE1\0\0", 6);
+    noise += "<?xpacket beg <x:xmpme <?xpacket end='w'?> ";
+    const std::string older = "<x:xmpmeta xmlns:x='adobe:ns:meta/'>\n<rdf:RDF/>\n</x:xmpmeta>";
+    // A wrapper cut off by a new start marker still yields the complete element inside it.
+    const std::string cut = "<?xpacket begin='' id='a'?>" + older + "half";
+    const std::string stream = noise + older + noise + kPacket + "<?xpacket begin='' ?>other";
     for (size_t chunk : {1, 2, 3, 7, 13, 15, 16, 17, 64, 4096}) {
         SCOPED_TRACE(chunk);
-        PacketScanner scanner =
-            ScanInChunks(prefix + kPacket + "trailing <?xpacket begin='' ?>other", chunk);
-        ASSERT_TRUE(scanner.Found());
+        PacketScanner scanner = ScanInChunks(stream, chunk);
         EXPECT_EQ(scanner.Packet(), kPacket);
-        EXPECT_EQ(scanner.Offset(), prefix.size());
-        scanner = ScanInChunks(cut + kPacket, chunk);
-        EXPECT_EQ(scanner.Packet(), kPacket);
-        EXPECT_EQ(scanner.Offset(), cut.size());
+        EXPECT_EQ(scanner.Offset(), 2 * noise.size() + older.size());
+        ASSERT_EQ(scanner.Count(), 2u);
+        EXPECT_EQ(scanner.Listed()[0].offset, noise.size());
+        EXPECT_EQ(scanner.Listed()[0].size, older.size());
         EXPECT_TRUE(scanner.SawUnfinished());
-        // A bare element only when no wrapper comes first; a wrapper's missing end instruction
-        // still yields the whole element inside it.
-        EXPECT_EQ(ScanInChunks("<?xml version='1.0'?>\n" + element + "\n", chunk).Packet(),
-                  element);
-        EXPECT_EQ(ScanInChunks("junk" + kPacket, chunk).Packet(), kPacket);
-        EXPECT_EQ(ScanInChunks("<?xpacket begin='' ?>" + element + "\n  ", chunk).Packet(),
-                  element);
+
+        scanner = ScanInChunks(cut + kPacket + "\n", chunk);
+        EXPECT_EQ(scanner.Packet(), kPacket);
+        ASSERT_EQ(scanner.Count(), 2u);
+        EXPECT_EQ(scanner.Listed()[0].offset, cut.find("<x:xmpmeta"));
+        // A bare element outside a wrapper; a wrapper's missing end instruction at the end of the
+        // stream still yields the whole element inside it.
+        EXPECT_EQ(ScanInChunks("<?xml version='1.0'?>\n" + older + "\n", chunk).Packet(), older);
+        EXPECT_EQ(ScanInChunks("<?xpacket begin='' ?>" + older + "\n  ", chunk).Packet(), older);
     }
 }
 
 TEST(PacketScanner, GivesUpOversizedAndUnterminatedPackets) {
     // A start marker followed by more than the limit is given up; scanning goes on after it.
     const std::string stray = "<?xpacket begin='' ?>" + std::string(5000, 'z');
-    const PacketScanner scanner = ScanInChunks(stray + kPacket, 100, 1000);
+    PacketScanner scanner = ScanInChunks(stray + kPacket, 100, 1000);
     EXPECT_EQ(scanner.Packet(), kPacket);
     EXPECT_TRUE(scanner.GaveUpOversized());
-    const PacketScanner open = ScanInChunks("<?xpacket begin='' ?><x:xmpmeta><?xpacket end='w'", 3);
+    PacketScanner nothing = ScanInChunks(stray, 100, 1000);
+    EXPECT_FALSE(nothing.Found());
+    EXPECT_TRUE(nothing.GaveUpOversized());
+    // The end instruction is there but never closed with "?>".
+    PacketScanner open = ScanInChunks("<?xpacket begin='' ?><x:xmpmeta><?xpacket end='w'", 3);
     EXPECT_FALSE(open.Found());
     EXPECT_TRUE(open.SawUnfinished());
+    EXPECT_FALSE(ScanInChunks(std::string(10000, '<'), 999).SawUnfinished());
 }
 
-TEST(ReadPacket, ReadsFilesAndNamesTheReason) {
-    std::string packet;
-    std::string error;
-    olvane_test::TempDir dir;
-    olvane_test::WriteFile(dir / "a",
-                           std::string(100000, '\0') + kPacket + std::string(3000, '\x01'));
-    ASSERT_TRUE(ReadPacket(dir / "a", packet, error, 4096)) << error;
-    EXPECT_EQ(packet, kPacket);
-    olvane_test::WriteFile(dir / "b", "just text, no metadata here");
-    EXPECT_FALSE(ReadPacket(dir / "b", packet, error));
-    EXPECT_EQ(error, "no XMP packet found");
-    olvane_test::WriteFile(dir / "c", std::string("<x:xmpmeta>a\0b</x:xmpmeta>", 26));
-    EXPECT_FALSE(ReadPacket(dir / "c", packet, error));
-    EXPECT_NE(error.find("NUL"), std::string::npos);
-
-    EXPECT_FALSE(ReadPacket("/nonexistent/file.jpg", packet, error));
-    EXPECT_EQ(error, "No such file or directory");
-    EXPECT_FALSE(ReadPacket("/tmp", packet, error));
-    EXPECT_EQ(error, "Is a directory");
+TEST(PacketScanner, ManySmallPacketsAreCountedButListedOnlyUpToTheLimit) {
+    std::string stream;
+    const std::string small = "<x:xmpmeta>a</x:xmpmeta>";
+    for (size_t i = 0; i < PacketScanner::kMaxListed + 5; ++i) {
+        stream += small + "\n";
+    }
+    const PacketScanner scanner = ScanInChunks(stream, 4096);
+    EXPECT_EQ(scanner.Count(), PacketScanner::kMaxListed + 5);
+    EXPECT_EQ(scanner.Listed().size(), PacketScanner::kMaxListed);
+    EXPECT_EQ(scanner.Offset(), stream.size() - small.size() - 1);
 }
 
 }  // namespace

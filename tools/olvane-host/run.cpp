@@ -7,21 +7,6 @@
 
 namespace olvane_host {
 
-void Progress::Step(size_t index, const std::string& name) {
-    if (!active_) {
-        return;
-    }
-    io_.err << "\r\033[K[" << index + 1 << '/' << total_ << "] " << name << std::flush;
-    shown_ = true;
-}
-
-void Progress::Clear() {
-    if (shown_) {
-        io_.err << "\r\033[K" << std::flush;
-        shown_ = false;
-    }
-}
-
 void ReportError(Io& io, const std::string& what, const std::string& reason) {
     io.err << "olvane-host: " << what << ": " << reason << '\n';
 }

@@ -3,7 +3,8 @@
 
 #include "commands.h"
 #include "host_scene.h"
-#include "input_files.h"
+#include "packet_report.h"
+#include "progress.h"
 #include "table.h"
 #include "text.h"
 
@@ -11,8 +12,25 @@ namespace olvane_host {
 
 namespace {
 
-void PrintTable(Io& io, const std::string& name, const std::vector<NamespaceRecord>& namespaces) {
-    io.out << name << '\n';
+std::string Where(uint64_t offset, uint64_t size) {
+    return "at byte " + std::to_string(offset) + " (" + std::to_string(size) + " bytes)";
+}
+
+void PrintTable(Io& io, const FileInput& input, const HostScene& scene,
+                const std::vector<NamespaceRecord>& namespaces, bool verbose) {
+    const PacketChoice& choice = input.Choice();
+    io.out << input.Name() << "\n  packet: " << choice.from << ", "
+           << Where(choice.offset, choice.packet.size()) << '\n';
+    if (verbose) {
+        io.out << "  packets found by scanning: " << choice.listedCount << '\n';
+        for (const PacketScanner::Span& span : choice.listed) {
+            io.out << "    " << Where(span.offset, span.size) << '\n';
+        }
+    }
+    if (scene.PacketUnreadable()) {
+        io.out << "  packet unreadable\n";
+        return;
+    }
     if (namespaces.empty()) {
         io.out << "  (no namespaces)\n";
         return;
@@ -32,8 +50,9 @@ void PrintTable(Io& io, const std::string& name, const std::vector<NamespaceReco
     values.Print(io.out, "  ");
 }
 
-nlohmann::ordered_json ToJson(const std::string& name,
-                              const std::vector<NamespaceRecord>& namespaces) {
+nlohmann::ordered_json ToJson(const FileInput& input, const HostScene& scene,
+                              const std::vector<NamespaceRecord>& namespaces, bool verbose) {
+    nlohmann::ordered_json json = input.JsonStart(scene);
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const NamespaceRecord& ns : namespaces) {
         nlohmann::ordered_json values = nlohmann::ordered_json::object();
@@ -42,7 +61,16 @@ nlohmann::ordered_json ToJson(const std::string& name,
         }
         list.push_back({{"prefix", ns.prefix}, {"uri", ns.uri}, {"values", std::move(values)}});
     }
-    return {{"file", name}, {"namespaces", std::move(list)}};
+    json["namespaces"] = std::move(list);
+    if (verbose) {
+        nlohmann::ordered_json packets = nlohmann::ordered_json::array();
+        for (const PacketScanner::Span& span : input.Choice().listed) {
+            packets.push_back({{"offset", span.offset}, {"size", span.size}});
+        }
+        json["packets_found"] = input.Choice().listedCount;
+        json["packets"] = std::move(packets);
+    }
+    return json;
 }
 
 }  // namespace
@@ -52,38 +80,29 @@ int RunShow(const Options& options, const PluginApi& api, Io& io) {
     bool printed = false;
     Progress progress(io, options.files.size());
     for (size_t i = 0; i < options.files.size(); ++i) {
-        const std::string& file = options.files[i];
-        const std::string name = DisplayName(file);
-        progress.Step(i, name);
-        std::string packet;
-        std::string error;
-        if (!ReadPacket(file, packet, error)) {
-            progress.Clear();
-            ReportError(io, name, error);
-            if (options.json) {
-                io.out << nlohmann::ordered_json{{"file", name}, {"error", error}}.dump(
-                              -1, ' ', false, nlohmann::json::error_handler_t::replace)
-                       << '\n';
-            }
+        FileInput input(options.files[i], options, io, progress);
+        progress.Step(i, input.Name());
+        if (!input.Read()) {
             status = kExitUnreadable;
             continue;
         }
         HostScene scene(api);
-        scene.SetPacket(packet, name);
+        scene.SetPacket(input.Choice().packet, input.Name());
         const std::vector<NamespaceRecord> namespaces = scene.Namespaces();
-        progress.Clear();
-        if (options.json) {
-            io.out << ToJson(name, namespaces)
-                          .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                   << '\n';
-        } else {
-            if (printed) {
-                io.out << '\n';
-            }
-            printed = true;
-            PrintTable(io, name, namespaces);
+        if (input.Report(scene) != kExitOk) {
+            status = kExitUnreadable;
         }
+        if (options.json) {
+            io.out << Dump(ToJson(input, scene, namespaces, options.verbose)) << '\n';
+            continue;
+        }
+        if (printed) {
+            io.out << '\n';
+        }
+        printed = true;
+        PrintTable(io, input, scene, namespaces, options.verbose);
     }
+    progress.Summary();
     return status;
 }
 
