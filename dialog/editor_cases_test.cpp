@@ -192,16 +192,3 @@ INSTANTIATE_TEST_SUITE_P(Cases, EditorCases,
                          });
 
 }  // namespace
-
-namespace {
-
-TEST(RulesCreator, DescribesWhatItCannotShow) {
-    CRulesCreator editor;
-    CRule rule;  // type 11
-    EXPECT_EQ(editor.DescribeRule(&rule), CString(u"Unknown Rule Type"));
-    rule.m_nType = RuleTypeUnresolved;
-    EXPECT_EQ(editor.DescribeRule(&rule), CString(u"Unknown Rule Type"));
-    EXPECT_EQ(editor.DescribeRule(nullptr), CString());
-}
-
-}  // namespace

@@ -204,7 +204,7 @@ class RulesDialogDeathTest : public ::testing::Test {
             setenv(name, value, 1);
         }
         CTestScene scene;
-        scene.AddSource(u"src", u"News", "", {{u"xmlns:nw", u"news/"}})
+        scene.AddSource(u"src", u"News", "<a xmlns:nw='news/'/>")
             ->SetRulesXML(
                 u"<Pavex-MetaData-Rules><DataPush tag=\"news/:t\"/></Pavex-MetaData-Rules>", 0);
         RunRulesDialog(&scene, u"src");

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "dialog/editor_scene.h"
 #include "metadata/meta_data.h"
@@ -40,26 +38,10 @@ class CTestScene final : public IEditorScene {
     void AddDestination(const CString& key, const CString& name) {
         Store(key, name, std::make_unique<CDestination>());
     }
-    // A source from a packet, or from the pairs a packet's reader would give ("xmlns:nw" -> URI
-    // declares a namespace, "nw:title" -> a value).
-    CMetaDataSource* AddSource(
-        const CString& key, const CString& name, const char* packet,
-        const std::vector<std::pair<std::u16string, std::u16string>>& pairs = {}) {
+    CMetaDataSource* AddSource(const CString& key, const CString& name, const char* packet) {
         auto source = std::make_unique<CMetaDataSource>();
         source->Load(packet);
-        CMetaData flat;
-        for (const auto& [qualified, value] : pairs) {
-            flat.m_Values.SetAt(CString(qualified), CString(value));
-        }
-        if (!pairs.empty()) {
-            source->SplitByNamespace(&flat);
-        }
         return static_cast<CMetaDataSource*>(Store(key, name, std::move(source)));
-    }
-    void Delete(const CString& key) {
-        CDestination* old = FindDestination(key);
-        m_map.RemoveKey(key);
-        DeleteDestination(old);
     }
 
   private:
@@ -67,7 +49,7 @@ class CTestScene final : public IEditorScene {
                         std::unique_ptr<CDestination> object) {
         AssignBstr(object->m_bstrKey, key);
         AssignBstr(object->m_bstrName, name);
-        Delete(key);
+        DeleteDestination(FindDestination(key));
         m_map.SetAt(key, object.get());
         return object.release();
     }

@@ -10,7 +10,7 @@
 #   scripts/plant_faults.sh --check                only check that every fault applies exactly once
 #   scripts/plant_faults.sh --report BEFORE AFTER  the two result files as a Markdown table
 #
-# A result line is: id, caught / missed / no-build, the tests that failed.
+# A result line is: id, caught / missed / no-build, the test programs and cases that failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 shopt -u patsub_replacement 2>/dev/null || true
@@ -101,11 +101,16 @@ build() {
     (cd "$src" && cmake --build build -j2) >"$work/build.log" 2>&1
 }
 
-# Runs the default test run; prints the names of the tests that failed, fails when any did.
+# Runs the default test run; prints the test programs and the test cases that failed, fails when
+# any did.
 run_tests() {
     local status=0
-    (cd "$src" && ctest --preset default -j2 --timeout 300) >"$work/ctest.log" 2>&1 || status=$?
-    sed -n 's/^ *[0-9]* - \([^ ]*\) .*/\1/p' "$work/ctest.log" | paste -sd, -
+    (cd "$src" && ctest --preset default -j2 --timeout 300 --output-on-failure) \
+        >"$work/ctest.log" 2>&1 || status=$?
+    {
+        sed -n 's/^[[:space:]]*[0-9]* - \([^ ]*\) .*/\1/p' "$work/ctest.log"
+        sed -n 's/^\[  FAILED  \] \([^ ]*\.[^ ]*\).*/\1/p' "$work/ctest.log"
+    } | sort -u | paste -sd, -
     return $status
 }
 

@@ -12,8 +12,8 @@ max=0.33
 is_test() {
     case "$1" in
     tests/* | fuzz/* | */tests/* | */test/*) return 0 ;;
-    *_test.c | *_test.cc | *_test.cpp | *_test.h | *_tests.cpp) return 0 ;;
-    *test_support* | *test_util* | */test_*.* | */fake_*.* | */no_display_host.cpp) return 0 ;;
+    *_test.c | *_test.cc | *_test.cpp | *_test.h | *_tests.cpp | *_fuzzer.cpp) return 0 ;;
+    *test_support* | *test_util* | */test_*.* | */fake_*.*) return 0 ;;
     esac
     return 1
 }

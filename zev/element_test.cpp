@@ -66,8 +66,7 @@ TEST(Element, AppendChildMovesOrRefusesAndValidateStopsAtTheFirstRefusal) {
     EXPECT_EQ(q->Validate(), -5);
     EXPECT_EQ(calls, 1);  // r2 is never asked
     EXPECT_EQ(p->Validate(), 0);
-    for (CObject* o : {static_cast<CObject*>(p), static_cast<CObject*>(q), static_cast<CObject*>(c),
-                       plain, static_cast<CObject*>(r1), static_cast<CObject*>(r2)}) {
+    for (CObject* o : std::initializer_list<CObject*>{p, q, c, plain, r1, r2}) {
         o->Release();
     }
 }
@@ -82,10 +81,9 @@ std::string Write(CElement* e, int level, bool qualified = false) {
 }
 
 CElement* Child(CElement* parent, const char16_t* name) {
-    auto* e = new CElement(name);
-    parent->AppendChild(e);
-    e->Release();
-    return e;
+    CObjectRef<CElement> e(new CElement(name));
+    parent->AppendChild(e.get());
+    return e.get();
 }
 
 TEST(ElementWriter, IndentsFourSpacesALevelEscapesNothingAndStopsAtAPlainObject) {

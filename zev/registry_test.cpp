@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <atomic>
 #include <functional>
-#include <mutex>
 #include <set>
+#include <sstream>
 #include <thread>
 #include <vector>
 
-#include "platform/codepage.h"
+#include "tests/support/test_support.h"
 #include "zev/element.h"
 #include "zev/reports.h"
 
@@ -48,27 +48,22 @@ TEST(RegistryWalk, StaysOrderedAndExactWhileThreadsShareTreesAndMakeAndFreeObjec
             }
         };
     };
-    std::mutex lock;
-    std::vector<CObject*> handOver;
-    auto making = [&] {
-        for (int i = 0; i < 2000; ++i) {
+    std::vector<std::atomic<CObject*>> handOver(2000);
+    auto making = [&handOver] {
+        for (std::atomic<CObject*>& slot : handOver) {
             auto* parent = new CElement(u"p");
             parent->AppendChild(new CElement(u"c"));
             CObjectRef<CObject> child(parent->GetChild(0));
             child->Release();
-            std::lock_guard<std::mutex> guard(lock);
-            handOver.push_back(parent);
+            slot.store(parent);
         }
     };
-    auto freeing = [&] {
-        for (int freed = 0; freed < 2000;) {
-            CObject* object = nullptr;
-            {
-                std::lock_guard<std::mutex> guard(lock);
-                object = handOver.empty() ? nullptr : handOver.back();
-                handOver.erase(handOver.end() - (object != nullptr ? 1 : 0), handOver.end());
+    auto freeing = [&handOver] {
+        for (std::atomic<CObject*>& slot : handOver) {
+            while (slot.load() == nullptr) {
+                std::this_thread::yield();
             }
-            freed += ReleaseObject(object) == 0 && object != nullptr ? 1 : 0;
+            EXPECT_EQ(slot.load()->Release(), 0);
         }
     };
     auto walking = [] {
@@ -127,24 +122,19 @@ TEST(RegistryWalk, TheWalkingThreadMayMakeAndFreeObjects) {
     }
 }
 
-// What a report wrote (UTF-16LE, each line ending in 0A 00), as lines.
+// What a report wrote, as lines.
 std::vector<std::string> Lines(const CMemoryByteSink& sink) {
-    const std::vector<uint8_t>& bytes = sink.bytes();
-    std::u16string text;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
-    }
+    std::istringstream text(olvane_test::Utf16LeToUtf8(sink.bytes()));
     std::vector<std::string> lines;
-    for (size_t start = 0, end; (end = text.find(u'\n', start)) != std::u16string::npos;
-         start = end + 1) {
-        lines.push_back(WideToUtf8(text.substr(start, end - start)));
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
     }
     return lines;
 }
 
 const std::string kDashes(37, '-');
 
-TEST(Reports, DanglingObjectsWithCountsNamesAndOwners) {
+TEST(Reports, DanglingObjectsWithCountsNamesAndOwnersInAddressOrder) {
     auto* doc = new CElement(u"doc");
     doc->SetObjectName(u"the-document-object-with-a-long-name");
     auto* child = new CObject(doc);
@@ -152,26 +142,27 @@ TEST(Reports, DanglingObjectsWithCountsNamesAndOwners) {
     CMemoryByteSink sink;
     ReportDanglingObjects(&sink);
     ReportDanglingObjects(nullptr);
-    char docLine[128];
-    char childLine[128];
-    std::snprintf(docLine, sizeof docLine,
-                  "0x%.8zx 001 CElement             the-document-object-wi ",
-                  reinterpret_cast<size_t>(doc));
-    std::snprintf(childLine, sizeof childLine,
-                  "0x%.8zx 002 CObject              kid                    "
-                  "the-document-object-with-a-long-name",
-                  reinterpret_cast<size_t>(child));
-    std::vector<std::string> expected{
-        "Objects    Ref Class                Name                   Owner               ",
-        "---------- --- -------------------- ---------------------- --------------------",
-        docLine,
-        childLine,
-        kDashes,
-        "2 dangling object(s)"};
-    if (static_cast<void*>(child) < static_cast<void*>(doc)) {
-        std::swap(expected[2], expected[3]);  // in address order
+    std::vector<std::string> lines = Lines(sink);
+    ASSERT_EQ(lines.size(), 6u);
+    // Each row begins with its object's address: read back, it names the object of the row.
+    std::vector<std::pair<uintptr_t, std::string>> rows;
+    for (const std::string& row : {lines[2], lines[3]}) {
+        const size_t blank = row.find(' ');
+        ASSERT_EQ(row.substr(0, 2), "0x");
+        rows.emplace_back(std::stoull(row.substr(2, blank - 2), nullptr, 16), row.substr(blank));
     }
-    EXPECT_EQ(Lines(sink), expected);
+    std::vector<std::pair<uintptr_t, std::string>> expected{
+        {reinterpret_cast<uintptr_t>(doc), " 001 CElement             the-document-object-wi "},
+        {reinterpret_cast<uintptr_t>(child),
+         " 002 CObject              kid                    the-document-object-with-a-long-name"}};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(rows, expected);
+    lines.erase(lines.begin() + 2, lines.begin() + 4);
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Objects    Ref Class                Name                   Owner               ",
+                  "---------- --- -------------------- ---------------------- --------------------",
+                  kDashes, "2 dangling object(s)"}));
     child->Release();
     doc->Release();
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/codepage.h"
+
 namespace olvane_test {
 
 std::filesystem::path DataPath(const std::string& name) {
@@ -22,6 +24,14 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Utf16LeToUtf8(const std::vector<uint8_t>& bytes) {
+    std::u16string text;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    return WideToUtf8(text);
 }
 
 TempDir::TempDir() {

@@ -2,6 +2,7 @@
 // directory that removes itself.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -14,6 +15,8 @@ std::filesystem::path DataPath(const std::string& name);
 // The whole file as bytes; "" when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// UTF-16LE bytes (what the reports write) as UTF-8.
+std::string Utf16LeToUtf8(const std::vector<uint8_t>& bytes);
 
 // A fresh directory under the system's temporary directory, removed with its contents at the end.
 class TempDir {

@@ -56,22 +56,9 @@ TEST(Program, AppliesRulesAsATableAndAsJson) {
 
     // Pushes land in order and checks see what was pushed; a pushed validation rule passes, a
     // failed one fails the run, an unresolved tag fails.
-    olvane_test::TempDir dir;
-    const std::string dc = "tag=\"http://purl.org/dc/elements/1.1/:";
-    olvane_test::WriteFile(
-        dir / "r.xml", "<Pavex-MetaData-Rules><DataPush " + dc +
-                           "title\" to=\"t\" val=\"true\"/>"
-                           "<DataEqualsDest " +
-                           dc +
-                           "title\" to=\"t\" val=\"true\"/>"
-                           "<DataIsOneOf tag=\"http://ns.adobe.com/xap/1.0/:Rating\" to=\"1, 3\"/>"
-                           "<DataEqualsStr " +
-                           dc +
-                           "title\" to=\"Dusk\" val=\"true\"/>"
-                           "<DataPush " +
-                           dc + "none\" to=\"t\"/></Pavex-MetaData-Rules>");
-    const Result r = Host({"apply", "--json", "--rules", dir / "r.xml", "--template", "t=T=old",
-                           kSamples + "/harbour.xmp"});
+    const std::string rules = olvane_test::DataPath("rules/pushes-and-checks.xml");
+    const Result r = Host(
+        {"apply", "--json", "--rules", rules, "--template", "t=T=old", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 1) << r.err;
     const json report = Line(r.out, 0);
     std::vector<std::string> outcomes;
@@ -85,23 +72,10 @@ TEST(Program, AppliesRulesAsATableAndAsJson) {
     EXPECT_EQ(report["rules"][4]["reason"], "the tag has no value");
     EXPECT_EQ(report["passed"], false);
     const Result counted =
-        Host({"apply", "--rules", dir / "r.xml", "--template", "t=T", kSamples + "/harbour.xmp"});
+        Host({"apply", "--rules", rules, "--template", "t=T", kSamples + "/harbour.xmp"});
     EXPECT_NE(counted.out.find("result: FAILED (1 of 3 validation rules failed)"),
               std::string::npos)
         << counted.out;
-}
-
-TEST(Program, ShowsTheSamePacketFromASidecarAndAJpeg) {
-    const Result sidecar = Host({"show", "--json", kSamples + "/harbour.xmp"});
-    ASSERT_EQ(sidecar.status, 0) << sidecar.err;
-    const json expected = Line(sidecar.out, 0)["namespaces"];
-    ASSERT_EQ(expected.size(), 3u);
-    EXPECT_EQ(Line(Host({"show", "--json", kSamples + "/harbour.jpg"}).out, 0)["namespaces"],
-              expected);
-    const Result table = Host({"show", kSamples + "/harbour.xmp"});
-    EXPECT_NE(table.out.find("  xmpRights  http://ns.adobe.com/xap/1.0/rights/\n"),
-              std::string::npos)
-        << table.out;
 }
 
 TEST(Program, ExitCodesNameWhatWentWrong) {
