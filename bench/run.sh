@@ -13,7 +13,7 @@ out=bench/RESULTS.md
 
 scripts/deps.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -j2 --target olvane_bench olvane_peak_memory
+cmake --build --preset default -j2 --target olvane_bench olvane_peak_memory olvane_editor_bench
 mkdir -p "$packets"
 python3 bench/make_packets.py "$packets"
 
@@ -22,6 +22,7 @@ raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT
 build/bench/olvane_bench --samples="$samples" --generated="$packets" \
   --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true | tee "$raw"
+editor=$(build/bench/olvane_editor_bench "$packets/synth_n1000.xmp" 5000 5 2>/dev/null)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 memory_rows=""
@@ -31,8 +32,8 @@ for f in "$samples"/real_*.xmp "$packets"/synth_n*.xmp; do
   read -r bytes peak ratio kept < <(build/bench/olvane_peak_memory "$f")
   memory_rows+="| $name | $bytes | $((peak / 1024)) KiB | $ratio | $((kept / 1024)) KiB |"$'\n'
   if [ "$name" = synth_n100000 ]; then
-    verdict=$(awk -v r="$ratio" 'BEGIN { print (r <= 8 ? "met" : "**not met**") }')
-    memory_target="| peak memory of SetMetaData, 100,000 properties ≤ 8 × packet size | $ratio × | $verdict |"
+    verdict=$(awk -v r="$ratio" 'BEGIN { print (r <= 4 ? "met" : "**not met**") }')
+    memory_target="| peak memory of SetMetaData, 100,000 properties ≤ 4 × packet size | $ratio × | $verdict |"
   fi
 done
 
@@ -68,6 +69,19 @@ done
   echo "| target | measured | verdict |"
   echo "|---|---|---|"
   echo "${memory_target:-| peak memory, 100,000 properties | not measured | - |}"
+  echo
+  echo "### The editor (Qt view offscreen, source read from synth_n1000, median of 5 runs)"
+  echo
+  echo "Opening: from SetRulesDialog until the dialog is shown and has handled its first events;"
+  echo "closing: from there until SetRulesDialog returns (Cancel and OK in turn)."
+  echo
+  echo "| rules | opening | closing | runs |"
+  echo "|---|---:|---:|---:|"
+  grep -v '^TARGET' <<<"$editor"
+  echo
+  echo "| target | measured | verdict |"
+  echo "|---|---|---|"
+  sed -n 's/^TARGET //p' <<<"$editor"
   echo
   echo "## Raw output"
   echo

@@ -1,11 +1,11 @@
-// summary_reporter.cpp - CSummaryReporter.
+// summary_reporter.cpp - SummaryReporter.
 #include "bench/summary_reporter.h"
 
 #include <algorithm>
 
 namespace bench {
 
-void CSummaryReporter::ReportRuns(const std::vector<Run>& reports) {
+void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
     for (const Run& run : reports) {
         if (run.error_occurred) {
             continue;
@@ -24,7 +24,7 @@ void CSummaryReporter::ReportRuns(const std::vector<Run>& reports) {
     ConsoleReporter::ReportRuns(reports);
 }
 
-double CSummaryReporter::Seconds(const std::string& name) const {
+double SummaryReporter::Seconds(const std::string& name) const {
     if (const auto it = m_medians.find(name); it != m_medians.end()) {
         return it->second;
     }

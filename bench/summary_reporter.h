@@ -10,9 +10,9 @@
 
 namespace bench {
 
-class CSummaryReporter : public benchmark::ConsoleReporter {
+class SummaryReporter : public benchmark::ConsoleReporter {
   public:
-    CSummaryReporter() : benchmark::ConsoleReporter(OO_Tabular) {}
+    SummaryReporter() : benchmark::ConsoleReporter(OO_Tabular) {}
 
     void ReportRuns(const std::vector<Run>& reports) override;
 

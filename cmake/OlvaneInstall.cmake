@@ -1,5 +1,10 @@
 # Install rules: the library with its SONAME, the public header, the CMake package, pkg-config, and a
-# Debian package through CPack.
+# Debian package through CPack. On Windows: the DLL, its import libraries and .def file, the header
+# and a note on linking, zipped by CPack as olvane-<version>-win32.zip.
+if(WIN32)
+  include(OlvaneInstallWindows)
+  return()
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 

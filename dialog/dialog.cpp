@@ -1,11 +1,11 @@
 // dialog.cpp - CDialog.
 #include "dialog/dialog.h"
 
-CDialog::CDialog(const DialogTemplate& dialogTemplate) : m_template(dialogTemplate) {}
+CDialog::CDialog(const DialogTemplate& dialogTemplate) : m_Template(dialogTemplate) {}
 
 int CDialog::DoModal(IModalRunner& runner) {
     if (m_bRunning) {
-        return -1;
+        return kModalFailed;
     }
     struct Running {
         CDialog& dialog;

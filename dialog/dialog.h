@@ -13,10 +13,13 @@ class CDialog;
 // Notification codes a window delivers through OnNotify.
 constexpr int TVN_SELCHANGED = 1;  // a tree control's selection changed
 
+// What a modal run returns when it could not run at all, as the framework's DoModal does.
+constexpr int kModalFailed = -1;
+
 // Runs a dialog modally: builds the window from the dialog's template (combo boxes filled from the
 // template's initialisation data), attaches it, calls OnInitDialog, delivers the messages until
-// EndDialog, calls OnDestroy, detaches the window and returns EndDialog's result. Returns -1
-// without calling any handler when no window can be made.
+// EndDialog, calls OnDestroy, detaches the window and returns EndDialog's result. Returns
+// kModalFailed without calling any handler when no window can be made.
 class IModalRunner {
   public:
     virtual int RunModal(CDialog& dialog) = 0;
@@ -32,10 +35,10 @@ class CDialog {
     CDialog(const CDialog&) = delete;
     CDialog& operator=(const CDialog&) = delete;
 
-    // -1 also when the dialog is already running.
+    // kModalFailed also when the dialog is already running.
     int DoModal(IModalRunner& runner);
 
-    const DialogTemplate& GetTemplate() const { return m_template; }
+    const DialogTemplate& GetTemplate() const { return m_Template; }
     IDialogWindow* GetWindow() const { return m_pWindow; }
 
     // The window's messages, delivered by the runner.
@@ -62,7 +65,7 @@ class CDialog {
     virtual void OnCancel();
 
   private:
-    const DialogTemplate& m_template;
+    const DialogTemplate& m_Template;
     IDialogWindow* m_pWindow = nullptr;
     bool m_bRunning = false;
 };

@@ -3,6 +3,8 @@
 // means none.
 #pragma once
 
+#include <vector>
+
 #include "platform/cstring.h"
 #include "platform/types.h"
 
@@ -60,6 +62,16 @@ class IListBox {
     virtual void SetHorizontalExtent(int extent) = 0;
     // The width of text in pixels, as drawn with the list window's default font.
     virtual int GetTextExtent(const CString& text) const = 0;
+    // The largest GetTextExtent of the texts (0 for none). A view that can tell which texts
+    // cannot be the widest without measuring them exactly may skip those.
+    virtual int GetWidestTextExtent(const std::vector<CString>& texts) const {
+        int widest = 0;
+        for (const CString& text : texts) {
+            const int width = GetTextExtent(text);
+            widest = width > widest ? width : widest;
+        }
+        return widest;
+    }
 };
 
 class ITreeCtrl {

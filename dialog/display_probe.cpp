@@ -44,7 +44,7 @@ bool NeedsNoDisplay(const std::string& name) {
     return name == "offscreen" || name == "minimal" || name == "vnc";
 }
 
-class CSystemDisplayProbe final : public IDisplayProbe {
+class XAndWaylandProbe final : public IDisplayProbe {
   public:
     bool CanConnectX(const std::string& display) override {
         // The same library Qt's X platform uses; without it that platform cannot load either.
@@ -122,6 +122,6 @@ DisplayVerdict CheckDisplay(const DisplayEnvironment& env, IDisplayProbe& probe)
 }
 
 IDisplayProbe& SystemDisplayProbe() {
-    static CSystemDisplayProbe probe;
+    static XAndWaylandProbe probe;
     return probe;
 }

@@ -63,34 +63,34 @@ class CQtComboBox final : public IComboBox {
 
 // A list widget whose sideways scrolling is set by a horizontal extent, not by its rows: rows
 // wider than the extent are cut off, as in a list box.
-class CExtentListWidget final : public QListWidget {
+class ExtentListWidget final : public QListWidget {
   public:
-    explicit CExtentListWidget(QWidget* parent);
-    int HorizontalExtent() const { return m_nExtent; }
+    explicit ExtentListWidget(QWidget* parent);
+    int HorizontalExtent() const { return m_extent; }
     void SetHorizontalExtent(int extent);
 
   private:
-    int m_nExtent = 0;
+    int m_extent = 0;
 };
 
 // A tree widget that can draw dotted lines from each row to its parent, as a tree control with
 // lines between its items does; no expand buttons are drawn.
-class CLinedTreeWidget final : public QTreeWidget {
+class LinedTreeWidget final : public QTreeWidget {
   public:
-    explicit CLinedTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
-    void SetHasLines(bool hasLines) { m_bHasLines = hasLines; }
+    explicit LinedTreeWidget(QWidget* parent) : QTreeWidget(parent) {}
+    void SetHasLines(bool hasLines) { m_hasLines = hasLines; }
 
   protected:
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
 
   private:
-    bool m_bHasLines = false;
+    bool m_hasLines = false;
 };
 
 class CQtListBox final : public IListBox {
   public:
-    explicit CQtListBox(CExtentListWidget* list) : m_pList(list) {}
+    explicit CQtListBox(ExtentListWidget* list) : m_pList(list) {}
     int GetCount() const override { return m_pList->count(); }
     int AddString(const CString& text) override;
     int DeleteString(int index) override;
@@ -102,9 +102,10 @@ class CQtListBox final : public IListBox {
     int GetHorizontalExtent() const override { return m_pList->HorizontalExtent(); }
     void SetHorizontalExtent(int extent) override { m_pList->SetHorizontalExtent(extent); }
     int GetTextExtent(const CString& text) const override;
+    int GetWidestTextExtent(const std::vector<CString>& texts) const override;
 
   private:
-    CExtentListWidget* m_pList;
+    ExtentListWidget* m_pList;
 };
 
 class CQtTreeCtrl final : public ITreeCtrl {

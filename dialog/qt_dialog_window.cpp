@@ -33,12 +33,12 @@ QFont CQtDialogWindow::TemplateFont(const DialogTemplate& dialogTemplate) {
 
 CQtDialogWindow::CQtDialogWindow(const DialogTemplate& dialogTemplate, CDialog& dialog,
                                  QWidget* parent)
-    : QDialog(parent), m_dialog(dialog) {
+    : QDialog(parent), m_Dialog(dialog) {
     setObjectName(QStringLiteral("dialog%1").arg(dialogTemplate.id));
     const QFont font = TemplateFont(dialogTemplate);
     setFont(font);
     const QFontMetrics metrics(font);
-    m_baseUnits = BaseUnitsFromAlphabetWidth(metrics.horizontalAdvance(QLatin1String(kAlphabet)),
+    m_BaseUnits = BaseUnitsFromAlphabetWidth(metrics.horizontalAdvance(QLatin1String(kAlphabet)),
                                              metrics.height());
 
     setWindowTitle(ToQString(dialogTemplate.caption));
@@ -46,8 +46,8 @@ CQtDialogWindow::CQtDialogWindow(const DialogTemplate& dialogTemplate, CDialog& 
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(HorizontalDluToPixels(dialogTemplate.cx, m_baseUnits),
-                 VerticalDluToPixels(dialogTemplate.cy, m_baseUnits));
+    setFixedSize(HorizontalDluToPixels(dialogTemplate.cx, m_BaseUnits),
+                 VerticalDluToPixels(dialogTemplate.cy, m_BaseUnits));
     setModal(true);
 
     QWidget* previous = nullptr;
@@ -74,7 +74,7 @@ CQtDialogWindow::CQtDialogWindow(const DialogTemplate& dialogTemplate, CDialog& 
 CQtDialogWindow::~CQtDialogWindow() = default;
 
 void CQtDialogWindow::Place(QWidget* widget, const DialogControl& control) {
-    const PixelRect r = DluRectToPixels(control.x, control.y, control.cx, control.cy, m_baseUnits);
+    const PixelRect r = DluRectToPixels(control.x, control.y, control.cx, control.cy, m_BaseUnits);
     widget->setGeometry(r.x, r.y, r.width, r.height);
     widget->setProperty(kControlIdProperty, control.id);
     if (control.id != kIdStatic) {
@@ -94,7 +94,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             auto* button = new QPushButton(caption, this);
             button->setDefault((control.style & kDefaultButton) != 0);
             QObject::connect(button, &QPushButton::clicked, this,
-                             [this, id] { Deliver([&] { m_dialog.OnCommand(id); }); });
+                             [this, id] { Deliver([&] { m_Dialog.OnCommand(id); }); });
             entry.widget = button;
             entry.button = std::make_unique<CQtButton>(button);
             entry.text = std::make_unique<CQtWindowText<QPushButton>>(button);
@@ -123,7 +123,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             break;
         }
         case ControlKind::ListBox: {
-            auto* list = new CExtentListWidget(this);
+            auto* list = new ExtentListWidget(this);
             list->setSelectionMode(QAbstractItemView::SingleSelection);
             list->setFrameShape((control.style & kBorder) != 0 ? QFrame::StyledPanel
                                                                : QFrame::NoFrame);
@@ -146,7 +146,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             break;
         }
         case ControlKind::TreeView: {
-            auto* tree = new CLinedTreeWidget(this);
+            auto* tree = new LinedTreeWidget(this);
             tree->SetHasLines((control.style & kHasLines) != 0);
             tree->setHeaderHidden(true);
             tree->setColumnCount(1);
@@ -169,7 +169,7 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
             }
             QObject::connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, id] {
                 long result = 0;
-                Deliver([&] { m_dialog.OnNotify(id, TVN_SELCHANGED, result); });
+                Deliver([&] { m_Dialog.OnNotify(id, TVN_SELCHANGED, result); });
             });
             entry.widget = tree;
             entry.treeCtrl = std::make_unique<CQtTreeCtrl>(tree);
@@ -182,46 +182,46 @@ QWidget* CQtDialogWindow::BuildControl(const DialogControl& control) {
         // needs.
         auto* combo = static_cast<QComboBox*>(entry.widget);
         const int listHeight =
-            VerticalDluToPixels(control.cy, m_baseUnits) - combo->sizeHint().height();
+            VerticalDluToPixels(control.cy, m_BaseUnits) - combo->sizeHint().height();
         const int rowHeight = QFontMetrics(font()).height() + 2;
         combo->setMaxVisibleItems(listHeight > rowHeight ? listHeight / rowHeight : 1);
         combo->resize(combo->width(), combo->sizeHint().height());
     }
     QWidget* widget = entry.widget;
     if (id != kIdStatic) {
-        m_controls[id] = std::move(entry);
+        m_Controls[id] = std::move(entry);
     }
     return widget;
 }
 
 IButton* CQtDialogWindow::GetButton(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.button.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.button.get() : nullptr;
 }
 
 ICheckBox* CQtDialogWindow::GetCheckBox(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.checkBox.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.checkBox.get() : nullptr;
 }
 
 IComboBox* CQtDialogWindow::GetComboBox(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.comboBox.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.comboBox.get() : nullptr;
 }
 
 IListBox* CQtDialogWindow::GetListBox(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.listBox.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.listBox.get() : nullptr;
 }
 
 ITreeCtrl* CQtDialogWindow::GetTreeCtrl(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.treeCtrl.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.treeCtrl.get() : nullptr;
 }
 
 IWindowText* CQtDialogWindow::GetTextControl(int id) {
-    auto it = m_controls.find(id);
-    return it != m_controls.end() ? it->second.text.get() : nullptr;
+    auto it = m_Controls.find(id);
+    return it != m_Controls.end() ? it->second.text.get() : nullptr;
 }
 
 int CQtDialogWindow::MessageBox(const CString& text, UINT type) {
@@ -258,11 +258,11 @@ void CQtDialogWindow::FocusFirstTabStop() {
 }
 
 void CQtDialogWindow::accept() {
-    Deliver([this] { m_dialog.OnCommand(IDOK); });
+    Deliver([this] { m_Dialog.OnCommand(IDOK); });
 }
 
 void CQtDialogWindow::reject() {
-    Deliver([this] { m_dialog.OnCommand(IDCANCEL); });
+    Deliver([this] { m_Dialog.OnCommand(IDCANCEL); });
 }
 
 void CQtDialogWindow::Deliver(const std::function<void()>& handler) {

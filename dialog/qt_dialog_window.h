@@ -41,7 +41,7 @@ class CQtDialogWindow final : public QDialog, public IDialogWindow {
     // What a handler threw while the window ran, if anything.
     std::exception_ptr Failure() const { return m_pException; }
 
-    const DialogBaseUnits& BaseUnits() const { return m_baseUnits; }
+    const DialogBaseUnits& BaseUnits() const { return m_BaseUnits; }
     // The template's font as the platform resolved it.
     static QFont TemplateFont(const DialogTemplate& dialogTemplate);
 
@@ -55,8 +55,8 @@ class CQtDialogWindow final : public QDialog, public IDialogWindow {
     // Calls a handler of the dialog's logic.
     void Deliver(const std::function<void()>& handler);
 
-    CDialog& m_dialog;
-    DialogBaseUnits m_baseUnits{};
+    CDialog& m_Dialog;
+    DialogBaseUnits m_BaseUnits{};
     bool m_bEnded = false;
     int m_nResult = 0;
     std::exception_ptr m_pException;
@@ -70,7 +70,7 @@ class CQtDialogWindow final : public QDialog, public IDialogWindow {
         std::unique_ptr<ITreeCtrl> treeCtrl;
         std::unique_ptr<IWindowText> text;
     };
-    std::map<int, Control> m_controls;
+    std::map<int, Control> m_Controls;
 };
 
 class CQtModalRunner final : public IModalRunner {

@@ -13,8 +13,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
+#include <random>
 
+#include "dialog/qt_controls.h"
 #include "dialog/qt_test_support.h"
 #include "dialog/rules_dialog_runner.h"
 #include "dialog/rules_dialog_template.h"
@@ -147,6 +150,36 @@ void ClickText(QDialog* dialog, int id, const QString& text) {
 
 // The editor as the export opens it, on a real packet, clicked through and photographed. With
 // OLVANE_EDITOR_SCREENSHOT set the picture is written there (docs/editor.png is made this way).
+TEST(QtDialogWindow, TheWidestExtentIsTheWidestMeasuredOneByOne) {
+    TestApplication();
+    ExtentListWidget widget(nullptr);
+    CQtListBox list(&widget);
+    std::mt19937 rng(2000);
+    const std::u16string pieces[] = {u"value ",         u"AVAWAT ", u"fi fl ffi ",
+                                     u"\u00e9t\u00e9 ", u"1234, ",  u"Wy.To "};
+    // Kerned pairs, ligatures, accents; some texts alike to a character, some not Latin or with
+    // tabs: the shortcut must still find the widest.
+    for (int round = 0; round < 4; ++round) {
+        std::vector<CString> texts;
+        for (int i = 0; i < 300; ++i) {
+            std::u16string text;
+            const size_t length = 200 + rng() % (round % 2 == 0 ? 1000 : 10);
+            while (text.size() < length) {
+                text += pieces[rng() % 6];
+            }
+            if (i % 97 == 5) {
+                text += round < 2 ? u"\t\t\tx" : u"\u05e9\u05dc\u05d5\u05dd \u0645\u0631\u062d";
+            }
+            texts.emplace_back(text);
+        }
+        int widest = 0;
+        for (const CString& text : texts) {
+            widest = std::max(widest, list.GetTextExtent(text));
+        }
+        EXPECT_EQ(list.GetWidestTextExtent(texts), widest) << round;
+    }
+}
+
 TEST(RulesDialog, ClickedThroughOnARealPacket) {
     TestApplication();
     CTestScene scene(4);

@@ -27,9 +27,6 @@ constexpr SentenceForm kForms[] = {
     {u"Check to see if tag \"%s\" is any of \"%s\"%s", false, false},
 };
 
-// A colon within the first five characters ends a URI scheme, not the namespace.
-constexpr int kFirstTagColon = 5;
-
 }  // namespace
 
 CString CRulesCreator::DescribeRule(const CRule* rule) const {

@@ -10,13 +10,6 @@ const CString g_strNamespacePlaceholder(u"*** Namespace Placeholder");
 
 CRulesCreator::CRulesCreator() : CDialog(RulesDialogTemplate()) {}
 
-CRulesCreator::~CRulesCreator() {
-    if (m_pWorkingRules != nullptr) {
-        FreeRuleArray(m_pWorkingRules);
-        delete m_pWorkingRules;
-    }
-}
-
 void CRulesCreator::SetScene(IEditorScene* scene, const CString& key) {
     m_pScene = scene;
     if (scene != nullptr) {
@@ -206,7 +199,7 @@ void CRulesCreator::OnRemoveRule() {
 
 void CRulesCreator::OnOK() {
     if (m_pWorkingRules != nullptr && m_pSource != nullptr) {
-        m_pSource->CopyRules(m_pWorkingRules);
+        m_pSource->CopyRules(m_pWorkingRules.get());
     }
     CDialog::OnOK();
 }

@@ -15,7 +15,6 @@ extern const CString g_strNamespacePlaceholder;
 class CRulesCreator : public CDialog {
   public:
     CRulesCreator();
-    ~CRulesCreator() override;
 
     // Looks the metadata source up under key and takes a working copy of its rules. Without a
     // scene, or when key names no metadata source, the editor opens empty.
@@ -40,7 +39,7 @@ class CRulesCreator : public CDialog {
     bool PrepareRuleText(const CRule* rule, CString& text, CString& tag, CString& second,
                          bool resolve) const;
 
-    const CRuleArray* GetWorkingRules() const { return m_pWorkingRules; }
+    const CRuleArray* GetWorkingRules() const { return m_pWorkingRules.get(); }
 
   protected:
     void DoDataExchange(CDataExchange& dx) override;
@@ -69,5 +68,5 @@ class CRulesCreator : public CDialog {
     CString m_strAction;
     IEditorScene* m_pScene = nullptr;
     CMetaDataSource* m_pSource = nullptr;
-    CRuleArray* m_pWorkingRules = nullptr;
+    RuleArrayPtr m_pWorkingRules;  // null without a source
 };

@@ -3,23 +3,20 @@
 #include "dialog/rules_creator.h"
 
 #include <memory>
+#include <vector>
 
 #include "metadata/destination.h"
 #include "metadata/meta_data.h"
 
 namespace {
 
-CString BstrText(BSTR text) {
-    return CString(text, SysStringLen(text));
-}
-
 // Deletes the copied destinations however the fill ends.
-class CTemporaryScene {
+class TemporaryScene {
   public:
-    CTemporaryScene() = default;
-    ~CTemporaryScene() { RemoveAllDestinations(m_map); }
-    CTemporaryScene(const CTemporaryScene&) = delete;
-    CTemporaryScene& operator=(const CTemporaryScene&) = delete;
+    TemporaryScene() = default;
+    ~TemporaryScene() { RemoveAllDestinations(m_map); }
+    TemporaryScene(const TemporaryScene&) = delete;
+    TemporaryScene& operator=(const TemporaryScene&) = delete;
     CDestinationMap m_map;
 };
 
@@ -37,7 +34,7 @@ BOOL CRulesCreator::OnInitDialog() {
 
     CString diagnostics;
     diagnostics.Format(u"\nScene ID = %d\nGUID = %s", m_pScene->GetSceneID(),
-                       BstrText(m_pSource->m_bstrKey).GetString());
+                       m_pSource->GetKey().GetString());
     FillTagTree(diagnostics);
 
     FillRules();
@@ -53,13 +50,13 @@ void CRulesCreator::FillTemplates() {
         return;
     }
     // The scene copies only its template destinations; metadata sources are not offered.
-    CTemporaryScene copy;
+    TemporaryScene copy;
     m_pScene->CopyScene(copy.m_map);
     POSITION pos = copy.m_map.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = copy.m_map.GetNextAssocPtr(pos);
         auto key = std::make_unique<CString>(entry->key);
-        const int row = m_listTemplates->AddString(BstrText(entry->value->m_bstrName));
+        const int row = m_listTemplates->AddString(entry->value->GetName());
         m_listTemplates->SetItemDataPtr(row, key.release());
     }
 }
@@ -85,15 +82,14 @@ void CRulesCreator::FillTagTree(const CString& diagnostics) {
         if (group == nullptr) {
             continue;
         }
-        POSITION value = group->m_Values.GetStartPosition();
-        while (value != nullptr) {
-            const auto* entry = group->m_Values.GetNextAssocPtr(value);
-            text.Format(u"  %s (%s)", entry->key.GetString(), entry->value.GetString());
+        // The group's texts are NUL-terminated.
+        group->m_Values.ForEach([&](const ValueMap::Entry& entry) {
+            text.Format(u"  %s (%s)", entry.key().data(), entry.value().data());
             auto tag = std::make_unique<CString>();
-            tag->Format(u"%s:%s", uri.GetString(), entry->key.GetString());
+            tag->Format(u"%s:%s", uri.GetString(), entry.key().data());
             HTREEITEM row = m_treeTags->InsertItem(text, ns);
             m_treeTags->SetItemData(row, tag.release());
-        }
+        });
         m_treeTags->Expand(ns);
     }
 }
@@ -102,17 +98,15 @@ void CRulesCreator::FillRules() {
     if (m_listRules == nullptr || m_pWorkingRules == nullptr) {
         return;
     }
-    int widest = 0;
+    std::vector<CString> sentences;
+    sentences.reserve(static_cast<size_t>(m_pWorkingRules->GetSize()));
     for (INT_PTR i = 0; i < m_pWorkingRules->GetSize(); ++i) {
         CRule* rule = m_pWorkingRules->GetAt(i);
-        const CString sentence = DescribeRule(rule);
-        const int row = m_listRules->AddString(sentence);
+        sentences.push_back(DescribeRule(rule));
+        const int row = m_listRules->AddString(sentences.back());
         m_listRules->SetItemDataPtr(row, rule);
-        const int width = m_listRules->GetTextExtent(sentence);
-        if (width > widest) {
-            widest = width;
-        }
     }
+    const int widest = m_listRules->GetWidestTextExtent(sentences);
     // Only grows, and only here: rules added later do not widen it.
     if (widest > m_listRules->GetHorizontalExtent()) {
         m_listRules->SetHorizontalExtent(widest);

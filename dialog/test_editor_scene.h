@@ -18,21 +18,22 @@ class CTestScene final : public IEditorScene {
         RemoveAllDestinations(target);
         for (POSITION pos = m_map.GetStartPosition(); pos != nullptr;) {
             const auto* entry = m_map.GetNextAssocPtr(pos);
-            if (entry->value->GetType() == 0) {
+            if (entry->value->GetType() == DestinationType::kTemplate) {
                 auto copy = std::make_unique<CDestination>();
-                copy->CopyFrom(entry->value);
-                target.SetAt(entry->key, copy.release());
+                copy->CopyFrom(entry->value.get());
+                target[entry->key] = std::move(copy);
             }
         }
     }
     CDestination* FindDestination(const CString& key) const override {
-        CDestination* object = nullptr;
-        return m_map.Lookup(key, object) ? object : nullptr;
+        const auto* entry = m_map.PLookup(key);
+        return entry == nullptr ? nullptr : entry->value.get();
     }
     CMetaDataSource* FindMetaDataSource(const CString& key) const override {
         CDestination* object = FindDestination(key);
-        return object != nullptr && object->GetType() == 1 ? static_cast<CMetaDataSource*>(object)
-                                                           : nullptr;
+        return object != nullptr && object->GetType() == DestinationType::kMetaDataSource
+                   ? static_cast<CMetaDataSource*>(object)
+                   : nullptr;
     }
 
     void AddDestination(const CString& key, const CString& name) {
@@ -47,11 +48,16 @@ class CTestScene final : public IEditorScene {
   private:
     CDestination* Store(const CString& key, const CString& name,
                         std::unique_ptr<CDestination> object) {
-        AssignBstr(object->m_bstrKey, key);
-        AssignBstr(object->m_bstrName, name);
-        DeleteDestination(FindDestination(key));
-        m_map.SetAt(key, object.get());
-        return object.release();
+        object->SetKey(key);
+        object->SetName(name);
+        if (auto* entry = m_map.PLookup(key)) {
+            std::unique_ptr<CDestination> old = std::move(entry->value);
+            m_map.RemoveKey(key);
+            DeleteDestination(std::move(old));
+        }
+        CDestination* raw = object.get();
+        m_map[key] = std::move(object);
+        return raw;
     }
     int m_nID;
     CDestinationMap m_map;

@@ -1,17 +1,17 @@
-// host_driver.cpp - CHostDriver: misuse of the exports, checked call by call against a model.
+// host_driver.cpp - HostDriver: misuse of the exports, checked call by call against a model.
 #include "fuzz/host_driver.h"
 
 #include <climits>
 #include <string_view>
 #include <utility>
 
-#include "host/olvane_app.h"
+#include "host/host_test_peer.h"
 #include "platform/codepage.h"
 #include "zev/registry.h"
 
 namespace olvane_fuzz {
 
-uint32_t CChoices::Below(uint32_t bound) {
+uint32_t Choices::Below(uint32_t bound) {
     if (m_random) {
         return bound <= 1 ? 0 : static_cast<uint32_t>(m_engine() % bound);
     }
@@ -22,7 +22,7 @@ uint32_t CChoices::Below(uint32_t bound) {
     return bound <= 1 ? 0 : value % bound;
 }
 
-std::string CChoices::Bytes(size_t max) {
+std::string Choices::Bytes(size_t max) {
     std::string out(Below(static_cast<uint32_t>(max) + 1), '\0');
     if (!m_random) {
         out.resize(std::min(out.size(), m_size - m_at));
@@ -78,7 +78,7 @@ constexpr int kCodes[][4] = {{-1, 1, -3, -3},   // AddDestination
 
 }  // namespace
 
-CHostDriver::CHostDriver(CChoices& choices, std::vector<std::string> packets, size_t maxLiveScenes)
+HostDriver::HostDriver(Choices& choices, std::vector<std::string> packets, size_t maxLiveScenes)
     : m_choices(choices), m_maxLive(maxLiveScenes) {
     const std::string rdf =
         "<rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description ";
@@ -113,7 +113,7 @@ CHostDriver::CHostDriver(CChoices& choices, std::vector<std::string> packets, si
     };
 }
 
-CHostDriver::~CHostDriver() {
+HostDriver::~HostDriver() {
     // A driver stopped at a mismatch still gives back what the host holds.
     for (int i = 0; i < 3; ++i) {
         FreeRules(&m_arrays[i]);
@@ -121,7 +121,7 @@ CHostDriver::~CHostDriver() {
     }
 }
 
-bool CHostDriver::Check(bool ok, const char* what) {
+bool HostDriver::Check(bool ok, const char* what) {
     if (!ok && m_failure.empty()) {
         m_failure = "call " + std::to_string(m_calls) + ": " + what;
     }
@@ -131,7 +131,7 @@ bool CHostDriver::Check(bool ok, const char* what) {
 // The host reads what it holds in slot, whatever became of the scenes since: records as they
 // should be (expectedRecords of them, unless -1) and namespace records whose values are keyed by
 // pointer.
-bool CHostDriver::Touch(int slot, int expectedRecords) {
+bool HostDriver::Touch(int slot, int expectedRecords) {
     const OlvaneRuleArray& records = m_arrays[slot];
     bool ok = Check(records.size <= records.capacity &&
                         (expectedRecords < 0 || records.size == expectedRecords),
@@ -162,16 +162,16 @@ bool CHostDriver::Touch(int slot, int expectedRecords) {
     return ok;
 }
 
-bool CHostDriver::RemoveAll() {
+bool HostDriver::RemoveAll() {
     RemoveAllScenes();
     for (const auto& [id, scene] : m_live) {
         m_deleted.push_back(id);
     }
     m_live.clear();
-    return Check(TheApp().m_mapScenes.GetCount() == 0, "scenes left after RemoveAllScenes");
+    return Check(HostTestPeer::SceneCount() == 0, "scenes left after RemoveAllScenes");
 }
 
-bool CHostDriver::Step() {
+bool HostDriver::Step() {
     if (!m_failure.empty()) {
         return false;
     }
@@ -189,7 +189,7 @@ bool CHostDriver::Step() {
         id = m_deleted[m_choices.Below(static_cast<uint32_t>(m_deleted.size()))];
     } else {
         const int never[] = {
-            CPavexScene::s_nNextSceneID, CPavexScene::s_nNextSceneID + 1, 0, -1, INT_MAX, INT_MIN};
+            HostTestPeer::NextSceneID(), HostTestPeer::NextSceneID() + 1, 0, -1, INT_MAX, INT_MIN};
         id = never[m_choices.Below(6)];
     }
     const uint32_t which = m_choices.Below(std::size(kKeys) + 1);
@@ -204,7 +204,7 @@ bool CHostDriver::Step() {
            Check(zev::GetRegisteredObjectCount() == 0, "zev objects alive after a call");
 }
 
-bool CHostDriver::Call(int op, int id, const char* key, Scene* scene, Object* object) {
+bool HostDriver::Call(int op, int id, const char* key, Scene* scene, Object* object) {
     const int where = scene == nullptr ? 0 : object == nullptr ? 1 : object->type == 0 ? 2 : 3;
     const int expected = op >= 2 && op <= 8 ? kCodes[op - 2][where] : 0;
     const std::u16string wideKey = NarrowToWide(key);
@@ -217,7 +217,7 @@ bool CHostDriver::Call(int op, int id, const char* key, Scene* scene, Object* ob
                 return RemoveAll();
             }
             if (m_live.size() < m_maxLive) {
-                const int next = CPavexScene::s_nNextSceneID;
+                const int next = HostTestPeer::NextSceneID();
                 const int added = AddScene();
                 m_live[added];
                 return Check(added == next, "AddScene id");
@@ -326,7 +326,7 @@ bool CHostDriver::Call(int op, int id, const char* key, Scene* scene, Object* ob
     }
 }
 
-bool CHostDriver::Finish() {
+bool HostDriver::Finish() {
     bool ok = true;
     for (int i = 0; i < 3; ++i) {
         ok = ok && Check(FreeRules(&m_arrays[i]) == 1 && m_arrays[i].data == nullptr,

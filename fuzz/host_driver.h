@@ -17,10 +17,10 @@ namespace olvane_fuzz {
 
 // Where the driver's choices come from: a fuzz input (exhausted bytes read as zeros), or a seeded
 // generator (endless).
-class CChoices {
+class Choices {
   public:
-    CChoices(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    explicit CChoices(uint64_t seed) : m_random(true), m_engine(seed) {}
+    Choices(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
+    explicit Choices(uint64_t seed) : m_random(true), m_engine(seed) {}
     uint32_t Below(uint32_t bound);  // in [0, bound)
     std::string Bytes(size_t max);   // up to max bytes of free text
     bool More() const { return m_random || m_at < m_size; }
@@ -33,14 +33,14 @@ class CChoices {
     std::mt19937_64 m_engine;
 };
 
-class CHostDriver {
+class HostDriver {
   public:
     // packets: more packets to draw from (their namespaces are not predicted). maxLiveScenes:
     // beyond it, AddScene gives way to DelScene.
-    CHostDriver(CChoices& choices, std::vector<std::string> packets = {}, size_t maxLiveScenes = 8);
-    ~CHostDriver();
-    CHostDriver(const CHostDriver&) = delete;
-    CHostDriver& operator=(const CHostDriver&) = delete;
+    HostDriver(Choices& choices, std::vector<std::string> packets = {}, size_t maxLiveScenes = 8);
+    ~HostDriver();
+    HostDriver(const HostDriver&) = delete;
+    HostDriver& operator=(const HostDriver&) = delete;
 
     // One call chosen by the choices, checked against the model; false on the first mismatch.
     bool Step();
@@ -62,7 +62,7 @@ class CHostDriver {
     bool Touch(int slot, int expectedRecords);
     bool RemoveAll();
 
-    CChoices& m_choices;
+    Choices& m_choices;
     std::vector<std::string> m_packets;
     std::vector<int> m_namespaces;  // per packet; -1 when not predicted
     size_t m_maxLive;

@@ -1,6 +1,8 @@
 // olvane_app.h - COlvaneApp: the application object; owns every scene for the life of the library.
 #pragma once
 
+#include <memory>
+
 #include "host/pavex_scene.h"
 #include "metadata/bstr_meta_data_tree.h"
 #include "platform/cmap.h"
@@ -31,7 +33,11 @@ class COlvaneApp {
 
     CPavexScene* FindScene(int sceneID) const;
 
-    CMap<int, int, CPavexScene*, CPavexScene*> m_mapScenes;
+  private:
+    friend class HostTestPeer;  // host/host_test_peer.h
+
+    // Scene ID to the scene, which the map owns.
+    CMap<int, int, std::unique_ptr<CPavexScene>, CPavexScene*> m_mapScenes;
 };
 
 // The one instance.

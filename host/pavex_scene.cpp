@@ -2,7 +2,9 @@
 #include "host/pavex_scene.h"
 
 #include <memory>
+#include <utility>
 
+#include "host/results.h"
 #include "platform/bstr.h"
 
 int CPavexScene::s_nNextSceneID = 1;
@@ -13,76 +15,69 @@ CPavexScene::~CPavexScene() {
     RemoveAllDestinations();
 }
 
-int CPavexScene::StoreReplacing(const CString& key, CDestination* obj) {
+int CPavexScene::StoreReplacing(const CString& key, std::unique_ptr<CDestination> obj) {
     if (auto* entry = m_mapDestinations.PLookup(key)) {
         // The new object is complete: only now does the old one go. Assigning to an existing entry
         // allocates nothing, so the map can no longer fail.
-        DeleteDestination(entry->value);
-        entry->value = obj;
-        return -3;
+        DeleteDestination(std::move(entry->value));
+        entry->value = std::move(obj);
+        return StoreResult::kReplaced;
     }
-    m_mapDestinations.SetAt(key, obj);
-    return 1;
+    // Only making the entry can fail, and then obj is still ours and goes with the call.
+    m_mapDestinations[key] = std::move(obj);
+    return StoreResult::kStored;
 }
 
 int CPavexScene::AddDestination(const char* name, const CString& key, int hostData) {
     auto dest = std::make_unique<CDestination>();
-    dest->m_nHostData = hostData;
+    dest->SetHostData(hostData);
     if (name != nullptr && name[0] != '\0') {
-        AssignBstr(dest->m_bstrName, CString(name));
+        dest->SetName(CString(name));
     }
-    AssignBstr(dest->m_bstrKey, key);
-    if (m_mapDestinations.PLookup(key) == nullptr) {
-        m_mapDestinations.SetAt(key, dest.get());  // may throw: dest is still ours
-        dest.release();
-        return 1;
-    }
-    return StoreReplacing(key, dest.release());
+    dest->SetKey(key);
+    return StoreReplacing(key, std::move(dest));
 }
 
 int CPavexScene::DelDestination(const CString& key) {
-    CDestination* obj = nullptr;
-    if (!m_mapDestinations.Lookup(key, obj)) {
-        return -2;
+    auto* entry = m_mapDestinations.PLookup(key);
+    if (entry == nullptr) {
+        return DelDestinationResult::kNothingUnderKey;
     }
+    std::unique_ptr<CDestination> obj = std::move(entry->value);
     m_mapDestinations.RemoveKey(key);
-    return DeleteDestination(obj);
+    return DeleteDestination(std::move(obj));
 }
 
 int CPavexScene::SetMetaData(const char* packet, const char* name, const CString& key,
                              int hostData) {
     auto source = std::make_unique<CMetaDataSource>();
-    source->m_nHostData = hostData;
-    AssignBstr(source->m_bstrName, CString(name));
-    AssignBstr(source->m_bstrKey, key);
+    source->SetHostData(hostData);
+    source->SetName(CString(name));
+    source->SetKey(key);
     source->Load(packet);
-    CDestination* old = nullptr;
-    if (!m_mapDestinations.Lookup(key, old)) {
-        m_mapDestinations.SetAt(key, source.get());
-        source.release();
-        return 1;
+    // A source replacing a source inherits its rules; anything else replaced leaves nothing.
+    if (const CMetaDataSource* old = FindMetaDataSource(key)) {
+        source->CopyRules(&old->GetStoredRules());
     }
-    if (old != nullptr && old->GetType() == 1) {
-        source->CopyRules(&static_cast<CMetaDataSource*>(old)->m_Rules);
-    }
-    return StoreReplacing(key, source.release());
+    return StoreReplacing(key, std::move(source));
 }
 
 CDestination* CPavexScene::FindDestination(const CString& key) const {
-    CDestination* obj = nullptr;
-    m_mapDestinations.Lookup(key, obj);
-    return obj;
+    const auto* entry = m_mapDestinations.PLookup(key);
+    return entry == nullptr ? nullptr : entry->value.get();
 }
 
 CMetaDataSource* CPavexScene::FindMetaDataSource(const CString& key) const {
     CDestination* obj = FindDestination(key);
-    return (obj != nullptr && obj->GetType() == 1) ? static_cast<CMetaDataSource*>(obj) : nullptr;
+    return (obj != nullptr && obj->GetType() == DestinationType::kMetaDataSource)
+               ? static_cast<CMetaDataSource*>(obj)
+               : nullptr;
 }
 
 BSTR CPavexScene::GetRulesXML(const CString& key) const {
     const CMetaDataSource* source = FindMetaDataSource(key);
     if (source == nullptr) {
-        return CString(u"-2").AllocSysString();
+        return CString(kNotASourceText).AllocSysString();
     }
     return source->GetRulesXML();
 }
@@ -90,52 +85,52 @@ BSTR CPavexScene::GetRulesXML(const CString& key) const {
 int CPavexScene::SetRulesXML(const CString& key, const char16_t* text, int append) {
     CMetaDataSource* source = FindMetaDataSource(key);
     if (source == nullptr) {
-        return -2;
+        return SetRulesXmlResult::kNotASource;
     }
     source->SetRulesXML(text, append);
-    return 1;
+    return SetRulesXmlResult::kDone;
 }
 
 int CPavexScene::GetRules(const CString& key, CRuleArray* rules) const {
     if (rules == nullptr) {
-        return -4;
+        return RulesResult::kSceneNullList;
     }
     const CDestination* obj = FindDestination(key);
-    if (obj == nullptr || obj->GetType() != 1) {
+    if (obj == nullptr || obj->GetType() != DestinationType::kMetaDataSource) {
         FreeRuleArray(rules);  // emptied whatever the key holds
-        return obj == nullptr ? -2 : -3;
+        return obj == nullptr ? RulesResult::kNothingUnderKey : RulesResult::kNotASource;
     }
     // The copies replace the host's records only once all of them exist, so that a failed
     // allocation leaves the array as the host passed it.
     static_cast<const CMetaDataSource*>(obj)->GetRules(rules);
-    return 1;
+    return RulesResult::kFilled;
 }
 
 int CPavexScene::ParseRules(const CString& key, CRuleArray* rules) const {
     const CDestination* obj = FindDestination(key);
     if (obj == nullptr) {
-        return -2;
+        return RulesResult::kNothingUnderKey;
     }
-    if (obj->GetType() != 1) {
-        return -3;
+    if (obj->GetType() != DestinationType::kMetaDataSource) {
+        return RulesResult::kNotASource;
     }
     static_cast<const CMetaDataSource*>(obj)->ParseRules(rules);
-    return 1;
+    return RulesResult::kFilled;
 }
 
 int CPavexScene::GetAllNamespaces(const CString& key, CBSTRMetaDataTree* root) const {
     if (root == nullptr) {
-        return -2;
+        return NamespacesResult::kNullTree;
     }
     const CDestination* obj = FindDestination(key);
     if (obj == nullptr) {
-        return -3;
+        return NamespacesResult::kNothingUnderKey;
     }
-    if (obj->GetType() != 1) {
-        return -4;
+    if (obj->GetType() != DestinationType::kMetaDataSource) {
+        return NamespacesResult::kNotASource;
     }
     static_cast<const CMetaDataSource*>(obj)->GetAllNamespaces(root);
-    return 1;
+    return NamespacesResult::kFilled;
 }
 
 void CPavexScene::CopyScene(CDestinationMap& target) const {
@@ -143,13 +138,12 @@ void CPavexScene::CopyScene(CDestinationMap& target) const {
     POSITION pos = m_mapDestinations.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = m_mapDestinations.GetNextAssocPtr(pos);
-        if (entry->value == nullptr || entry->value->GetType() != 0) {
+        if (entry->value == nullptr || entry->value->GetType() != DestinationType::kTemplate) {
             continue;
         }
         auto copy = std::make_unique<CDestination>();
-        copy->CopyFrom(entry->value);
-        target.SetAt(entry->key, copy.get());
-        copy.release();
+        copy->CopyFrom(entry->value.get());
+        target[entry->key] = std::move(copy);
     }
 }
 

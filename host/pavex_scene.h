@@ -2,6 +2,8 @@
 // sources in one keyed collection.
 #pragma once
 
+#include <memory>
+
 #include "dialog/editor_scene.h"
 #include "metadata/bstr_meta_data_tree.h"
 #include "metadata/destination.h"
@@ -30,13 +32,17 @@ class CPavexScene final : public IEditorScene {
     void RemoveAllDestinations();
     int GetSceneID() const override { return m_nID; }
 
+  private:
+    friend class COlvaneApp;    // gives back the ID of a scene it could not store
+    friend class HostTestPeer;  // host/host_test_peer.h
+
+    // Stores obj under key, replacing (and deleting) what was there: StoreResult::kStored or
+    // kReplaced. Never throws once the old object is gone.
+    int StoreReplacing(const CString& key, std::unique_ptr<CDestination> obj);
+
     CDestinationMap m_mapDestinations;
     const int m_nID;
 
+    // The ID the next scene takes: from 1 up, never reused while the library is loaded.
     static int s_nNextSceneID;
-
-  private:
-    // Stores obj under key, replacing (and deleting) what was there; 1 or -3. Never throws once the
-    // old object is gone.
-    int StoreReplacing(const CString& key, CDestination* obj);
 };

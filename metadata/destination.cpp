@@ -1,19 +1,24 @@
 // destination.cpp - CDestination and DeleteDestination.
 #include "metadata/destination.h"
 
+#include <utility>
+
 #include "platform/bstr.h"
 
 namespace {
+
 BSTR EmptyBstr() {
     return AllocBstrOrThrow(u"", 0);
 }
-}  // namespace
 
+// Replaces a BSTR field with a copy of text (throws std::bad_alloc, leaving the field as it was).
 void AssignBstr(BSTR& field, const CString& text) {
     BSTR copy = text.AllocSysString();
     SysFreeString(field);
     field = copy;
 }
+
+}  // namespace
 
 CDestination::CDestination() : m_bstrName(EmptyBstr()), m_bstrKey(nullptr), m_nHostData(0) {
     try {
@@ -30,11 +35,23 @@ CDestination::~CDestination() {
 }
 
 int CDestination::GetType() const {
-    return 0;
+    return DestinationType::kTemplate;
 }
 
 CString CDestination::GetName() const {
     return CString(m_bstrName, SysStringLen(m_bstrName));
+}
+
+CString CDestination::GetKey() const {
+    return CString(m_bstrKey, SysStringLen(m_bstrKey));
+}
+
+void CDestination::SetName(const CString& name) {
+    AssignBstr(m_bstrName, name);
+}
+
+void CDestination::SetKey(const CString& key) {
+    AssignBstr(m_bstrKey, key);
 }
 
 void CDestination::CopyFrom(const CDestination* src) {
@@ -46,26 +63,25 @@ void CDestination::CopyFrom(const CDestination* src) {
     AssignBstr(m_bstrKey, CString(src->m_bstrKey, SysStringLen(src->m_bstrKey)));
 }
 
-int DeleteDestination(CDestination* object) {
+int DeleteDestination(std::unique_ptr<CDestination> object) {
     if (object == nullptr) {
-        return -4;
+        return DeleteResult::kNullObject;
     }
     // The key goes first, whatever the object is; only the two known kinds are freed.
     SysFreeString(object->m_bstrKey);
     object->m_bstrKey = nullptr;
     const int type = object->GetType();
-    if (type != 0 && type != 1) {
-        return -3;
+    if (type != DestinationType::kTemplate && type != DestinationType::kMetaDataSource) {
+        static_cast<void>(object.release());
+        return DeleteResult::kUnknownType;
     }
-    delete object;
-    return 1;
+    return DeleteResult::kDeleted;
 }
 
 void RemoveAllDestinations(CDestinationMap& map) {
     POSITION pos = map.GetStartPosition();
     while (pos != nullptr) {
-        const auto* entry = map.GetNextAssocPtr(pos);
-        DeleteDestination(entry->value);
+        DeleteDestination(std::move(map.GetNextAssocPtr(pos)->value));
     }
     map.RemoveAll();
 }

@@ -11,26 +11,26 @@ void CopyAttributes(const CMetaDataTree& node, CMetaData::ValueMap& out) {
     POSITION pos = node.m_Attributes.GetStartPosition();
     while (pos != nullptr) {
         const auto* entry = node.m_Attributes.GetNextAssocPtr(pos);
-        out.SetAt(entry->key, entry->value);
+        out.SetAt(entry->key.view(), entry->value.view());
     }
 }
 
 // A property element's value: its text, or the texts of its first child's children joined with
 // ", " (the items of an rdf:Bag, rdf:Seq or rdf:Alt).
 CString PropertyValue(const CMetaDataTree& node) {
-    if (node.m_Children.IsEmpty()) {
+    if (node.m_Children.empty()) {
         return node.m_strText;
     }
-    const CMetaDataTree* list = node.m_Children[0];
+    const CMetaDataTree* list = node.m_Children[0].get();
     CString joined;
     if (list == nullptr) {
         return joined;
     }
-    for (INT_PTR i = 0; i < list->m_Children.GetSize(); ++i) {
+    for (size_t i = 0; i < list->m_Children.size(); ++i) {
         if (i > 0) {
             joined += CString(u", ");
         }
-        if (const CMetaDataTree* item = list->m_Children[i]; item != nullptr) {
+        if (const CMetaDataTree* item = list->m_Children[i].get(); item != nullptr) {
             joined += item->m_strText;
         }
     }
@@ -52,8 +52,8 @@ void CMetaData::Flatten(const CMetaDataTree* node) {
         }
         if (n->m_strPrefix.CompareNoCase(u"x") == 0) {
             // The wrapper: only its first child is read.
-            if (!n->m_Children.IsEmpty()) {
-                pending.push_back(n->m_Children[0]);
+            if (!n->m_Children.empty()) {
+                pending.push_back(n->m_Children[0].get());
             }
             continue;
         }
@@ -61,8 +61,8 @@ void CMetaData::Flatten(const CMetaDataTree* node) {
             if (n->m_strName.CompareNoCase(u"Description") == 0 && !n->m_Attributes.IsEmpty()) {
                 CopyAttributes(*n, m_Values);
             }
-            for (INT_PTR i = n->m_Children.GetSize(); i-- > 0;) {
-                pending.push_back(n->m_Children[i]);
+            for (size_t i = n->m_Children.size(); i-- > 0;) {
+                pending.push_back(n->m_Children[i].get());
             }
             continue;
         }
@@ -73,6 +73,6 @@ void CMetaData::Flatten(const CMetaDataTree* node) {
         CString key = n->m_strPrefix;
         key += u':';
         key += n->m_strName;
-        m_Values.SetAt(key, PropertyValue(*n));
+        m_Values.SetAt(key.view(), PropertyValue(*n).view());
     }
 }

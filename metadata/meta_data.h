@@ -1,14 +1,14 @@
 // meta_data.h - CMetaData: one group of values (or the namespace list) of a metadata source.
 #pragma once
 
-#include "platform/cmap.h"
+#include "metadata/value_map.h"
 #include "platform/cstring.h"
 
 class CMetaDataTree;
 
 class CMetaData {
   public:
-    using ValueMap = CMap<CString, LPCWSTR, CString, LPCWSTR>;
+    using ValueMap = ::ValueMap;
 
     // Adds the qualified-name/value pairs of a packet's tree (overwriting existing keys).
     void Flatten(const CMetaDataTree* node);

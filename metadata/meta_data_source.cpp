@@ -6,17 +6,18 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "metadata/flat_pairs.h"
 #include "metadata/meta_data_tree.h"
 #include "metadata/packet_reader.h"
 #include "platform/bstr.h"
 #include "platform/codepage.h"
+#include "platform/text_index.h"
 #include "zev/parser.h"
 #include "zev/result.h"
 
@@ -36,12 +37,18 @@ std::u16string FoldedCopy(std::u16string_view text) {
 // matches it ignoring case; a later prefix that differs only in case never wins a value.
 class PrefixIndex {
   public:
-    explicit PrefixIndex(size_t count) { m_folded.reserve(count); }
+    explicit PrefixIndex(size_t count) {
+        m_folded.reserve(count);
+        m_index.Reserve(count);
+    }
 
     void Add(const CString& prefix, size_t group) {
         m_folded.push_back(FoldedCopy(prefix.view()));
-        const std::u16string& folded = m_folded.back();
-        m_index.try_emplace(std::u16string_view(folded), group);
+        const std::u16string_view folded = m_folded.back();
+        const uint64_t hash = platform::TextHash(folded);
+        if (m_index.Find(folded, hash, [this](uint32_t ref) { return Folded(ref); }) == 0) {
+            m_index.Insert(static_cast<uint32_t>(group + 1), hash);
+        }
         if (folded.size() > m_longest) {
             m_longest = folded.size();
         }
@@ -52,81 +59,42 @@ class PrefixIndex {
     // ends where the key has a ':', so only those places are tried.
     bool Owner(std::u16string_view key, size_t& group, size_t& prefixLength) {
         const size_t limit = key.size() < m_longest + 1 ? key.size() : m_longest + 1;
-        m_scratch.assign(key.substr(0, limit));
+        if (m_scratch.size() < limit) {
+            m_scratch.resize(limit);
+        }
         bool found = false;
         for (size_t i = 0; i < limit; ++i) {
-            char16_t& c = m_scratch[i];
+            const char16_t c = key[i];
             if (c == u':') {
-                auto it = m_index.find(std::u16string_view(m_scratch.data(), i));
-                if (it != m_index.end() && (!found || it->second < group)) {
-                    group = it->second;
+                const std::u16string_view prefix(m_scratch.data(), i);
+                const uint32_t ref = m_index.Find(prefix, platform::TextHash(prefix),
+                                                  [this](uint32_t r) { return Folded(r); });
+                if (ref != 0 && (!found || ref - 1 < group)) {
+                    group = ref - 1;
                     prefixLength = i;
                     found = true;
                 }
-            } else {
-                c = FoldAscii(c);
             }
+            m_scratch[i] = FoldAscii(c);
         }
         return found;
     }
 
   private:
-    std::vector<std::u16string> m_folded;  // reserved up front: m_index points into it
-    std::unordered_map<std::u16string_view, size_t> m_index;
+    // The index holds group + 1; the folded prefix of group g is m_folded[g].
+    std::u16string_view Folded(uint32_t ref) const { return m_folded[ref - 1]; }
+
+    std::vector<std::u16string> m_folded;
+    platform::TextIndex<uint32_t> m_index;
     size_t m_longest = 0;
-    std::u16string m_scratch;
+    std::u16string m_scratch;  // the key folded so far (its size only grows)
 };
 
 constexpr size_t kUnowned = ~size_t{0};
 
-// The pairs of a flat value map, in its order; their values move out, unless the map is one the
-// source still holds, which must keep its values should the split fail.
-struct ValueMapWalk {
-    using Handle = CMetaData::ValueMap::CAssoc*;
-    CMetaData* flat;
-    bool copy;
-
-    size_t Count() const {
-        return flat == nullptr ? 0 : static_cast<size_t>(flat->m_Values.GetCount());
-    }
-    template <class Fn>
-    void ForEach(Fn&& fn) {
-        POSITION pos = flat == nullptr ? nullptr : flat->m_Values.GetStartPosition();
-        while (pos != nullptr) {
-            fn(flat->m_Values.GetNextAssocPtr(pos));
-        }
-    }
-    static std::u16string_view Key(Handle entry) { return entry->key.view(); }
-    void TakeValue(Handle entry, CString& to) const {
-        if (copy) {
-            to = entry->value;
-        } else {
-            to = std::move(entry->value);
-        }
-    }
-    void Spend() {
-        if (flat != nullptr) {
-            flat->m_Values.RemoveAll();
-        }
-    }
-};
-
-// The pairs read straight from a packet, in the order a flat value map would give them.
-struct FlatPairsWalk {
-    using Handle = size_t;
-    const CFlatPairs& pairs;
-
-    size_t Count() const { return pairs.GetCount(); }
-    template <class Fn>
-    void ForEach(Fn&& fn) {
-        pairs.ForEachInMapOrder(fn);
-    }
-    std::u16string_view Key(Handle i) const { return {pairs.Key(i), pairs.KeyLength(i)}; }
-    void TakeValue(Handle i, CString& to) const {
-        to.str().assign(pairs.Value(i), pairs.ValueLength(i));
-    }
-    static void Spend() {}
-};
+BSTR AllocBstr(std::u16string_view text) {
+    return AllocBstrOrThrow(text.data(), static_cast<unsigned int>(text.size()));
+}
 
 void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
     for (INT_PTR i = 0; i < groups.GetSize(); ++i) {
@@ -138,7 +106,7 @@ void DeleteAll(CArray<CMetaData*, CMetaData*>& groups) {
 }  // namespace
 
 CMetaDataSource::CMetaDataSource() {
-    m_nHostData = 4;
+    SetHostData(kMetaDataSourceHostData);
     auto empty = std::make_unique<CMetaData>();
     m_MetaData.Add(empty.get());
     empty.release();
@@ -150,7 +118,7 @@ CMetaDataSource::~CMetaDataSource() {
 }
 
 int CMetaDataSource::GetType() const {
-    return 1;
+    return DestinationType::kMetaDataSource;
 }
 
 void CMetaDataSource::Load(const char* packet) {
@@ -160,19 +128,20 @@ void CMetaDataSource::Load(const char* packet) {
         // Valid UTF-8 goes straight from the reader's events into flat pairs, the same pairs in
         // the same order as the tree path would set them.
         const std::string_view whole(text, length);
-        CFlatPairs pairs;
+        CMetaData flat;
         const HRESULT hr = whole.empty() || whole == "-1"
                                ? zev::kNoText
-                               : CPacketReader::Read(text, length, pairs);
+                               : PacketReader::Read(text, length, flat.m_Values);
         if (zev::IsAllocationFailure(hr)) {
             // Not an unreadable packet: storing an empty source would replace what the scene holds.
             throw std::bad_alloc();
         }
         // Unreadable: no pairs, which leaves the source empty as the tree path does (its empty
         // tree gives the one pair ":", which no namespace takes).
-        const CFlatPairs none;
-        FlatPairsWalk walk{hr == 0 ? pairs : none};
-        Distribute(walk);
+        if (hr != S_OK) {
+            flat.m_Values.RemoveAll();
+        }
+        SplitByNamespace(&flat);
         return;
     }
     // The tree path reports text that is not UTF-8 as its conversion does.
@@ -186,66 +155,61 @@ void CMetaDataSource::Load(const char* packet) {
 }
 
 void CMetaDataSource::SplitByNamespace(CMetaData* flat) {
-    const CMetaData* const* held = m_MetaData.GetData();
-    ValueMapWalk walk{
-        flat, std::find(held, held + m_MetaData.GetSize(), flat) != held + m_MetaData.GetSize()};
-    Distribute(walk);
-}
+    CMetaData none;
+    const ValueMap& pairs = flat == nullptr ? none.m_Values : flat->m_Values;
 
-template <class Walk>
-void CMetaDataSource::Distribute(Walk& walk) {
     // Everything is built aside first; the old groups are replaced only once nothing can fail.
+    // The groups take their texts from the pairs' blocks, which they keep alive.
     auto list = std::make_unique<CMetaData>();
     list->m_strPrefix = CString(kDeclarationPrefix);
     list->m_strNamespace = CString(u"adobe:ns:meta/");
+    list->m_Values.ShareTexts(pairs);
 
     // Declarations go to the namespace list; every other pair waits, in the flat map's order.
-    std::vector<typename Walk::Handle> pairs;
-    pairs.reserve(walk.Count());
-    walk.ForEach([&](typename Walk::Handle entry) {
-        if (StartsWithNoCase(walk.Key(entry), kDeclarationPrefix)) {
-            walk.TakeValue(entry,
-                           list->m_Values[walk.Key(entry).data() + kDeclarationPrefix.size()]);
+    std::vector<const ValueMap::Entry*> values;
+    values.reserve(pairs.GetCount());
+    pairs.ForEach([&](const ValueMap::Entry& entry) {
+        if (StartsWithNoCase(entry.key(), kDeclarationPrefix)) {
+            list->m_Values.SetShared(entry.key().substr(kDeclarationPrefix.size()), entry.value());
         } else {
-            pairs.push_back(entry);
+            values.push_back(&entry);
         }
     });
 
     // One group per declaration, in the namespace list's order, even when it gets no value.
-    const auto count = static_cast<size_t>(list->m_Values.GetCount());
+    const size_t count = list->m_Values.GetCount();
     std::vector<std::unique_ptr<CMetaData>> groups;
     groups.reserve(count);
     PrefixIndex index(count);
-    POSITION pos = list->m_Values.GetStartPosition();
-    while (pos != nullptr) {
-        const auto* declaration = list->m_Values.GetNextAssocPtr(pos);
+    list->m_Values.ForEach([&](const ValueMap::Entry& declaration) {
         auto group = std::make_unique<CMetaData>();
-        group->m_strPrefix = declaration->key;
-        group->m_strNamespace = declaration->value;
-        index.Add(declaration->key, groups.size());
+        group->m_strPrefix = CString(declaration.key());
+        group->m_strNamespace = CString(declaration.value());
+        group->m_Values.ShareTexts(pairs);
+        index.Add(group->m_strPrefix, groups.size());
         groups.push_back(std::move(group));
-    }
+    });
 
     // Each pair goes to the first group whose prefix it carries; a pair no group claims is
     // dropped. Walking the pairs once keeps every group's insertion order that of the flat map.
     // Owners first, so that each group's index is sized once.
-    std::vector<std::pair<size_t, size_t>> owners(pairs.size(), {kUnowned, 0});
+    std::vector<std::pair<size_t, size_t>> owners(values.size(), {kUnowned, 0});
     std::vector<size_t> sizes(groups.size());
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        if (index.Owner(walk.Key(pairs[i]), owners[i].first, owners[i].second)) {
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (index.Owner(values[i]->key(), owners[i].first, owners[i].second)) {
             ++sizes[owners[i].first];
         } else {
             owners[i].first = kUnowned;
         }
     }
     for (size_t g = 0; g < groups.size(); ++g) {
-        groups[g]->m_Values.ReserveKeys(static_cast<INT_PTR>(sizes[g]));
+        groups[g]->m_Values.ReserveKeys(sizes[g]);
     }
-    for (size_t i = 0; i < pairs.size(); ++i) {
+    for (size_t i = 0; i < values.size(); ++i) {
         const auto [group, prefixLength] = owners[i];
         if (group != kUnowned) {
-            const char16_t* name = walk.Key(pairs[i]).data() + prefixLength + 1;
-            walk.TakeValue(pairs[i], groups[group]->m_Values[name]);
+            groups[group]->m_Values.SetShared(values[i]->key().substr(prefixLength + 1),
+                                              values[i]->value());
         }
     }
 
@@ -257,7 +221,9 @@ void CMetaDataSource::Distribute(Walk& walk) {
         m_MetaData[static_cast<INT_PTR>(i) + 1] = groups[i].release();
     }
     // The pairs are spent; they go before the old groups, in case they were one of them.
-    walk.Spend();
+    if (flat != nullptr) {
+        flat->m_Values.RemoveAll();
+    }
     for (CMetaData* group : old) {
         delete group;
     }
@@ -274,7 +240,9 @@ bool CMetaDataSource::GetNextNamespace(POSITION& pos, CString& prefix, CString& 
     if (pos == nullptr || m_MetaData.IsEmpty() || m_MetaData[0] == nullptr) {
         return false;
     }
-    m_MetaData[0]->m_Values.GetNextAssoc(pos, prefix, uri);
+    const ValueMap::Entry& declaration = m_MetaData[0]->m_Values.GetNext(pos);
+    prefix = CString(declaration.key());
+    uri = CString(declaration.value());
     return true;
 }
 
@@ -309,29 +277,32 @@ CMetaData* CMetaDataSource::FindMetaDataByNamespace(const CString& uri) const {
 
 bool CMetaDataSource::GetValue(const CString& tag, CString& value) const {
     CString unused;  // this source never copies into it
-    const CString* found = FindValue(tag.view(), unused);
-    if (found == nullptr) {
+    const std::optional<std::u16string_view> found = FindValue(tag.view(), unused);
+    if (!found) {
         return false;
     }
-    value = *found;
+    value = CString(*found);
     return true;
 }
 
-const CString* CMetaDataSource::FindValue(std::u16string_view tag, CString& /*scratch*/) const {
-    // A ':' among the first five characters belongs to the URI's scheme.
-    const size_t colon = tag.find(u':', 5);
+std::optional<std::u16string_view> CMetaDataSource::FindValue(std::u16string_view tag,
+                                                              CString& /*scratch*/) const {
+    const size_t colon = tag.find(u':', kFirstTagColon);
     if (colon == std::u16string_view::npos) {
-        return nullptr;
+        return std::nullopt;
     }
     const CMetaData* group = FindGroupByNamespace(m_MetaData, tag.substr(0, colon));
     if (group == nullptr) {
-        return nullptr;
+        return std::nullopt;
     }
     // As in every lookup of the map by C string, the local name ends at a NUL.
     std::u16string_view name = tag.substr(colon + 1);
     name = name.substr(0, name.find(u'\0'));
-    const auto* entry = group->m_Values.PLookupText(name);
-    return entry == nullptr ? nullptr : &entry->value;
+    const ValueMap::Entry* entry = group->m_Values.Lookup(name);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    return entry->value();
 }
 
 void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {
@@ -347,30 +318,29 @@ void CMetaDataSource::GetAllNamespaces(CBSTRMetaDataTree* root) const {
         }
     }
 
-    POSITION pos = GetFirstNamespacePosition();
-    while (pos != nullptr) {
-        const auto* declaration = m_MetaData[0]->m_Values.GetNextAssocPtr(pos);
+    if (m_MetaData.IsEmpty() || m_MetaData[0] == nullptr) {
+        return;
+    }
+    m_MetaData[0]->m_Values.ForEach([&](const ValueMap::Entry& declaration) {
         auto record = std::make_unique<CBSTRMetaDataTree>();
-        record->m_bstrPrefix = declaration->key.AllocSysString();
-        record->m_bstrNamespace = declaration->value.AllocSysString();
-        auto found = byPrefix.find(FoldedCopy(declaration->key.view()));
+        record->m_bstrPrefix = AllocBstr(declaration.key());
+        record->m_bstrNamespace = AllocBstr(declaration.value());
+        auto found = byPrefix.find(FoldedCopy(declaration.key()));
         if (found != byPrefix.end()) {
-            POSITION at = found->second->m_Values.GetStartPosition();
-            while (at != nullptr) {
-                const auto* entry = found->second->m_Values.GetNextAssocPtr(at);
-                BSTR key = entry->key.AllocSysString();
+            found->second->m_Values.ForEach([&](const ValueMap::Entry& entry) {
+                BSTR key = AllocBstr(entry.key());
                 BSTR value = nullptr;
                 try {
-                    value = entry->value.AllocSysString();
+                    value = AllocBstr(entry.value());
                     record->m_Values.InsertNew(key, value);
                 } catch (...) {
                     SysFreeString(key);
                     SysFreeString(value);
                     throw;
                 }
-            }
+            });
         }
         root->m_Children.Add(record.get());
         record.release();
-    }
+    });
 }

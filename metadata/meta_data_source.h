@@ -10,17 +10,24 @@
 #include "rules/tag_resolver.h"
 #include "zev/element.h"
 
+// The encoding number a source writes into its rules XML declaration ("utf-%d").
+constexpr int kRulesXmlEncoding = 8;
+
+// A tag's ':' between URI and local name is the first at this index or later; an earlier one
+// belongs to the URI's scheme.
+constexpr int kFirstTagColon = 5;
+
 class CMetaDataSource : public CDestination, public ITagResolver {
   public:
-    CMetaDataSource();  // one empty CMetaData, no rules, host data 4
+    CMetaDataSource();  // one empty CMetaData, no rules, kMetaDataSourceHostData
     ~CMetaDataSource() override;
 
-    int GetType() const override;  // 1
+    int GetType() const override;  // DestinationType::kMetaDataSource
 
     // Reading the packet (once, right after construction).
     void Load(const char* packet);
-    // Spends flat: its values move into the groups and it is left empty. A group of this source
-    // is copied from instead, so that it is whole should the split fail.
+    // Spends flat: the groups take its values (sharing its texts) and it is left empty. Should the
+    // split fail, flat and the groups are as they were.
     void SplitByNamespace(CMetaData* flat);
 
     // Namespaces and values.
@@ -29,23 +36,22 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     CMetaData* FindMetaDataByPrefix(const CString& prefix) const;
     CMetaData* FindMetaDataByNamespace(const CString& uri) const;
     bool GetValue(const CString& tag, CString& value) const override;
-    const CString* FindValue(std::u16string_view tag, CString& scratch) const override;
+    std::optional<std::u16string_view> FindValue(std::u16string_view tag,
+                                                 CString& scratch) const override;
     void GetAllNamespaces(CBSTRMetaDataTree* root) const;
+    // Element 0 the namespace list, then one value group per declared namespace, in its order.
+    const CArray<CMetaData*, CMetaData*>& GetMetaData() const { return m_MetaData; }
 
     // Rules.
+    const CRuleArray& GetStoredRules() const { return m_Rules; }
     void CopyRules(const CArray<CRule*, CRule*>* from);
-    CArray<CRule*, CRule*>* CloneRules() const;
+    RuleArrayPtr CloneRules() const;
     void GetRules(CArray<CRule*, CRule*>* out) const;
     void ParseRules(CArray<CRule*, CRule*>* out) const;
     BSTR GetRulesXML() const;
     void SetRulesXML(const char16_t* text, int append);
 
-    CArray<CMetaData*, CMetaData*> m_MetaData;
-    CArray<CRule*, CRule*> m_Rules;
-    int m_nEncoding = 8;
-
-  private:
-    // Groups the pairs Walk hands out by namespace and replaces the groups with them.
-    template <class Walk>
-    void Distribute(Walk& walk);
+    CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups
+    CArray<CRule*, CRule*> m_Rules;             // owns the rules
+    int m_nEncoding = kRulesXmlEncoding;
 };

@@ -8,8 +8,8 @@ void CMetaDataSource::CopyRules(const CArray<CRule*, CRule*>* from) {
     CopyRuleArray(m_Rules, from);
 }
 
-CArray<CRule*, CRule*>* CMetaDataSource::CloneRules() const {
-    return CloneRuleArray(m_Rules);
+RuleArrayPtr CMetaDataSource::CloneRules() const {
+    return RuleArrayPtr(CloneRuleArray(m_Rules));
 }
 
 void CMetaDataSource::GetRules(CArray<CRule*, CRule*>* out) const {

@@ -18,7 +18,7 @@ std::unique_ptr<CMetaDataSource> Split(const Pairs& pairs) {
     auto source = std::make_unique<CMetaDataSource>();
     CMetaData flat;
     for (const auto& [k, v] : pairs) {
-        flat.m_Values.SetAt(CString(k), CString(v));
+        flat.m_Values.SetAt(k, v);
     }
     source->SplitByNamespace(&flat);
     EXPECT_TRUE(flat.m_Values.IsEmpty());

@@ -10,6 +10,7 @@
 
 #include "metadata/meta_data_source.h"
 #include "metadata/meta_data_tree.h"
+#include "metadata/packet_reader.h"
 
 namespace metadata_test {
 
@@ -19,11 +20,8 @@ inline constexpr char16_t kDc[] = u"http://purl.org/dc/elements/1.1/";
 
 inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
     Pairs out;
-    POSITION pos = map.GetStartPosition();
-    while (pos != nullptr) {
-        const auto* entry = map.GetNextAssocPtr(pos);
-        out.emplace_back(entry->key.str(), entry->value.str());
-    }
+    map.ForEach(
+        [&](const ValueMap::Entry& entry) { out.emplace_back(entry.key(), entry.value()); });
     if (sorted) {
         std::sort(out.begin(), out.end());
     }
@@ -58,6 +56,15 @@ inline std::vector<Pairs> TreeGroups(const char* packet) {
     CMetaDataSource source;
     source.SplitByNamespace(&flat);
     return AllGroups(source);
+}
+
+// The pairs the streaming reader reads from a packet taking the events it is asked to take (UTF-8
+// where expat offers them, or UTF-16 as MSXML gives them), in the flat map's order.
+inline Pairs StreamedPairs(const std::string& packet, HRESULT& hr,
+                           zev::SaxEvents events = zev::SaxEvents::kUtf8WhereOffered) {
+    ValueMap pairs;
+    hr = PacketReader::Read(packet.data(), packet.size(), pairs, events);
+    return Entries(pairs);
 }
 
 // The namespace list as the editor walks it.

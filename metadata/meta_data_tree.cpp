@@ -1,8 +1,10 @@
 // meta_data_tree.cpp - CMetaDataTree: the mirror of a packet's element tree.
 #include "metadata/meta_data_tree.h"
 
+#include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "zev/object.h"
@@ -47,21 +49,21 @@ void MirrorOne(CMetaDataTree& node, zev::CElement& element, std::vector<Pending>
     std::u16string key;
     std::u16string value;
     for (int i = 0; i < attributes; ++i) {
-        if (element.GetAttributeAt(i, key, value) == 0) {
+        if (element.GetAttributeAt(i, key, value) == S_OK) {
             node.m_Attributes.SetAt(CString(key), CString(value));
         }
     }
 
     HeldObjects children;
     element.GetChildren(children.items);
-    const auto count = static_cast<INT_PTR>(children.items.size());
-    node.m_Children.SetSize(count);
-    pending.reserve(pending.size() + children.items.size());  // no push below can throw
-    for (INT_PTR i = 0; i < count; ++i) {
-        node.m_Children[i] = new CMetaDataTree;
-        zev::CObject*& child = children.items[static_cast<size_t>(i)];
+    const size_t count = children.items.size();
+    node.m_Children.resize(count);
+    pending.reserve(pending.size() + count);  // no push below can throw
+    for (size_t i = 0; i < count; ++i) {
+        node.m_Children[i] = std::make_unique<CMetaDataTree>();
+        zev::CObject*& child = children.items[i];
         if (auto* childElement = dynamic_cast<zev::CElement*>(child)) {
-            pending.push_back({node.m_Children[i], childElement});
+            pending.push_back({node.m_Children[i].get(), childElement});
             child = nullptr;  // the reference now travels with the queue
         }
     }
@@ -74,36 +76,31 @@ CMetaDataTree::~CMetaDataTree() {
 }
 
 void CMetaDataTree::RemoveAllChildren() {
-    // Iterative, so that tearing down a deeply nested packet cannot exhaust the call stack. A child
-    // is nulled in its parent as soon as it is taken; whatever could not be taken (no memory for
-    // the work list) stays owned by its parent and is deleted recursively instead.
-    std::vector<CMetaDataTree*> doomed;
+    // Iterative, so that tearing down a deeply nested packet cannot exhaust the call stack: a node
+    // goes only once its children have moved to the work list. Whatever could not move (no memory
+    // for the list) stays with its parent and is deleted recursively instead.
+    std::vector<std::unique_ptr<CMetaDataTree>> doomed;
     auto take = [&doomed](CMetaDataTree& node) {
-        for (INT_PTR i = 0; i < node.m_Children.GetSize(); ++i) {
-            if (node.m_Children[i] != nullptr) {
-                doomed.push_back(node.m_Children[i]);
-                node.m_Children[i] = nullptr;
+        for (std::unique_ptr<CMetaDataTree>& child : node.m_Children) {
+            if (child != nullptr) {
+                doomed.push_back(std::move(child));
             }
         }
-        node.m_Children.RemoveAll();
+        node.m_Children.clear();
     };
     try {
         take(*this);
     } catch (const std::bad_alloc&) {
     }
     while (!doomed.empty()) {
-        CMetaDataTree* node = doomed.back();
+        const std::unique_ptr<CMetaDataTree> node = std::move(doomed.back());
         doomed.pop_back();
         try {
             take(*node);
         } catch (const std::bad_alloc&) {
         }
-        delete node;
     }
-    for (INT_PTR i = 0; i < m_Children.GetSize(); ++i) {
-        delete m_Children[i];
-    }
-    m_Children.RemoveAll();
+    m_Children.clear();
 }
 
 void CMetaDataTree::Load(const char* packet) {
@@ -116,18 +113,18 @@ void CMetaDataTree::Load(const char* packet) {
     std::u16string wide;
     const char16_t* text = zev::Utf8ToWide(wide, packet == nullptr ? "" : packet);
     zev::CElement* parsed = nullptr;
-    const zev::HRESULT result = zev::ParseXMLText(text, &parsed);
+    const HRESULT result = zev::ParseXMLText(text, &parsed);
     if (zev::IsAllocationFailure(result)) {
         // Not an unreadable packet: storing an empty source would replace what the scene holds.
         throw std::bad_alloc();
     }
-    if (result != 0 || parsed == nullptr) {
+    if (result != S_OK || parsed == nullptr) {
         return;  // unreadable: the node stays empty
     }
     // The parser hands back a nameless document whose child 0 is the document element.
-    zev::CObjectRef<zev::CElement> root;
+    zev::ObjectRef<zev::CElement> root;
     {
-        zev::CObjectRef<zev::CElement> document(parsed);
+        zev::ObjectRef<zev::CElement> document(parsed);
         root.Reset(document->GetChildElement(0));
     }
     FromElement(root.get());
@@ -152,7 +149,7 @@ void CMetaDataTree::FromElement(zev::CElement* element) {
     while (!pending.empty()) {
         const Pending next = pending.back();
         pending.pop_back();
-        zev::CObjectRef<zev::CElement> held(next.element);
+        zev::ObjectRef<zev::CElement> held(next.element);
         MirrorOne(*next.node, *next.element, pending);
     }
 }

@@ -2,7 +2,9 @@
 // packet is read.
 #pragma once
 
-#include "platform/carray.h"
+#include <memory>
+#include <vector>
+
 #include "platform/cmap.h"
 #include "platform/cstring.h"
 #include "zev/element.h"
@@ -23,5 +25,5 @@ class CMetaDataTree {
     CString m_strName;
     CString m_strText;
     CMap<CString, LPCWSTR, CString, LPCWSTR> m_Attributes;
-    CArray<CMetaDataTree*, CMetaDataTree*> m_Children;
+    std::vector<std::unique_ptr<CMetaDataTree>> m_Children;  // in document order
 };

@@ -1,13 +1,18 @@
-// packet_reader.cpp - CPacketReader: the packet's pairs straight from the reader's events.
+// packet_reader.cpp - PacketReader: the packet's pairs straight from the reader's events.
 #include "metadata/packet_reader.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "platform/cmap.h"
+#include "platform/codepage.h"
 #include "platform/com.h"
-#include "platform/sax.h"
+#include "platform/text_buffer.h"
 #include "zev/result.h"
 
 namespace {
@@ -16,38 +21,122 @@ namespace {
 // in which a Description's attributes reach the flat map.
 constexpr UINT kAttributeBuckets = 17;
 
-std::u16string_view View(const char16_t* text, int length) {
-    return text == nullptr || length <= 0 ? std::u16string_view()
-                                          : std::u16string_view(text, static_cast<size_t>(length));
-}
-
-}  // namespace
-
-HRESULT CPacketReader::Read(const char* packet, size_t length, CFlatPairs& pairs) {
-    ComPtr<ISAXXMLReader> reader;
-    HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
-                                  reader.PutVoid());
-    if (FAILED(hr)) {
-        return hr;
+// std::u16string_view::compare's answer, four units a step.
+int CompareUnits(std::u16string_view a, std::u16string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint64_t x = 0;
+        uint64_t y = 0;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        if (x != y) {
+            break;
+        }
     }
-    // Born with no reference; the reader and this call each hold one.
-    ComPtr<CPacketReader> handler(new CPacketReader(pairs));
-    hr = reader->putContentHandler(handler.get());
-    if (SUCCEEDED(hr)) {
-        hr = reader->parseUtf8(packet, length);
+    for (; i < n; ++i) {
+        if (a[i] != b[i]) {
+            return a[i] < b[i] ? -1 : 1;
+        }
     }
-    return hr;
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
-HRESULT CPacketReader::startDocument() {
-    m_depth = 0;
-    m_inCharacters = false;
-    m_rootSeen = false;
-    return S_OK;
+// Scratch for more attributes than this is freed once they are read.
+constexpr size_t kKeptAttributes = 1024;
+
+// Whether text is the ASCII word, ignoring the case of ASCII letters (either kind of text).
+template <class Char>
+bool IsWord(std::basic_string_view<Char> text, std::string_view word) {
+    if (text.size() != word.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char16_t c = FoldAscii(static_cast<char16_t>(text[i]));
+        if (c != static_cast<char16_t>(FoldAscii(static_cast<char16_t>(word[i])))) {
+            return false;
+        }
+    }
+    return true;
 }
+
+// A key as the pairs look it up: UTF-16 as it is, UTF-8 converted into scratch.
+std::u16string_view Wide(std::u16string_view text, WideText& /*scratch*/) {
+    return text;
+}
+std::u16string_view Wide(std::string_view text, WideText& scratch) {
+    scratch.AssignUtf8(text);
+    return scratch.view();
+}
+
+// The flattening, for either kind of text (zev/sax_dual_handler.h).
+template <class Char>
+class Flattener {
+  public:
+    using TextView = std::basic_string_view<Char>;
+    using Text = TextBuffer<Char>;
+
+    explicit Flattener(ValueMap& pairs) : m_pairs(pairs) {}
+
+    void Reset() {
+        m_depth = 0;
+        m_inCharacters = false;
+        m_rootSeen = false;
+    }
+
+    // An element starts; its qualified name is prefix ':' localName, or localName alone.
+    template <class Attributes>
+    HRESULT Start(TextView prefix, TextView localName, const Attributes& attributes);
+    HRESULT End();
+    HRESULT Characters(TextView chars);
+
+  private:
+    // What an open element is to the flattening.
+    enum class Role {
+        kVisit,      // read by its own prefix; Visit settles which of the next three it is
+        kWrapper,    // prefix "x": only its first child element is read
+        kContainer,  // prefix "rdf": every child element is read
+        kProperty,   // a property without attributes: its key takes a value at its end
+        kList,       // a property's first child: the texts of its children are joined
+        kItem,       // a child of a list: its text joins the list
+        kIgnored,    // nothing in it is read
+    };
+    struct Frame {
+        Role role;
+        int children = 0;  // child elements seen so far
+        Text key;          // kProperty: prefix ':' local name
+        Text text;         // kProperty, kItem: the element's text so far
+        Text joined;       // kProperty: the joined texts of its list
+    };
+
+    static Role RoleOfChild(Frame& parent);
+    template <class Attributes>
+    HRESULT Visit(Frame& frame, TextView prefix, TextView localName, const Attributes& attributes);
+    template <class Attributes>
+    HRESULT CopyAttributes(const Attributes& attributes);
+    // A value in UTF-8 is converted straight into the pairs.
+    void Set(const Text& key, const Text& value) {
+        m_pairs.Add(Wide(key.view(), m_wideKey), value.view());
+    }
+
+    ValueMap& m_pairs;
+    std::vector<Frame> m_frames;  // open elements; a slot is reused by the next at its depth
+    size_t m_depth = 0;
+    bool m_inCharacters = false;  // the last event was character data
+    bool m_rootSeen = false;
+    WideText m_wideKey;  // a key converted for the pairs (UTF-8 only)
+    struct Attribute {
+        WideText qName;
+        WideText value;
+        UINT bucket = 0;  // of the mirror's attribute map
+    };
+    std::vector<Attribute> m_attributes;  // reused scratch
+    std::vector<size_t> m_order;
+};
 
 // The part a new child element plays, from its parent's. Counts the child.
-CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
+template <class Char>
+auto Flattener<Char>::RoleOfChild(Frame& parent) -> Role {
     const int index = parent.children++;
     switch (parent.role) {
         case Role::kWrapper:
@@ -63,10 +152,9 @@ CPacketReader::Role CPacketReader::RoleOfChild(Frame& parent) const {
     }
 }
 
-HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                    const char16_t* localName, int localNameLength,
-                                    const char16_t* qName, int qNameLength,
-                                    ISAXAttributes* attributes) {
+template <class Char>
+template <class Attributes>
+HRESULT Flattener<Char>::Start(TextView prefix, TextView localName, const Attributes& attributes) {
     m_inCharacters = false;
     // The flattening visits the document element, and below it whatever the parent's role lets
     // through.
@@ -83,136 +171,123 @@ HRESULT CPacketReader::startElement(const char16_t* /*namespaceUri*/, int /*name
     Frame& frame = m_frames[m_depth++];
     frame.role = role;
     frame.children = 0;
-    frame.text.clear();
+    frame.text.Clear();
     if (role == Role::kVisit) {
-        return Visit(frame, View(qName, qNameLength), View(localName, localNameLength), attributes);
+        return Visit(frame, prefix, localName, attributes);
     }
     return S_OK;
 }
 
 // An element the flattening visits, by its prefix: the wrapper, an rdf element (a Description
 // hands over its attributes), or a property (its attributes, or its key and later its value).
-HRESULT CPacketReader::Visit(Frame& frame, std::u16string_view qName, std::u16string_view localName,
-                             ISAXAttributes* attributes) {
-    const size_t colon = qName.find(u':');
-    const std::u16string_view prefix =
-        colon == std::u16string_view::npos ? std::u16string_view() : qName.substr(0, colon);
-    int count = 0;
-    if (attributes != nullptr) {
-        const HRESULT hr = attributes->getLength(&count);
-        if (FAILED(hr)) {
-            return hr;
-        }
-    }
-    if (CompareNoCaseAscii(prefix, u"x") == 0) {
+template <class Char>
+template <class Attributes>
+HRESULT Flattener<Char>::Visit(Frame& frame, TextView prefix, TextView localName,
+                               const Attributes& attributes) {
+    if (IsWord(prefix, "x")) {
         frame.role = Role::kWrapper;
         return S_OK;
     }
-    if (CompareNoCaseAscii(prefix, u"rdf") == 0) {
+    if (IsWord(prefix, "rdf")) {
         frame.role = Role::kContainer;
-        if (count > 0 && CompareNoCaseAscii(localName, u"Description") == 0) {
-            return CopyAttributes(attributes, count);
+        if (attributes.count > 0 && IsWord(localName, "Description")) {
+            return CopyAttributes(attributes);
         }
         return S_OK;
     }
-    if (count > 0) {
+    if (attributes.count > 0) {
         frame.role = Role::kIgnored;
-        return CopyAttributes(attributes, count);
+        return CopyAttributes(attributes);
     }
+    const Char colon = ':';
     frame.role = Role::kProperty;
-    frame.key.assign(prefix);
-    frame.key += u':';
-    frame.key += localName;
-    frame.joined.clear();
+    frame.key.Assign(prefix);
+    frame.key.Append(TextView(&colon, 1));
+    frame.key.Append(localName);
+    frame.joined.Clear();
     return S_OK;
 }
 
 // Sets the attributes in the order the mirror's attribute map would hand them out: the element
 // keeps them sorted by qualified name (a repeated name keeps the last value), the map is filled
-// in that order, and it iterates bucket by bucket, each bucket from its newest entry.
-HRESULT CPacketReader::CopyAttributes(ISAXAttributes* attributes, int count) {
-    const auto n = static_cast<size_t>(count);
+// in that order, and it iterates bucket by bucket, each bucket from its newest entry: so by
+// bucket, then by name from the last, and of a repeated name the last given. Sorted as UTF-16,
+// whichever text they came in.
+template <class Char>
+template <class Attributes>
+HRESULT Flattener<Char>::CopyAttributes(const Attributes& attributes) {
+    const auto n = static_cast<size_t>(attributes.count);
     if (m_attributes.size() < n) {
         m_attributes.resize(n);
     }
+    size_t starts[kAttributeBuckets + 1] = {};
     for (size_t i = 0; i < n; ++i) {
-        const char16_t* qName = nullptr;
-        const char16_t* value = nullptr;
-        int qNameLength = 0;
-        int valueLength = 0;
-        HRESULT hr = attributes->getQName(static_cast<int>(i), &qName, &qNameLength);
-        if (SUCCEEDED(hr)) {
-            hr = attributes->getValue(static_cast<int>(i), &value, &valueLength);
-        }
+        Attribute& a = m_attributes[i];
+        const HRESULT hr = attributes.Get(i, a.qName, a.value);
         if (FAILED(hr)) {
             return hr;
         }
-        m_attributes[i].first.assign(View(qName, qNameLength));
-        m_attributes[i].second.assign(View(value, valueLength));
+        a.bucket = platform::HashKey(a.qName.view()) % kAttributeBuckets;
+        ++starts[a.bucket + 1];
     }
-    auto key = [this](size_t i) -> const std::u16string& { return m_attributes[i].first; };
-
+    // By bucket first (a counting sort), then each bucket on its own: a Description can carry
+    // tens of thousands of attributes, and names sharing long beginnings are slow to compare.
+    for (size_t b = 1; b <= kAttributeBuckets; ++b) {
+        starts[b] += starts[b - 1];
+    }
     m_order.resize(n);
+    size_t next[kAttributeBuckets];
+    std::copy(starts, starts + kAttributeBuckets, next);
     for (size_t i = 0; i < n; ++i) {
-        m_order[i] = i;
+        m_order[next[m_attributes[i].bucket]++] = i;
     }
-    std::stable_sort(m_order.begin(), m_order.end(),
-                     [&](size_t a, size_t b) { return key(a) < key(b); });
-    // One entry per name, holding the last value given for it.
-    size_t unique = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (unique > 0 && key(m_order[unique - 1]) == key(m_order[i])) {
-            m_attributes[m_order[unique - 1]].second.swap(m_attributes[m_order[i]].second);
-        } else {
-            m_order[unique++] = m_order[i];
+    for (size_t b = 0; b < kAttributeBuckets; ++b) {
+        std::sort(m_order.begin() + static_cast<std::ptrdiff_t>(starts[b]),
+                  m_order.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]),
+                  [this](size_t i, size_t j) {
+                      const int order =
+                          CompareUnits(m_attributes[i].qName.view(), m_attributes[j].qName.view());
+                      return order != 0 ? order > 0 : i > j;
+                  });
+    }
+    for (size_t k = 0; k < n; ++k) {
+        const Attribute& a = m_attributes[m_order[k]];
+        if (k == 0 || a.qName.view() != m_attributes[m_order[k - 1]].qName.view()) {
+            m_pairs.Add(a.qName.view(), a.value.view());
         }
     }
-    m_order.resize(unique);
-    // Within a bucket the sorted order is reversed, and the buckets are stable: a bucket sort.
-    m_buckets.assign(kAttributeBuckets + 1, 0);
-    for (size_t i : m_order) {
-        ++m_buckets[platform::HashKey(std::u16string_view(key(i))) % kAttributeBuckets + 1];
-    }
-    for (size_t b = 1; b <= kAttributeBuckets; ++b) {
-        m_buckets[b] += m_buckets[b - 1];
-    }
-    m_placed.resize(unique);
-    for (size_t k = unique; k-- > 0;) {
-        const size_t i = m_order[k];
-        m_placed[m_buckets[platform::HashKey(std::u16string_view(key(i))) % kAttributeBuckets]++] =
-            i;
-    }
-    m_order.swap(m_placed);
-    for (size_t i : m_order) {
-        m_pairs.Set(m_attributes[i].first, m_attributes[i].second);
+    // The scratch is kept for the next element, unless this one was outsized.
+    if (n > kKeptAttributes) {
+        m_attributes = std::vector<Attribute>();
+        m_order = std::vector<size_t>();
     }
     return S_OK;
 }
 
-HRESULT CPacketReader::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
-                                  const char16_t* /*localName*/, int /*localNameLength*/,
-                                  const char16_t* /*qName*/, int /*qNameLength*/) {
+template <class Char>
+HRESULT Flattener<Char>::End() {
     m_inCharacters = false;
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }
     Frame& frame = m_frames[--m_depth];
     if (frame.role == Role::kProperty) {
-        const std::u16string& value = frame.children > 0 ? frame.joined : frame.text;
-        m_pairs.Set(frame.key, value);
+        Set(frame.key, frame.children > 0 ? frame.joined : frame.text);
     } else if (frame.role == Role::kItem) {
         // The item's list is its parent, and the list's property the one above.
         const Frame& list = m_frames[m_depth - 1];
         Frame& property = m_frames[m_depth - 2];
         if (list.children > 1) {
-            property.joined += u", ";
+            const Char separator[] = {',', ' '};
+            property.joined.Append(TextView(separator, 2));
         }
-        property.joined += frame.text;
+        property.joined.Append(frame.text.view());
     }
     return S_OK;
 }
 
-HRESULT CPacketReader::characters(const char16_t* chars, int length) {
+template <class Char>
+HRESULT Flattener<Char>::Characters(TextView chars) {
     if (m_depth == 0) {
         return zev::kStructureRefused;
     }
@@ -225,9 +300,30 @@ HRESULT CPacketReader::characters(const char16_t* chars, int length) {
         return S_OK;
     }
     if (continuing) {
-        frame.text.append(View(chars, length));
+        frame.text.Append(chars);
     } else {
-        frame.text.assign(View(chars, length));
+        frame.text.Assign(chars);
     }
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT PacketReader::Read(const char* packet, size_t length, ValueMap& pairs,
+                           zev::SaxEvents events) {
+    ComPtr<ISAXXMLReader> reader;
+    HRESULT hr = CoCreateInstance(CLSID_SAXXMLReader, nullptr, CLSCTX_ALL, IID_ISAXXMLReader,
+                                  reader.PutVoid());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // Born with no reference; the reader and this call each hold one.
+    ComPtr<zev::SaxDualHandler<Flattener>> handler(
+        new zev::SaxDualHandler<Flattener>(events, pairs));
+    hr = reader->putContentHandler(handler.get());
+    if (SUCCEEDED(hr)) {
+        hr = reader->parseUtf8(packet, length);
+    }
+    pairs.Settle();
+    return hr;
 }

@@ -57,17 +57,17 @@ TEST(PacketReader, TheTreePathReportsTextThatIsNotUtf8AndKeepsNothingOfABrokenPa
     // A mirror node that fails to load is left empty, whatever it held.
     CMetaDataTree node;
     node.Load("<x:xmpmeta xmlns:x='adobe:ns:meta/' x:a='1'><x:b/></x:xmpmeta>");
-    ASSERT_EQ(node.m_Children.GetSize(), 1);
+    ASSERT_EQ(node.m_Children.size(), 1u);
     node.Load("<broken>");
-    EXPECT_TRUE(node.m_Children.IsEmpty() && node.m_Attributes.IsEmpty());
+    EXPECT_TRUE(node.m_Children.empty() && node.m_Attributes.IsEmpty());
 
     // A mirror deeper than any parser allows is flattened and freed without recursion.
     CMetaDataTree root;
     CMetaDataTree* deep = &root;
     for (int i = 0; i < 200000; ++i) {
         deep->m_strPrefix = u"rdf";
-        deep->m_Children.Add(new CMetaDataTree);
-        deep = deep->m_Children[0];
+        deep->m_Children.push_back(std::make_unique<CMetaDataTree>());
+        deep = deep->m_Children[0].get();
     }
     deep->m_strPrefix = u"dc";
     deep->m_strName = u"deep";

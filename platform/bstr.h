@@ -1,4 +1,6 @@
-// bstr.h - the OLE Automation string allocator (exported; the host frees what we hand it).
+// bstr.h - the OLE Automation string allocator: oleaut32's on Windows, the library's own (and
+// exported, posix/bstr.cpp) elsewhere. Either way the host frees what we hand it with its
+// SysFreeString.
 #pragma once
 
 #include "platform/types.h"

@@ -3,7 +3,7 @@
 
 #include <new>
 
-HRESULT CMemoryByteSink::Write(const void* data, uint32_t count) {
+HRESULT MemoryByteSink::Write(const void* data, uint32_t count) {
     if (count == 0) {
         return S_OK;
     }

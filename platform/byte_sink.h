@@ -16,7 +16,7 @@ class IByteSink {
 };
 
 // Collects everything written, in order.
-class CMemoryByteSink final : public IByteSink {
+class MemoryByteSink final : public IByteSink {
   public:
     HRESULT Write(const void* data, uint32_t count) override;  // E_OUTOFMEMORY when full
     const std::vector<uint8_t>& bytes() const { return m_bytes; }

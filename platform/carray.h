@@ -31,10 +31,15 @@ class CArray {
     INT_PTR GetSize() const { return m_nSize; }
     INT_PTR GetCount() const { return m_nSize; }
     bool IsEmpty() const { return m_nSize == 0; }
+    INT_PTR GetUpperBound() const { return m_nSize - 1; }
+    INT_PTR GetGrowBy() const { return m_nGrowBy; }
+    // How many slots each growth adds; 0 for the framework's default step (see SetSize).
+    void SetGrowBy(INT_PTR growBy) { m_nGrowBy = growBy; }
     TYPE* GetData() { return m_pData; }
     const TYPE* GetData() const { return m_pData; }
     TYPE GetAt(INT_PTR i) const { return m_pData[i]; }
     void SetAt(INT_PTR i, ARG_TYPE v) { m_pData[i] = v; }
+    TYPE& ElementAt(INT_PTR i) { return m_pData[i]; }
     TYPE& operator[](INT_PTR i) { return m_pData[i]; }
     TYPE operator[](INT_PTR i) const { return m_pData[i]; }
 
@@ -56,15 +61,14 @@ class CArray {
         if (m_pData == nullptr) {
             const INT_PTR alloc = newSize > m_nGrowBy ? newSize : m_nGrowBy;
             m_pData = Allocate(alloc);
-            std::memset(static_cast<void*>(m_pData), 0, sizeof(TYPE) * static_cast<size_t>(alloc));
+            std::memset(static_cast<void*>(m_pData), 0, Bytes(alloc));
             m_nSize = newSize;
             m_nMaxSize = alloc;
             return;
         }
         if (newSize <= m_nMaxSize) {
             if (newSize > m_nSize) {
-                std::memset(static_cast<void*>(m_pData + m_nSize), 0,
-                            sizeof(TYPE) * static_cast<size_t>(newSize - m_nSize));
+                std::memset(static_cast<void*>(m_pData + m_nSize), 0, Bytes(newSize - m_nSize));
             }
             m_nSize = newSize;
             return;
@@ -88,11 +92,44 @@ class CArray {
         }
         if (m_pData == nullptr) {
             m_pData = Allocate(max);
-            std::memset(static_cast<void*>(m_pData), 0, sizeof(TYPE) * static_cast<size_t>(max));
+            std::memset(static_cast<void*>(m_pData), 0, Bytes(max));
             m_nMaxSize = max;
         } else if (max > m_nMaxSize) {
             Reallocate(max);
         }
+    }
+
+    // This array becomes a copy of from's elements with from's size and capacity, so that it grows
+    // in the same steps as from would. Throws std::bad_alloc and leaves the array unchanged when
+    // storage cannot be had.
+    void CopyStorage(const CArray& from) {
+        if (from.m_nMaxSize <= 0) {
+            FreeStorage();
+            return;
+        }
+        TYPE* data = Allocate(from.m_nMaxSize);
+        std::memset(static_cast<void*>(data), 0, Bytes(from.m_nMaxSize));
+        std::memcpy(static_cast<void*>(data), from.m_pData, Bytes(from.m_nSize));
+        FreeStorage();
+        m_pData = data;
+        m_nSize = from.m_nSize;
+        m_nMaxSize = from.m_nMaxSize;
+    }
+
+    // Frees this array's storage and takes over from's: elements, size and capacity; from is left
+    // empty. The grow-by settings stay as they are. Allocates nothing, so it cannot fail: the step
+    // that publishes an array built aside.
+    void TakeStorage(CArray& from) noexcept {
+        if (&from == this) {
+            return;
+        }
+        FreeStorage();
+        m_pData = from.m_pData;
+        m_nSize = from.m_nSize;
+        m_nMaxSize = from.m_nMaxSize;
+        from.m_pData = nullptr;
+        from.m_nSize = 0;
+        from.m_nMaxSize = 0;
     }
 
     INT_PTR Add(ARG_TYPE v) {
@@ -102,11 +139,30 @@ class CArray {
         return i;
     }
 
+    void SetAtGrow(INT_PTR i, ARG_TYPE v) {
+        if (i >= m_nSize) {
+            SetSize(i + 1);
+        }
+        m_pData[i] = v;
+    }
+
+    void InsertAt(INT_PTR i, ARG_TYPE v, INT_PTR count = 1) {
+        if (i >= m_nSize) {
+            SetSize(i + count);
+        } else {
+            const INT_PTR old = m_nSize;
+            SetSize(m_nSize + count);
+            std::memmove(static_cast<void*>(m_pData + i + count), m_pData + i, Bytes(old - i));
+        }
+        for (INT_PTR k = 0; k < count; ++k) {
+            m_pData[i + k] = v;
+        }
+    }
+
     void RemoveAt(INT_PTR i, INT_PTR count = 1) {
         const INT_PTR moved = m_nSize - (i + count);
         if (moved > 0) {
-            std::memmove(static_cast<void*>(m_pData + i), m_pData + i + count,
-                         sizeof(TYPE) * static_cast<size_t>(moved));
+            std::memmove(static_cast<void*>(m_pData + i), m_pData + i + count, Bytes(moved));
         }
         m_nSize -= count;
     }
@@ -127,19 +183,22 @@ class CArray {
     // Moves the elements to new zero-filled storage of newMax slots; the size stays.
     void Reallocate(INT_PTR newMax) {
         TYPE* data = Allocate(newMax);
-        std::memcpy(static_cast<void*>(data), m_pData, sizeof(TYPE) * static_cast<size_t>(m_nSize));
-        std::memset(static_cast<void*>(data + m_nSize), 0,
-                    sizeof(TYPE) * static_cast<size_t>(newMax - m_nSize));
+        std::memcpy(static_cast<void*>(data), m_pData, Bytes(m_nSize));
+        std::memset(static_cast<void*>(data + m_nSize), 0, Bytes(newMax - m_nSize));
         ::operator delete(static_cast<void*>(m_pData));
         m_pData = data;
         m_nMaxSize = newMax;
     }
 
+    // The bytes of n elements (TYPE is usually a pointer, and the pointer's size is meant).
+    static size_t Bytes(INT_PTR n) {
+        return sizeof(TYPE) * static_cast<size_t>(n);  // NOLINT(bugprone-sizeof-expression)
+    }
     static TYPE* Allocate(INT_PTR n) {
-        if (static_cast<size_t>(n) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) {
+        if (static_cast<size_t>(n) > static_cast<size_t>(PTRDIFF_MAX) / Bytes(1)) {
             throw std::bad_alloc();
         }
-        return static_cast<TYPE*>(::operator new(sizeof(TYPE) * static_cast<size_t>(n)));
+        return static_cast<TYPE*>(::operator new(Bytes(n)));
     }
     void FreeStorage() {
         ::operator delete(static_cast<void*>(m_pData));

@@ -63,7 +63,7 @@ constexpr bool operator==(const GUID& a, const GUID& b) {
 }
 
 // {00000000-0000-0000-C000-000000000046}
-constexpr IID IID_IUnknown = {
+inline constexpr IID IID_IUnknown = {
     0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 class IUnknown {

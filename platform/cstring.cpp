@@ -7,10 +7,6 @@
 #include "platform/codepage.h"
 #include "platform/wformat.h"
 
-char16_t FoldAscii(char16_t c) {
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-}
-
 int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b) {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
@@ -44,7 +40,7 @@ bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCaseAscii(text.substr(0, prefix.size()), prefix);
 }
 
-CString::CString(const char* narrow) : m_str(NarrowToWide(narrow)) {}
+CString::CString(const char* narrow) : m_str(AnsiToWide(narrow)) {}
 
 CString::CString(const char16_t* text) {
     if (text != nullptr) {

@@ -11,7 +11,8 @@
 class CString {
   public:
     CString() = default;
-    CString(const char* narrow);    // NOLINT: implicit, as the framework's; UTF-8, null is ""
+    CString(
+        const char* narrow);  // NOLINT: implicit, as the framework's; ANSI code page, null is ""
     CString(const char16_t* text);  // NOLINT: null is ""
     CString(const char16_t* text, size_t length);
     CString(std::u16string text) : m_str(std::move(text)) {}  // NOLINT
@@ -65,7 +66,9 @@ class CString {
 };
 
 // ASCII-only case folding and comparison.
-char16_t FoldAscii(char16_t c);
+inline char16_t FoldAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 int CompareNoCaseAscii(std::u16string_view a, std::u16string_view b);
 bool EqualNoCaseAscii(std::u16string_view a, std::u16string_view b);
 bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix);

@@ -3,8 +3,8 @@
 
 namespace platform {
 namespace {
-ModuleState g_appState{"host application"};
-ModuleState g_libraryState{"olvane"};
+ModuleState g_appState{"host application", false};
+ModuleState g_libraryState{"olvane", true};
 thread_local ModuleState* t_current = nullptr;
 }  // namespace
 
@@ -16,6 +16,10 @@ ModuleState* AfxGetStaticModuleState() {
 }
 ModuleState* AfxGetModuleState() {
     return t_current;
+}
+
+void* AfxGetResourceHandle() {
+    return t_current != nullptr && !t_current->library ? HostModuleHandle() : LibraryModuleHandle();
 }
 
 CModuleStateGuard::CModuleStateGuard(ModuleState* state) : m_pPrevious(t_current) {

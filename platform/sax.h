@@ -1,12 +1,17 @@
-// sax.h - the SAX2 reader interfaces and the factory that stands in for CoCreateInstance.
+// sax.h - the SAX2 reader interfaces and the platform's CoCreateInstance, which makes the reader.
 //
-// The reader (sax_reader.cpp, over expat) always works with namespace processing on and reports
-// every namespace declaration of an element among that element's attributes ("xmlns" or "xmlns:p",
-// the URI as value). Names are handed over as written: local names, and qualified names with their
-// prefix. Strings passed to handlers are not NUL-terminated; their lengths are what count, and they
-// are valid only during the call.
+// The reader is the system's MSXML 3.0 SAX2 reader on Windows (win32/msxml_reader.cpp) and one
+// over expat elsewhere (posix/sax_reader.cpp); both keep the promises below, except where a limit
+// says otherwise. Error codes of malformed text are each reader's own. The reader always works with
+// namespace processing on and reports every namespace declaration of an element among that
+// element's attributes ("xmlns" or "xmlns:p", the URI as value). Names are handed over as written:
+// local names, and qualified names with their prefix. Strings passed to handlers are not
+// NUL-terminated; their lengths are what count, and they are valid only during the call.
 //
-// Limits (each is a fatal error; parse/parseURL return the code named):
+// Limits (each is a fatal error; parse/parseURL return the code named). Both readers apply the
+// limits on depth, attributes, value and run lengths, document size and surrogates themselves;
+// entity nesting and expansion are expat's and the figures here (MSXML has guards of its own),
+// and external entities are refused by expat's reader and never loaded by MSXML's (features off):
 //  - elements nested deeper than kSaxMaxElementDepth (256)              SAX_E_TOO_DEEP
 //  - an element with more than kSaxMaxAttributes (65,536) attributes,
 //    namespace declarations included                                   SAX_E_TOO_MANY_ATTRIBUTES
@@ -23,28 +28,34 @@
 // parse/parseURL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/com.h"
 
 // {1545CDFA-9E4E-4497-A8A4-2BF7D0112C44}
-constexpr IID IID_ISAXContentHandler = {
+inline constexpr IID IID_ISAXContentHandler = {
     0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0xF7, 0xD0, 0x11, 0x2C, 0x44}};
 // {A60511C4-CCF5-479E-98A3-DC8DC545B7D0}
-constexpr IID IID_ISAXErrorHandler = {
+inline constexpr IID IID_ISAXErrorHandler = {
     0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
 // {A4F96ED0-F829-476E-81C0-CDC7BD2A0802}
-constexpr IID IID_ISAXXMLReader = {
+inline constexpr IID IID_ISAXXMLReader = {
     0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
 // {079AA557-4A18-424A-8EEE-E39F0A8D41B9}
-constexpr CLSID CLSID_SAXXMLReader = {
+inline constexpr CLSID CLSID_SAXXMLReader = {
     0x079AA557, 0x4A18, 0x424A, {0x8E, 0xEE, 0xE3, 0x9F, 0x0A, 0x8D, 0x41, 0xB9}};
 // This platform's own: {8C433708-28D6-4C57-BA6F-6B2D4748A6D6}
-constexpr IID IID_ISAXAttributes = {
+inline constexpr IID IID_ISAXAttributes = {
     0x8C433708, 0x28D6, 0x4C57, {0xBA, 0x6F, 0x6B, 0x2D, 0x47, 0x48, 0xA6, 0xD6}};
 // This platform's own: {E03808A4-F362-410B-8C31-A56F402F2C63}
-constexpr IID IID_ISAXLocator = {
+inline constexpr IID IID_ISAXLocator = {
     0xE03808A4, 0xF362, 0x410B, {0x8C, 0x31, 0xA5, 0x6F, 0x40, 0x2F, 0x2C, 0x63}};
+
+// This platform's own: {5C1D7E52-4B0A-4E8B-9C3F-2A6D81F0B417}
+inline constexpr IID IID_ISAXUtf8ContentHandler = {
+    0x5C1D7E52, 0x4B0A, 0x4E8B, {0x9C, 0x3F, 0x2A, 0x6D, 0x81, 0xF0, 0xB4, 0x17}};
 
 constexpr int kSaxMaxElementDepth = 256;
 // Far above any real packet (a 100,000-property packet carries about 20,000 on one element), low
@@ -63,6 +74,9 @@ constexpr HRESULT SAX_E_UNPAIRED_SURROGATE = MakeHresult(0x80EC1005);
 constexpr HRESULT SAX_E_EXTERNAL_ENTITY = MakeHresult(0x80EC1006);
 constexpr HRESULT SAX_E_BUSY = MakeHresult(0x80EC1007);  // parse called from inside a parse
 constexpr HRESULT SAX_E_TOO_MANY_ATTRIBUTES = MakeHresult(0x80EC1008);
+// parseUtf8 given text that is not well-formed UTF-8, on Windows, where it is checked before the
+// system's reader sees it (expat's reader reports its own parse error instead).
+constexpr HRESULT SAX_E_INVALID_UTF8 = MakeHresult(0x80EC1009);
 
 // Feature names the reader answers for; both are always on.
 constexpr const char16_t* kSaxFeatureNamespaces = u"http://xml.org/sax/features/namespaces";
@@ -128,6 +142,38 @@ class ISAXContentHandler : public IUnknown {
 
   protected:
     ~ISAXContentHandler() = default;
+};
+
+// This platform's own: a name as the text writes it, in UTF-8. The qualified name is prefix ":"
+// localName, or localName alone when the prefix is empty.
+struct SaxUtf8Name {
+    std::string_view uri;
+    std::string_view localName;
+    std::string_view prefix;
+};
+struct SaxUtf8Attribute {
+    SaxUtf8Name name;
+    std::string_view value;
+};
+
+// This platform's own: the element and character events in UTF-8, for a handler that would
+// convert every name and text to UTF-16 only to look at a few of them. A reader whose parser works
+// in UTF-8 (expat's) asks the content handler for this interface when a parse starts; if it is
+// given, these three events go here instead of to ISAXContentHandler, in the same order, with the
+// same names, values, limits and results, and every other event goes to ISAXContentHandler as
+// always. A reader that never asks (MSXML) hands the handler ISAXContentHandler's events.
+// Attributes come as ISAXAttributes would list them, namespace declarations first ("xmlns" or
+// prefix "xmlns"); endElement ends the innermost open element, named at its start. Every view is
+// valid only during the call.
+class ISAXUtf8ContentHandler : public IUnknown {
+  public:
+    virtual HRESULT startElement(const SaxUtf8Name& name, const SaxUtf8Attribute* attributes,
+                                 size_t count) = 0;
+    virtual HRESULT endElement() = 0;
+    virtual HRESULT characters(std::string_view text) = 0;
+
+  protected:
+    ~ISAXUtf8ContentHandler() = default;
 };
 
 class ISAXErrorHandler : public IUnknown {

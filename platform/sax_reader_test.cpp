@@ -10,7 +10,24 @@
 #include "platform/sax.h"
 #include "tests/support/test_support.h"
 
+#if defined(_WIN32)
+#define EXPECT_MALFORMED(result, expatError) EXPECT_TRUE(FAILED(result))
+#else
+#include <expat.h>
+#define EXPECT_MALFORMED(result, expatError) EXPECT_EQ(result, SAX_E_PARSE_BASE + (expatError))
+#endif
+
 namespace {
+
+// Wine's MSXML (over libxml2) differs from Windows' in corners: it reports no processing
+// instructions, gives namespace declarations neither URI nor local name and lists them last,
+// splits character data at other places, refuses references to declared entities and non-ASCII
+// namespace URIs, and its locator names no file. Where a test meets one, it says so.
+#if defined(_WIN32)
+constexpr bool kWineMsxml = true;
+#else
+constexpr bool kWineMsxml = false;
+#endif
 
 std::u16string Str(const char16_t* s, int n) {
     return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));
@@ -115,7 +132,7 @@ TEST_F(SaxReader, DeliversNamesAsWrittenAndDeclarationsAmongAttributes) {
               "<urn:r|a|r:a [http://www.w3.org/2000/xmlns/|r|xmlns:r=urn:r]"
               " [http://www.w3.org/2000/xmlns/|xmlns|xmlns=urn:d] [|x|x=1]"
               " [http://www.w3.org/XML/1998/namespace|lang|xml:lang=en]\n"
-              "<urn:d|b|b\n't\n'&\n'\xc3\xa9\n'<c>\n>b\n?pi data\n>r:a\n/\n/r\n}\n");
+              "<urn:d|b|b\n't&\xc3\xa9<c>\n>b\n?pi data\n>r:a\n/\n/r\n}\n");
     EXPECT_TRUE(events.fatal.empty());
 }
 

@@ -3,7 +3,13 @@
 
 #include <cstdint>
 
-#include "olvane/olvane.h"  // OLECHAR, BSTR, BOOL
+#include "olvane/olvane.h"  // OLECHAR, BSTR, BOOL, and the BSTR functions
+
+// Inside the library UTF-16 is char16_t on every platform; on Windows it is the same 16-bit unit
+// as the system's wchar_t, so BSTRs cross to and from oleaut32 unchanged.
+#if defined(_WIN32) && !defined(OLVANE_CHAR16_OLECHAR)
+#error "the library builds with OLVANE_CHAR16_OLECHAR (set by the olvane_public_headers target)"
+#endif
 
 using WCHAR = char16_t;
 using LPCWSTR = const char16_t*;

@@ -25,20 +25,15 @@ void FreeArgs(CArray<BSTR, BSTR>& args) {
 
 // Owns an argument list under construction; frees it unless it was handed over.
 struct ArgsBuilder {
-    ArgsBuilder() { args.m_nGrowBy = kArgGrowBy; }
+    ArgsBuilder() { args.SetGrowBy(kArgGrowBy); }
     ~ArgsBuilder() { FreeArgs(args); }
     ArgsBuilder(const ArgsBuilder&) = delete;
     ArgsBuilder& operator=(const ArgsBuilder&) = delete;
 
-    // Moves the storage into to, whose own storage must be empty. Cannot fail.
+    // Moves the list into to, whose own storage must be empty. Cannot fail.
     void MoveTo(CArray<BSTR, BSTR>& to) {
-        to.m_pData = args.m_pData;
-        to.m_nSize = args.m_nSize;
-        to.m_nMaxSize = args.m_nMaxSize;
-        to.m_nGrowBy = args.m_nGrowBy;
-        args.m_pData = nullptr;
-        args.m_nSize = 0;
-        args.m_nMaxSize = 0;
+        to.TakeStorage(args);
+        to.SetGrowBy(args.GetGrowBy());
     }
 
     CArray<BSTR, BSTR> args;
@@ -56,7 +51,7 @@ void DeleteChain(CRule* rule) {
 
 }  // namespace
 
-std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
+std::unique_ptr<CRule> CloneLink(const CRule& from, std::optional<std::u16string_view> first) {
     auto copy = std::make_unique<CRule>();
     copy->m_bValidation = from.m_bValidation;
     copy->m_nReserved = from.m_nReserved;
@@ -65,7 +60,9 @@ std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
     if (n > 0) {
         // Slots start null, so a copy that fails half-way frees only what it made.
         copy->m_Args.SetSize(n);
-        copy->m_Args[0] = first != nullptr ? first->AllocSysString() : CopyBstr(from.m_Args[0]);
+        copy->m_Args[0] =
+            first ? AllocBstrOrThrow(first->data(), static_cast<unsigned int>(first->size()))
+                  : CopyBstr(from.m_Args[0]);
         for (INT_PTR i = 1; i < n; ++i) {
             copy->m_Args[i] = CopyBstr(from.m_Args[i]);
         }
@@ -74,7 +71,7 @@ std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first) {
 }
 
 CRule::CRule() : m_nType(RuleTypeNone), m_nReserved(1), m_pNext(nullptr), m_bValidation(false) {
-    m_Args.m_nGrowBy = kArgGrowBy;
+    m_Args.SetGrowBy(kArgGrowBy);
 }
 
 CRule::~CRule() {
@@ -146,7 +143,7 @@ void CRule::Clear() {
 }
 
 CRule* CRule::Clone() const {
-    return CopyChain(*this, [](const CRule& link) { return CloneLink(link, nullptr); });
+    return CopyChain(*this, [](const CRule& link) { return CloneLink(link, std::nullopt); });
 }
 
 CString CRule::GetArg(INT_PTR i) const {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "olvane/olvane.h"
 #include "platform/carray.h"
@@ -62,7 +64,7 @@ using CRuleArray = CArray<CRule*, CRule*>;
 
 // One rule without its chain, as Clone copies each link; argument 0 is a copy of first instead
 // when first is given and the rule has arguments.
-std::unique_ptr<CRule> CloneLink(const CRule& from, const CString* first);
+std::unique_ptr<CRule> CloneLink(const CRule& from, std::optional<std::u16string_view> first);
 
 // A copy of the chain that starts at from, each link made by copyLink(link) (a
 // std::unique_ptr<CRule>). Each link is owned by the chain as soon as it exists, so a failure
@@ -80,6 +82,19 @@ CRule* CopyChain(const CRule& from, CopyLink&& copyLink) {
 
 // Deletes every non-null rule of the array (with its chain) and sets its size to 0. Null: nothing.
 void FreeRuleArray(CRuleArray* array);
+
+// Deletes a rule list together with the rules it holds.
+struct RuleArrayDeleter {
+    void operator()(CRuleArray* array) const {
+        FreeRuleArray(array);
+        delete array;
+    }
+};
+// A rule list that owns its rules, and is owned itself.
+using RuleArrayPtr = std::unique_ptr<CRuleArray, RuleArrayDeleter>;
+
+// The type's name ("RuleTypePush", ...), or null for a code outside the table.
+const char* RuleTypeName(int type);
 
 // The record layout the host reads.
 static_assert(sizeof(CRule) == sizeof(OlvaneRule));

@@ -2,6 +2,7 @@
 #include "rules/rule_list.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "platform/bstr.h"
@@ -21,17 +22,17 @@ bool Evaluates(int type) {
     return type >= RuleTypePush && type <= RuleTypeIsOneOf;
 }
 
-// The evaluated copy of one link: its tag replaced by the tag's value, copied once, or its type
-// set to -1 when the tag has no value.
+// The evaluated copy of one link, made as ResolveTag would leave a clone of it, but copying a
+// resolved value once instead of copying the tag and then replacing it.
 std::unique_ptr<CRule> EvaluateLink(const CRule& from, const ITagResolver& source,
                                     CString& scratch) {
-    const CString* value = nullptr;
+    std::optional<std::u16string_view> value;
     const bool resolving = Evaluates(from.m_nType) && from.m_Args.GetSize() >= 2;
     if (resolving) {
         value = source.FindValue(ArgText(from.m_Args[0]), scratch);
     }
     std::unique_ptr<CRule> copy = CloneLink(from, value);
-    if (resolving && value == nullptr) {
+    if (resolving && !value) {
         copy->m_nType = RuleTypeUnresolved;
     }
     return copy;
@@ -49,7 +50,7 @@ void CopyRuleArray(CRuleArray& to, const CRuleArray* from) {
     if (from == nullptr) {
         return;
     }
-    CRuleStage stage(to, false);
+    RuleStage stage(to, false);
     for (INT_PTR i = 0; i < from->GetSize(); ++i) {
         stage.Add(CloneOrNull((*from)[i]));
     }
@@ -68,7 +69,7 @@ void GetRuleCopies(const CRuleArray& rules, CRuleArray* out) {
     }
     // The caller hands out an empty array; should it not be, its rules are freed rather than
     // overwritten and lost.
-    CRuleStage stage(*out, false);
+    RuleStage stage(*out, false);
     CRuleArray& slots = stage.Slots();
     slots.SetSize(rules.GetSize());
     for (INT_PTR i = 0; i < rules.GetSize(); ++i) {
@@ -77,11 +78,39 @@ void GetRuleCopies(const CRuleArray& rules, CRuleArray* out) {
     stage.Commit();
 }
 
+int ResolveTag(CRule* rule, const ITagResolver& source) {
+    if (rule == nullptr) {
+        return ResolveResult::kNullRule;
+    }
+    if (rule->m_Args.GetSize() < 2) {
+        return ResolveResult::kTooFewArgs;
+    }
+    CString scratch;
+    const std::optional<std::u16string_view> value =
+        source.FindValue(ArgText(rule->m_Args[0]), scratch);
+    if (!value) {
+        rule->m_nType = RuleTypeUnresolved;
+        return ResolveResult::kNoValue;
+    }
+    BSTR resolved = AllocBstrOrThrow(value->data(), static_cast<unsigned int>(value->size()));
+    SysFreeString(rule->m_Args[0]);
+    rule->m_Args[0] = resolved;
+    return ResolveResult::kResolved;
+}
+
+CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source) {
+    if (i < 0 || i >= rules.GetSize() || rules[i] == nullptr) {
+        return nullptr;
+    }
+    CString scratch;
+    return EvaluateChain(*rules[i], source, scratch);
+}
+
 void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out) {
     if (out == nullptr) {
         return;
     }
-    CRuleStage stage(*out, false);
+    RuleStage stage(*out, false);
     // One allocation for the slots, yet the capacity that inserting one by one would give.
     stage.ReserveForAdds(rules.GetSize());
     CString scratch;

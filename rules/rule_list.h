@@ -12,7 +12,16 @@ CRuleArray* CloneRuleArray(const CRuleArray& from);
 // out's size set to the number of rules, slot i a clone of rule i. Null out: nothing. Rules still
 // in out are freed rather than overwritten, once every clone exists (a failure leaves out as is).
 void GetRuleCopies(const CRuleArray& rules, CRuleArray* out);
-// FreeRuleArray on out, then a copy of each rule in order, with the tag of every link of type 1 to
-// 10 that has two arguments replaced by its value, or the link's type set to -1 when the tag has
-// none. Null out: nothing.
+// A clone of rule i with every tag of its chain resolved, or null when i is out of range.
+CRule* EvaluateRule(const CRuleArray& rules, INT_PTR i, const ITagResolver& source);
+// ResolveTag's results.
+struct ResolveResult {
+    static constexpr int kResolved = 1;  // argument 0 now holds the tag's value
+    static constexpr int kNullRule = -1;
+    static constexpr int kTooFewArgs = -2;  // fewer than two arguments
+    static constexpr int kNoValue = -3;     // the type is set to RuleTypeUnresolved
+};
+
+int ResolveTag(CRule* rule, const ITagResolver& source);
+// FreeRuleArray on out, then EvaluateRule of each rule in order. Null out: nothing.
 void EvaluateRules(const CRuleArray& rules, const ITagResolver& source, CRuleArray* out);

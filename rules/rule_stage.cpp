@@ -1,45 +1,35 @@
-// rule_stage.cpp - CRuleStage.
+// rule_stage.cpp - RuleStage.
 #include "rules/rule_stage.h"
 
-#include <cstring>
-
-CRuleStage::CRuleStage(CRuleArray& target, bool keep) : m_Target(target), m_bKeep(keep) {
-    if (keep && target.m_nMaxSize > 0) {
+RuleStage::RuleStage(CRuleArray& target, bool keep) : m_target(target), m_keep(keep) {
+    if (keep) {
         // Same capacity as the target, so further growth takes the same steps.
-        m_Slots.SetSize(target.m_nMaxSize, 0);
-        std::memcpy(static_cast<void*>(m_Slots.GetData()), target.GetData(),
-                    sizeof(CRule*) * static_cast<size_t>(target.GetSize()));
-        m_Slots.m_nSize = target.GetSize();
-        m_nKept = target.GetSize();
+        m_slots.CopyStorage(target);
+        m_kept = target.GetSize();
     }
-    m_Slots.m_nGrowBy = target.m_nGrowBy;
+    m_slots.SetGrowBy(target.GetGrowBy());
 }
 
-CRuleStage::~CRuleStage() {
-    for (INT_PTR i = m_nKept; i < m_Slots.GetSize(); ++i) {
-        CRule* rule = m_Slots[i];
-        m_Slots[i] = nullptr;
+RuleStage::~RuleStage() {
+    for (INT_PTR i = m_kept; i < m_slots.GetSize(); ++i) {
+        CRule* rule = m_slots[i];
+        m_slots[i] = nullptr;
         delete rule;
     }
 }
 
-void CRuleStage::Add(std::unique_ptr<CRule> rule) {
-    m_Slots.Add(rule.get());
+void RuleStage::Add(std::unique_ptr<CRule> rule) {
+    m_slots.Add(rule.get());
     rule.release();
 }
 
-void CRuleStage::Commit() {
-    if (m_bKeep) {
+void RuleStage::Commit() {
+    if (m_keep) {
         // The kept rules live on in the stage's copy of the slots; only the old storage goes.
-        m_Target.RemoveAll();
+        m_target.RemoveAll();
     } else {
-        FreeRuleArray(&m_Target);
+        FreeRuleArray(&m_target);
     }
-    m_Target.m_pData = m_Slots.m_pData;
-    m_Target.m_nSize = m_Slots.m_nSize;
-    m_Target.m_nMaxSize = m_Slots.m_nMaxSize;
-    m_Slots.m_pData = nullptr;
-    m_Slots.m_nSize = 0;
-    m_Slots.m_nMaxSize = 0;
-    m_nKept = 0;
+    m_target.TakeStorage(m_slots);
+    m_kept = 0;
 }

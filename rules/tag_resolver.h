@@ -1,6 +1,7 @@
 // tag_resolver.h - what rule evaluation needs of a metadata source: a tag's current value.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "platform/cstring.h"
@@ -11,9 +12,13 @@ class ITagResolver {
     virtual bool GetValue(const CString& tag, CString& value) const = 0;
 
     // The same answer without copies where the source can give it: the value as the source holds
-    // it (valid until the source changes), or copied into scratch; null when the tag names none.
-    virtual const CString* FindValue(std::u16string_view tag, CString& scratch) const {
-        return GetValue(CString(tag), scratch) ? &scratch : nullptr;
+    // it (valid until the source changes), or copied into scratch; none when the tag names none.
+    virtual std::optional<std::u16string_view> FindValue(std::u16string_view tag,
+                                                         CString& scratch) const {
+        if (!GetValue(CString(tag), scratch)) {
+            return std::nullopt;
+        }
+        return scratch.view();
     }
 
   protected:

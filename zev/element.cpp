@@ -12,7 +12,8 @@ bool KeyLess(const std::pair<std::u16string, std::u16string>& entry, const std::
 
 }  // namespace
 
-CElement::CElement(const std::u16string& name) : CObject(nullptr, RegisterLater()), m_name(name) {
+CElement::CElement(const std::u16string& name)
+    : CObject(nullptr, RegisterLater()), m_strName(name) {
     EnableNotifications(false);
     RegisterObject(this);
 }
@@ -33,26 +34,26 @@ HRESULT CElement::AppendChild(CElement* child) {
             parent->Release();
         }
     }
-    return AddChild(child, -1) ? 0 : kStructureRefused;
+    return AddChild(child, kLast) ? S_OK : kStructureRefused;
 }
 
 void CElement::SetText(const std::u16string& text) {
-    m_text = text;
+    m_strText = text;
 }
 
 void CElement::AppendText(const std::u16string& text) {
-    m_text += text;
+    m_strText += text;
 }
 
 HRESULT CElement::Validate() {
     for (int i = 0;; ++i) {
-        CObjectRef<CObject> child(GetChild(i));
+        ObjectRef<CObject> child(GetChild(i));
         if (!child) {
-            return 0;
+            return S_OK;
         }
         if (auto* element = dynamic_cast<CElement*>(child.get())) {
             const HRESULT hr = element->Validate();
-            if (hr < 0) {
+            if (FAILED(hr)) {
                 return hr;
             }
         }
@@ -61,40 +62,40 @@ HRESULT CElement::Validate() {
 
 HRESULT CElement::SetAttribute(const std::u16string& key, const std::u16string& value) {
     // Keys usually arrive in order (the parser sorts them), so appending is the common case.
-    if (m_attributes.empty() || m_attributes.back().first < key) {
-        m_attributes.emplace_back(key, value);
-        return 0;
+    if (m_Attributes.empty() || m_Attributes.back().first < key) {
+        m_Attributes.emplace_back(key, value);
+        return S_OK;
     }
-    const auto it = std::lower_bound(m_attributes.begin(), m_attributes.end(), key, KeyLess);
-    if (it != m_attributes.end() && it->first == key) {
+    const auto it = std::lower_bound(m_Attributes.begin(), m_Attributes.end(), key, KeyLess);
+    if (it != m_Attributes.end() && it->first == key) {
         it->second = value;
     } else {
-        m_attributes.emplace(it, key, value);
+        m_Attributes.emplace(it, key, value);
     }
-    return 0;
+    return S_OK;
 }
 
 HRESULT CElement::GetAttribute(const std::u16string& key, std::u16string& value) const {
-    const auto it = std::lower_bound(m_attributes.begin(), m_attributes.end(), key, KeyLess);
-    if (it == m_attributes.end() || it->first != key) {
+    const auto it = std::lower_bound(m_Attributes.begin(), m_Attributes.end(), key, KeyLess);
+    if (it == m_Attributes.end() || it->first != key) {
         return kNoAttribute;
     }
     value = it->second;
-    return 0;
+    return S_OK;
 }
 
 HRESULT CElement::GetAttributeAt(int index, std::u16string& key, std::u16string& value) const {
     if (index < 0 || index >= GetAttributeCount()) {
         return kNoAttribute;
     }
-    const auto& entry = m_attributes[static_cast<size_t>(index)];
+    const auto& entry = m_Attributes[static_cast<size_t>(index)];
     key = entry.first;
     value = entry.second;
-    return 0;
+    return S_OK;
 }
 
 CElement* CElement::GetChildElement(int index) {
-    CObjectRef<CObject> child(GetChild(index));
+    ObjectRef<CObject> child(GetChild(index));
     auto* element = dynamic_cast<CElement*>(child.get());
     if (element != nullptr) {
         child.Detach();

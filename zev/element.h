@@ -22,13 +22,13 @@ class CElement : public CObject {
     const char16_t* GetClassName() const override;
 
     // Attaches child at the end, taking it from its old parent first. The caller must hold its own
-    // reference to child for the whole call. 0, or kStructureRefused.
+    // reference to child for the whole call. S_OK, or kStructureRefused.
     virtual HRESULT AppendChild(CElement* child);
     virtual void SetText(const std::u16string& text);
     virtual void AppendText(const std::u16string& text);
-    // Asks every child element in turn; the first negative result is returned. 0 for a plain tree.
+    // Asks every child element in turn; the first failure is returned. S_OK for a plain tree.
     virtual HRESULT Validate();
-    // Inserts the pair, or overwrites the value of an existing key. Always 0.
+    // Inserts the pair, or overwrites the value of an existing key. Always S_OK.
     virtual HRESULT SetAttribute(const std::u16string& key, const std::u16string& value);
 
     // The text writer: four spaces per level, tags by qualifiedName (qualified) or by name, nothing
@@ -39,18 +39,20 @@ class CElement : public CObject {
     virtual void WriteContent(IByteSink* stream, int level, bool qualified);
     virtual HRESULT WriteEndTag(IByteSink* stream, int level, bool qualified);
 
-    void SetQualifiedName(const std::u16string& qualifiedName) { m_qualifiedName = qualifiedName; }
+    void SetQualifiedName(const std::u16string& qualifiedName) {
+        m_strQualifiedName = qualifiedName;
+    }
 
-    const std::u16string& name() const { return m_name; }
-    const std::u16string& qualifiedName() const { return m_qualifiedName; }
-    const std::u16string& text() const { return m_text; }
+    const std::u16string& name() const { return m_strName; }
+    const std::u16string& qualifiedName() const { return m_strQualifiedName; }
+    const std::u16string& text() const { return m_strText; }
 
-    // Exact, case-sensitive lookup: 0 with value set, or kNoAttribute with value untouched.
+    // Exact, case-sensitive lookup: S_OK with value set, or kNoAttribute with value untouched.
     HRESULT GetAttribute(const std::u16string& key, std::u16string& value) const;
-    // The index-th pair in ascending key order (UTF-16 code units): 0, or kNoAttribute with the
+    // The index-th pair in ascending key order (UTF-16 code units): S_OK, or kNoAttribute with the
     // outputs untouched.
     HRESULT GetAttributeAt(int index, std::u16string& key, std::u16string& value) const;
-    int GetAttributeCount() const { return static_cast<int>(m_attributes.size()); }
+    int GetAttributeCount() const { return static_cast<int>(m_Attributes.size()); }
 
     // The child at index (as GetChild) when it is an element: a new reference, or null.
     CElement* GetChildElement(int index);
@@ -59,11 +61,11 @@ class CElement : public CObject {
     ~CElement() override;
 
   private:
-    std::u16string m_name;
-    std::u16string m_text;
-    std::u16string m_qualifiedName;
+    std::u16string m_strName;
+    std::u16string m_strText;
+    std::u16string m_strQualifiedName;
     // Sorted by key: lookups are binary searches and GetAttributeAt is an index.
-    std::vector<std::pair<std::u16string, std::u16string>> m_attributes;
+    std::vector<std::pair<std::u16string, std::u16string>> m_Attributes;
 };
 
 }  // namespace zev

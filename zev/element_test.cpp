@@ -72,7 +72,7 @@ TEST(Element, AppendChildMovesOrRefusesAndValidateStopsAtTheFirstRefusal) {
 }
 
 std::string Write(CElement* e, int level, bool qualified = false) {
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     if (e->WriteStartTag(&sink, level, qualified)) {
         e->WriteContent(&sink, level, qualified);
         e->WriteEndTag(&sink, level, qualified);
@@ -81,7 +81,7 @@ std::string Write(CElement* e, int level, bool qualified = false) {
 }
 
 CElement* Child(CElement* parent, const char16_t* name) {
-    CObjectRef<CElement> e(new CElement(name));
+    ObjectRef<CElement> e(new CElement(name));
     parent->AppendChild(e.get());
     return e.get();
 }

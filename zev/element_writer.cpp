@@ -54,15 +54,15 @@ bool CElement::WriteStartTag(IByteSink* stream, int level, bool qualified) {
     std::string out;
     AppendIndent(out, level);
     out += '<';
-    AppendConverted(out, qualified ? m_qualifiedName : m_name);
-    for (const auto& [key, value] : m_attributes) {
+    AppendConverted(out, qualified ? m_strQualifiedName : m_strName);
+    for (const auto& [key, value] : m_Attributes) {
         out += ' ';
         AppendConverted(out, key);
         out += "='";
         AppendConverted(out, value);
         out += '\'';
     }
-    if (GetChildCount() == 0 && m_text.empty()) {
+    if (GetChildCount() == 0 && m_strText.empty()) {
         out += "/>\r\n";
         Put(stream, out);
         return false;
@@ -73,18 +73,18 @@ bool CElement::WriteStartTag(IByteSink* stream, int level, bool qualified) {
 }
 
 void CElement::WriteContent(IByteSink* stream, int level, bool qualified) {
-    if (!m_text.empty()) {
+    if (!m_strText.empty()) {
         size_t start = 0;
-        while (start < m_text.size() && std::iswspace(static_cast<wint_t>(m_text[start]))) {
+        while (start < m_strText.size() && std::iswspace(static_cast<wint_t>(m_strText[start]))) {
             ++start;
         }
         std::string out;
-        AppendConverted(out, std::u16string_view(m_text).substr(start));
+        AppendConverted(out, std::u16string_view(m_strText).substr(start));
         Put(stream, out);
     }
     bool wroteChild = false;
     for (int i = 0;; ++i) {
-        CObjectRef<CObject> child(GetChild(i));
+        ObjectRef<CObject> child(GetChild(i));
         auto* element = dynamic_cast<CElement*>(child.get());
         if (element == nullptr) {
             break;  // the end, or a child that is not an element
@@ -107,7 +107,7 @@ void CElement::WriteContent(IByteSink* stream, int level, bool qualified) {
 
 HRESULT CElement::WriteEndTag(IByteSink* stream, int level, bool qualified) {
     std::string out = "</";
-    AppendConverted(out, qualified ? m_qualifiedName : m_name);
+    AppendConverted(out, qualified ? m_strQualifiedName : m_strName);
     out += ">\r\n";
     return Put(stream, out);
 }

@@ -15,7 +15,7 @@ class CErrorHandler : public ISAXErrorHandler {
     ULONG AddRef() override;   // the count starts at 1
     ULONG Release() override;  // deletes the handler at 0
 
-    // Read the position from the locator and return 0; the reader decides whether to go on.
+    // Read the position from the locator and return S_OK; the reader decides whether to go on.
     HRESULT error(ISAXLocator* locator, const char16_t* message, HRESULT code) override;
     HRESULT fatalError(ISAXLocator* locator, const char16_t* message, HRESULT code) override;
     HRESULT ignorableWarning(ISAXLocator* locator, const char16_t* message, HRESULT code) override;

@@ -12,8 +12,8 @@ namespace {
 constexpr uint32_t kDisposed = 1;
 constexpr uint32_t kDisposing = 2;
 
-using Guard = std::lock_guard<std::recursive_mutex>;
-using Lock = std::unique_lock<std::recursive_mutex>;
+using Guard = std::lock_guard<platform::CCriticalSection>;
+using Lock = std::unique_lock<platform::CCriticalSection>;
 
 // Makes room for one more pointer, so that the insertion after it cannot fail.
 void ReserveOneMore(std::vector<CObject*>& list) {
@@ -30,7 +30,7 @@ CObject::CObject(CObject* parent) : CObject(parent, RegisterLater()) {
 
 CObject::CObject(CObject* parent, RegisterLater) {
     if (parent != nullptr) {
-        parent->AddChild(this, -1);
+        parent->AddChild(this, kLast);
     }
 }
 
@@ -44,11 +44,11 @@ CObject::~CObject() {
 }
 
 long CObject::AddRef() {
-    return m_nRefCount.fetch_add(1, std::memory_order_relaxed) + 1;
+    return platform::InterlockedIncrement(&m_nRefCount);
 }
 
 long CObject::Release() {
-    const long left = m_nRefCount.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    const long left = platform::InterlockedDecrement(&m_nRefCount);
     if (left == 0) {
         Destroy(this);
     }
@@ -77,34 +77,38 @@ void CObject::Destroy(CObject* object) {
 }
 
 bool CObject::TryAddRef() {
-    long count = m_nRefCount.load(std::memory_order_relaxed);
+    long count = platform::InterlockedRead(&m_nRefCount);
     while (count > 0) {
-        if (m_nRefCount.compare_exchange_weak(count, count + 1, std::memory_order_relaxed)) {
+        const long found = platform::InterlockedCompareExchange(&m_nRefCount, count + 1, count);
+        if (found == count) {
             return true;
         }
+        count = found;
     }
     return false;
 }
 
 bool CObject::ReleaseUnlessLast() {
-    long count = m_nRefCount.load(std::memory_order_relaxed);
+    long count = platform::InterlockedRead(&m_nRefCount);
     while (count > 1) {
-        if (m_nRefCount.compare_exchange_weak(count, count - 1, std::memory_order_acq_rel)) {
+        const long found = platform::InterlockedCompareExchange(&m_nRefCount, count - 1, count);
+        if (found == count) {
             return true;
         }
+        count = found;
     }
     return false;
 }
 
 void CObject::SetParentLink(CObject* parent, CObject* expected) {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     if (m_pParent == expected) {
         m_pParent = parent;
     }
 }
 
 CObject* CObject::GetParent() {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     return m_pParent != nullptr && m_pParent->TryAddRef() ? m_pParent : nullptr;
 }
 
@@ -118,8 +122,8 @@ bool CObject::AddChild(CObject* child, int index) {
     bool childless = false;
     std::u16string name;
     {
-        Guard guard(child->m_lock);
-        childless = child->m_children.empty();
+        Guard guard(child->m_Lock);
+        childless = child->m_Children.empty();
         if (child->m_pName != nullptr) {
             name = *child->m_pName;
         }
@@ -140,7 +144,7 @@ bool CObject::AddChild(CObject* child, int index) {
     CObject* oldParent = nullptr;
     for (;;) {
         {
-            Guard guard(child->m_lock);
+            Guard guard(child->m_Lock);
             oldParent = child->m_pParent;
             if (oldParent != nullptr && !oldParent->TryAddRef()) {
                 return false;  // its parent is being destroyed and will detach it
@@ -151,22 +155,22 @@ bool CObject::AddChild(CObject* child, int index) {
         }
         // Both parents are locked together, so two threads moving children between the same
         // two parents in opposite directions cannot deadlock.
-        Lock mine(m_lock, std::defer_lock);
+        Lock mine(m_Lock, std::defer_lock);
         Lock theirs;
         if (oldParent != nullptr) {
-            theirs = Lock(oldParent->m_lock, std::defer_lock);
+            theirs = Lock(oldParent->m_Lock, std::defer_lock);
             std::lock(mine, theirs);
         } else {
             mine.lock();
         }
-        const int count = static_cast<int>(m_children.size());
-        if (index < -1 || index > count || (!name.empty() && HasChildNamed(name))) {
+        const int count = static_cast<int>(m_Children.size());
+        if (index < kLast || index > count || (!name.empty() && HasChildNamed(name))) {
             break;
         }
-        ReserveOneMore(m_children);
+        ReserveOneMore(m_Children);
         bool moved = false;
         {
-            Guard childGuard(child->m_lock);
+            Guard childGuard(child->m_Lock);
             if (child->m_pParent != oldParent) {
                 moved = true;
             } else if (oldParent == nullptr) {
@@ -184,13 +188,13 @@ bool CObject::AddChild(CObject* child, int index) {
         child->AddRef();
         if (oldParent != nullptr) {
             oldParent->RemoveChild(child);
-            Guard childGuard(child->m_lock);
+            Guard childGuard(child->m_Lock);
             child->m_pParent = this;
         }
-        if (index == -1 || index == count) {
-            m_children.push_back(child);
+        if (index == kLast || index == count) {
+            m_Children.push_back(child);
         } else {
-            m_children.insert(m_children.begin() + index, child);
+            m_Children.insert(m_Children.begin() + index, child);
         }
         added = true;
         break;
@@ -203,9 +207,9 @@ bool CObject::AddChild(CObject* child, int index) {
 }
 
 bool CObject::HasChildNamed(const std::u16string& name) {
-    Guard guard(m_lock);
-    for (CObject* c : m_children) {
-        Guard childGuard(c->m_lock);
+    Guard guard(m_Lock);
+    for (CObject* c : m_Children) {
+        Guard childGuard(c->m_Lock);
         if (c->m_pName != nullptr && *c->m_pName == name) {
             return true;
         }
@@ -218,8 +222,8 @@ void CObject::RemoveChild(CObject* child) {
         return;
     }
     {
-        Guard guard(m_lock);
-        if (std::find(m_children.begin(), m_children.end(), child) == m_children.end()) {
+        Guard guard(m_Lock);
+        if (std::find(m_Children.begin(), m_Children.end(), child) == m_Children.end()) {
             return;
         }
     }
@@ -227,10 +231,10 @@ void CObject::RemoveChild(CObject* child) {
     child->SetParentLink(nullptr, this);
     bool removed = false;
     {
-        Guard guard(m_lock);
-        const auto it = std::find(m_children.begin(), m_children.end(), child);
-        if (it != m_children.end()) {
-            m_children.erase(it);
+        Guard guard(m_Lock);
+        const auto it = std::find(m_Children.begin(), m_Children.end(), child);
+        if (it != m_Children.end()) {
+            m_Children.erase(it);
             removed = true;
         }
     }
@@ -247,8 +251,8 @@ void CObject::RemoveAllChildren() {
         // from the front.
         std::vector<CObject*> children;
         {
-            Guard guard(m_lock);
-            children.swap(m_children);
+            Guard guard(m_Lock);
+            children.swap(m_Children);
         }
         for (CObject* c : children) {
             c->SetParentLink(nullptr, this);
@@ -259,11 +263,11 @@ void CObject::RemoveAllChildren() {
     for (;;) {
         CObject* first = nullptr;
         {
-            Guard guard(m_lock);
-            if (m_children.empty()) {
+            Guard guard(m_Lock);
+            if (m_Children.empty()) {
                 return;
             }
-            first = m_children.front();
+            first = m_Children.front();
             first->AddRef();
         }
         RemoveChild(first);
@@ -279,7 +283,7 @@ void CObject::Dispose() {
     std::unique_ptr<std::vector<CObject*>> listeners;
     CObject* ownedLink = nullptr;
     {
-        Guard guard(m_lock);
+        Guard guard(m_Lock);
         if ((m_nState & kDisposing) != 0) {
             return;
         }
@@ -296,7 +300,7 @@ void CObject::Dispose() {
             listener->Notify(this, kRemoved);
         }
         listeners.reset();
-        Guard guard(m_lock);
+        Guard guard(m_Lock);
         m_nState |= kDisposed;
         ownedLink = TakeOwnedLink();
     }
@@ -305,7 +309,7 @@ void CObject::Dispose() {
     CObject* parent = nullptr;
     std::unique_ptr<std::u16string> name;
     {
-        Guard guard(m_lock);
+        Guard guard(m_Lock);
         parent = m_pParent != nullptr && m_pParent->TryAddRef() ? m_pParent : nullptr;
         if (parent == nullptr) {
             name = std::move(m_pName);
@@ -314,7 +318,7 @@ void CObject::Dispose() {
     if (parent != nullptr) {
         parent->RemoveChild(this);
         parent->Release();
-        Guard guard(m_lock);
+        Guard guard(m_Lock);
         name = std::move(m_pName);
     }
 }
@@ -326,7 +330,7 @@ void CObject::Notify(CObject* sender, int event) {
     if (event == kRemoved) {
         CObject* ownedLink = nullptr;
         {
-            Guard guard(m_lock);
+            Guard guard(m_Lock);
             if (m_pListeners != nullptr) {
                 std::erase(*m_pListeners, sender);
                 if (m_pListeners->empty()) {
@@ -346,9 +350,9 @@ void CObject::Notify(CObject* sender, int event) {
 }
 
 void CObject::NotifyChildren(CObject* sender, int event) {
-    Lock lock(m_lock);
-    for (size_t i = 0; i < m_children.size(); ++i) {
-        CObject* child = m_children[i];
+    Lock lock(m_Lock);
+    for (size_t i = 0; i < m_Children.size(); ++i) {
+        CObject* child = m_Children[i];
         if (child == sender) {
             continue;
         }
@@ -361,38 +365,38 @@ void CObject::NotifyChildren(CObject* sender, int event) {
 }
 
 CObject* CObject::GetChild(int index) {
-    Guard guard(m_lock);
-    const int count = static_cast<int>(m_children.size());
-    if (index == -1) {
+    Guard guard(m_Lock);
+    const int count = static_cast<int>(m_Children.size());
+    if (index == kLast) {
         index = count - 1;
     }
     if (index < 0 || index >= count) {
         return nullptr;
     }
-    CObject* child = m_children[static_cast<size_t>(index)];
+    CObject* child = m_Children[static_cast<size_t>(index)];
     child->AddRef();
     return child;
 }
 
 int CObject::GetChildren(std::vector<CObject*>& out) {
-    Guard guard(m_lock);
-    out.reserve(out.size() + m_children.size());
-    for (CObject* child : m_children) {
+    Guard guard(m_Lock);
+    out.reserve(out.size() + m_Children.size());
+    for (CObject* child : m_Children) {
         child->AddRef();
         out.push_back(child);
     }
-    return static_cast<int>(m_children.size());
+    return static_cast<int>(m_Children.size());
 }
 
 int CObject::GetChildCount() {
-    Guard guard(m_lock);
-    return static_cast<int>(m_children.size());
+    Guard guard(m_Lock);
+    return static_cast<int>(m_Children.size());
 }
 
 int CObject::GetChildIndex(CObject* child) {
-    Guard guard(m_lock);
-    const auto it = std::find(m_children.begin(), m_children.end(), child);
-    return it == m_children.end() ? -1 : static_cast<int>(it - m_children.begin());
+    Guard guard(m_Lock);
+    const auto it = std::find(m_Children.begin(), m_Children.end(), child);
+    return it == m_Children.end() ? kNotAChild : static_cast<int>(it - m_Children.begin());
 }
 
 CObject* CObject::FindChild(const char16_t* name) {
@@ -400,9 +404,9 @@ CObject* CObject::FindChild(const char16_t* name) {
         return nullptr;
     }
     const std::u16string_view wanted(name);
-    Guard guard(m_lock);
-    for (CObject* c : m_children) {
-        Guard childGuard(c->m_lock);
+    Guard guard(m_Lock);
+    for (CObject* c : m_Children) {
+        Guard childGuard(c->m_Lock);
         if (c->m_pName != nullptr && *c->m_pName == wanted) {
             c->AddRef();
             return c;
@@ -412,16 +416,16 @@ CObject* CObject::FindChild(const char16_t* name) {
 }
 
 bool CObject::MoveChild(CObject* child, int index) {
-    Guard guard(m_lock);
-    const auto it = std::find(m_children.begin(), m_children.end(), child);
-    const int count = static_cast<int>(m_children.size());
-    if (index == -1) {
+    Guard guard(m_Lock);
+    const auto it = std::find(m_Children.begin(), m_Children.end(), child);
+    const int count = static_cast<int>(m_Children.size());
+    if (index == kLast) {
         index = count - 1;
     }
-    if (it == m_children.end() || index < 0 || index >= count) {
+    if (it == m_Children.end() || index < 0 || index >= count) {
         return false;
     }
-    const auto target = m_children.begin() + index;
+    const auto target = m_Children.begin() + index;
     if (it < target) {
         std::rotate(it, it + 1, target + 1);
     } else {
@@ -431,7 +435,7 @@ bool CObject::MoveChild(CObject* child, int index) {
 }
 
 int CObject::GetObjectName(char16_t* buffer, int size) {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     const size_t length = m_pName == nullptr ? 0 : m_pName->size();
     if (buffer == nullptr || size < 1) {
         return static_cast<int>(length);
@@ -441,11 +445,11 @@ int CObject::GetObjectName(char16_t* buffer, int size) {
         std::copy_n(m_pName->data(), n, buffer);
     }
     buffer[n] = 0;
-    return 0;
+    return kNameCopied;
 }
 
 std::u16string CObject::GetObjectName() {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     return m_pName == nullptr ? std::u16string() : *m_pName;
 }
 
@@ -454,12 +458,12 @@ void CObject::SetObjectName(const char16_t* name) {
     if (name != nullptr && *name != 0) {
         copy = std::make_unique<std::u16string>(name);
     }
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     m_pName = std::move(copy);
 }
 
 bool CObject::AddListenerOneWay(CObject* other) {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     if (m_pListeners == nullptr) {
         m_pListeners = std::make_unique<std::vector<CObject*>>();
     }
@@ -480,7 +484,7 @@ void CObject::AddListener(CObject* other) {
         other->AddListenerOneWay(this);
     } catch (...) {
         if (added) {
-            Guard guard(m_lock);
+            Guard guard(m_Lock);
             std::erase(*m_pListeners, other);
         }
         throw;
@@ -494,7 +498,7 @@ void CObject::SetLink(CObject* object, bool owns) {
     }
     CObject* previous = nullptr;
     {
-        Guard guard(m_lock);
+        Guard guard(m_Lock);
         previous = m_bOwnsLink ? m_pLink : nullptr;
         m_pLink = object;
         m_bOwnsLink = owns;
@@ -506,7 +510,7 @@ void CObject::SetLink(CObject* object, bool owns) {
 }
 
 CObject* CObject::GetLink() {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     return m_pLink != nullptr && m_pLink->TryAddRef() ? m_pLink : nullptr;
 }
 
@@ -519,7 +523,7 @@ CObject* CObject::TakeOwnedLink() {
 }
 
 bool CObject::IsDisposed() {
-    Guard guard(m_lock);
+    Guard guard(m_Lock);
     return (m_nState & kDisposing) != 0;
 }
 

@@ -7,13 +7,12 @@
 // down without recursion, but Validate, the writer and NotifyChildren recurse once per level.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/sync.h"
 #include "zev/registry.h"
 
 namespace zev {
@@ -23,6 +22,13 @@ class CObject {
     // Events passed to Notify.
     static constexpr int kChildAdded = 0;
     static constexpr int kRemoved = 1;  // a child was removed, or the sender is being disposed
+    // The child index that means the last place: append for AddChild, the last child for
+    // GetChild and MoveChild.
+    static constexpr int kLast = -1;
+    // GetChildIndex of an object that is not a child.
+    static constexpr int kNotAChild = -1;
+    // GetObjectName when it has copied the name into the buffer.
+    static constexpr int kNameCopied = 0;
 
     // Born with one reference, the creator's. A parent, when given, adopts the new object and
     // holds a second reference.
@@ -33,9 +39,9 @@ class CObject {
     virtual long AddRef();
     // Deletes the object when the count reaches 0.
     virtual long Release();
-    // Index -1 or the child count appends; 0 .. count inserts there. False, with nothing changed,
-    // for null, this object or one of its ancestors, a current child, an index out of range, or a
-    // name that a child already bears. A child of another parent is moved here.
+    // Index kLast or the child count appends; 0 .. count inserts there. False, with nothing
+    // changed, for null, this object or one of its ancestors, a current child, an index out of
+    // range, or a name that a child already bears. A child of another parent is moved here.
     virtual bool AddChild(CObject* child, int index);
     // Detaches a child and releases the list's reference; anything else is left alone.
     virtual void RemoveChild(CObject* child);
@@ -47,21 +53,21 @@ class CObject {
     virtual void Notify(CObject* sender, int event);
     virtual void NotifyChildren(CObject* sender, int event);
 
-    // -1 gives the last child. A new reference, or null.
+    // kLast gives the last child. A new reference, or null.
     CObject* GetChild(int index);
     // Appends every child with a new reference; returns how many.
     int GetChildren(std::vector<CObject*>& out);
     int GetChildCount();
-    int GetChildIndex(CObject* child);  // -1 when not a child
+    int GetChildIndex(CObject* child);  // kNotAChild when not a child
     // A new reference, or null when there is no parent or its count is already 0.
     CObject* GetParent();
     // The first child whose object name is name (non-empty); a new reference, or null.
     CObject* FindChild(const char16_t* name);
-    // Moves a child to an index (-1 = last); true when it is there afterwards.
+    // Moves a child to an index (kLast: the last place); true when it is there afterwards.
     bool MoveChild(CObject* child, int index);
 
-    // Copies at most size - 1 characters and a NUL into buffer and returns 0; with no buffer or
-    // a size below 1, returns the name's length.
+    // Copies at most size - 1 characters and a NUL into buffer and returns kNameCopied; with no
+    // buffer or a size below 1, returns the name's length.
     int GetObjectName(char16_t* buffer, int size);
     std::u16string GetObjectName();
     // Null or "" leaves the object unnamed.
@@ -74,7 +80,7 @@ class CObject {
     void SetLink(CObject* object, bool owns);
     CObject* GetLink();  // a new reference, or null
 
-    long GetRefCount() const { return m_nRefCount.load(std::memory_order_relaxed); }
+    long GetRefCount() const { return platform::InterlockedRead(&m_nRefCount); }
     // Drops a reference unless it is the last one, which is left for a later Release: for walks
     // that must not delete anything on the way. True when it was dropped.
     bool ReleaseUnlessLast();
@@ -99,8 +105,8 @@ class CObject {
     // Under the lock: gives up an owned link, returning the reference to release (or null).
     CObject* TakeOwnedLink();
 
-    std::atomic<long> m_nRefCount{1};
-    std::vector<CObject*> m_children;
+    volatile long m_nRefCount = 1;  // changed only by the platform's interlocked operations
+    std::vector<CObject*> m_Children;
     std::unique_ptr<std::vector<CObject*>> m_pListeners;
     std::unique_ptr<std::u16string> m_pName;
     CObject* m_pParent = nullptr;
@@ -108,8 +114,8 @@ class CObject {
     bool m_bOwnsLink = false;
     bool m_bNotifications = true;
     uint32_t m_nState = 0;  // kDisposing, kDisposed
-    std::recursive_mutex m_lock;
-    RegistryLinks m_registry;
+    platform::CCriticalSection m_Lock;
+    RegistryLinks m_Registry;
     CObject* m_pNextDoomed = nullptr;  // the thread's queue of objects waiting to be deleted
 };
 
@@ -118,18 +124,18 @@ long ReleaseObject(CObject* object);
 
 // Holds one reference that it adopts, and releases it on every way out.
 template <class T>
-class CObjectRef {
+class ObjectRef {
   public:
-    CObjectRef() = default;
-    explicit CObjectRef(T* adopted) : m_p(adopted) {}
-    CObjectRef(const CObjectRef&) = delete;
-    CObjectRef& operator=(const CObjectRef&) = delete;
-    CObjectRef(CObjectRef&& other) noexcept : m_p(other.Detach()) {}
-    CObjectRef& operator=(CObjectRef&& other) noexcept {
+    ObjectRef() = default;
+    explicit ObjectRef(T* adopted) : m_p(adopted) {}
+    ObjectRef(const ObjectRef&) = delete;
+    ObjectRef& operator=(const ObjectRef&) = delete;
+    ObjectRef(ObjectRef&& other) noexcept : m_p(other.Detach()) {}
+    ObjectRef& operator=(ObjectRef&& other) noexcept {
         Reset(other.Detach());
         return *this;
     }
-    ~CObjectRef() { Reset(); }
+    ~ObjectRef() { Reset(); }
 
     void Reset(T* adopted = nullptr) {
         T* old = m_p;

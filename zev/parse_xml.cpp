@@ -45,11 +45,11 @@ HRESULT Parse(const char16_t* source, bool isUrl, CElement** document) {
         hr = isUrl ? reader->parseURL(input.value.bstrVal) : reader->parse(input.value);
     }
 
-    CObjectRef<CElement> result;
-    if (hr >= 0 && document != nullptr) {
+    ObjectRef<CElement> result;
+    if (SUCCEEDED(hr) && document != nullptr) {
         result.Reset(new CElement(std::u16string()));
         if (CElement* root = parser->root()) {
-            result->AddChild(root, -1);
+            result->AddChild(root, CObject::kLast);
         }
     }
     reader.Reset();  // and with it the reader's reference to the parser
@@ -59,16 +59,19 @@ HRESULT Parse(const char16_t* source, bool isUrl, CElement** document) {
         return hr;
     }
     hr = result->Validate();
-    if (hr >= 0) {
+    if (SUCCEEDED(hr)) {
         *document = result.Detach();
     }
     return hr;
 }
 
+// Counts as no text too; GetRulesXML hands it out in place of XML when a scene is missing.
+constexpr std::u16string_view kNoTextMarker = u"-1";
+
 }  // namespace
 
 HRESULT ParseXMLText(const char16_t* text, CElement** document) {
-    if (text == nullptr || *text == 0 || std::u16string_view(text) == u"-1") {
+    if (text == nullptr || *text == 0 || std::u16string_view(text) == kNoTextMarker) {
         return kNoText;
     }
     return Parse(text, false, document);

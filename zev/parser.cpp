@@ -25,9 +25,9 @@ CParser::~CParser() {
 }
 
 void CParser::PopAll() {
-    while (!m_stack.empty()) {
-        CElement* element = m_stack.back();
-        m_stack.pop_back();
+    while (!m_Stack.empty()) {
+        CElement* element = m_Stack.back();
+        m_Stack.pop_back();
         element->Release();
     }
 }
@@ -35,13 +35,13 @@ void CParser::PopAll() {
 HRESULT CParser::startDocument() {
     m_nState = kDocumentStarted;
     ReleaseObject(std::exchange(m_pRoot, nullptr));
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::endDocument() {
     m_nState = kDocumentEnded;
     PopAll();
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceUriLength*/,
@@ -49,7 +49,7 @@ HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceU
                               int qNameLength, ISAXAttributes* attributes) {
     m_nState = kElementStarted;
     const std::u16string name = Copy(localName, localNameLength);
-    CObjectRef<CElement> element(new (std::nothrow) CElement(name));
+    ObjectRef<CElement> element(new (std::nothrow) CElement(name));
     if (!element) {
         return kCannotCreate;
     }
@@ -97,8 +97,8 @@ HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceU
         }
     }
 
-    HRESULT hr = 0;
-    if (m_stack.empty()) {
+    HRESULT hr = S_OK;
+    if (m_Stack.empty()) {
         if (m_pRoot != nullptr) {
             hr = kStructureRefused;  // a second top-level element
         } else {
@@ -106,10 +106,10 @@ HRESULT CParser::startElement(const char16_t* /*namespaceUri*/, int /*namespaceU
             m_pRoot->AddRef();
         }
     } else {
-        hr = m_stack.back()->AppendChild(element.get());
+        hr = m_Stack.back()->AppendChild(element.get());
     }
-    if (hr >= 0) {
-        m_stack.push_back(element.get());
+    if (SUCCEEDED(hr)) {
+        m_Stack.push_back(element.get());
         element->AddRef();
     }
     return hr;
@@ -119,28 +119,28 @@ HRESULT CParser::endElement(const char16_t* /*namespaceUri*/, int /*namespaceUri
                             const char16_t* localName, int localNameLength,
                             const char16_t* /*qName*/, int /*qNameLength*/) {
     m_nState = kElementEnded;
-    if (m_stack.empty() || m_stack.back()->name() != Copy(localName, localNameLength)) {
+    if (m_Stack.empty() || m_Stack.back()->name() != Copy(localName, localNameLength)) {
         return kStructureRefused;
     }
-    CElement* element = m_stack.back();
-    m_stack.pop_back();
+    CElement* element = m_Stack.back();
+    m_Stack.pop_back();
     element->Release();
-    return 0;
+    return S_OK;
 }
 
 HRESULT CParser::characters(const char16_t* chars, int length) {
-    if (m_stack.empty()) {
+    if (m_Stack.empty()) {
         return kStructureRefused;
     }
     const bool continuing = m_nState == kCharacters;
     m_nState = kCharacters;
     const std::u16string text = Copy(chars, length);
     if (continuing) {
-        m_stack.back()->AppendText(text);
+        m_Stack.back()->AppendText(text);
     } else {
-        m_stack.back()->SetText(text);
+        m_Stack.back()->SetText(text);
     }
-    return 0;
+    return S_OK;
 }
 
 }  // namespace zev

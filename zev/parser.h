@@ -11,12 +11,13 @@
 
 namespace zev {
 
-// Parses one document. On 0 with document non-null, *document receives a new document element
+// Parses one document. On S_OK with document non-null, *document receives a new document element
 // (empty name, no attributes) whose only child is the top-level element; the caller releases it.
 // Any other result leaves *document unchanged. With document null nothing is built.
-// Results: 0; kNoText (232) for null, "" or "-1"; kStructureRefused; kCannotCreate; or the
-// reader's negative code (see platform/sax.h for its limits). Allocation failure throws
-// std::bad_alloc and leaves nothing behind.
+// Results: S_OK; kNoText for null, "" or "-1" (positive, so SUCCEEDED() would take it for a
+// parse: compare with S_OK); kStructureRefused; kCannotCreate; or the reader's negative code (see
+// platform/sax.h for its limits). Allocation failure throws std::bad_alloc and leaves nothing
+// behind.
 HRESULT ParseXMLText(const char16_t* text, CElement** document);
 // True for the results that only a failed allocation gives (the reader's E_OUTOFMEMORY, an element
 // that could not be created). Callers raise std::bad_alloc for them instead of taking the text as
@@ -60,7 +61,7 @@ class CParser : public SAXContentHandlerImpl {
   private:
     void PopAll();
 
-    std::deque<CElement*> m_stack;  // open elements, innermost at the back; one reference each
+    std::deque<CElement*> m_Stack;  // open elements, innermost at the back; one reference each
     CElement* m_pRoot = nullptr;    // the first top-level element; one reference
     int m_nState = kNone;
     ISAXLocator* m_pLocator = nullptr;

@@ -9,6 +9,13 @@
 #include "platform/codepage.h"
 #include "platform/sax.h"
 
+// On Windows the system's reader refuses with codes of its own: there only the refusal is checked.
+#if defined(_WIN32)
+#define EXPECT_REFUSED(result, posixCode) EXPECT_TRUE(FAILED(result))
+#else
+#define EXPECT_REFUSED(result, posixCode) EXPECT_EQ(result, posixCode)
+#endif
+
 namespace zev {
 namespace {
 
@@ -26,12 +33,12 @@ struct Parsed {
         return value;
     }
     std::u16string ChildText(int child) const {
-        CObjectRef<CElement> c(root->GetChildElement(child));
+        ObjectRef<CElement> c(root->GetChildElement(child));
         return c ? c->text() : u"<none>";
     }
     HRESULT result = 0;
-    CObjectRef<CElement> document;
-    CObjectRef<CElement> root;
+    ObjectRef<CElement> document;
+    ObjectRef<CElement> root;
 };
 
 TEST(ParseXMLText, NoTextGives232AndLeavesThePointerAloneButALocationIsTried) {
@@ -63,7 +70,7 @@ TEST(ParseXMLText, BuildsNamesAttributesDeclarationsAndTextRuns) {
     EXPECT_EQ(p.ChildText(1), u"x & yz!");
     EXPECT_EQ(p.ChildText(2), u"<raw> & tail");
     EXPECT_EQ(p.ChildText(3), u"\n  ");
-    CObjectRef<CElement> b(p.root->GetChildElement(0));
+    ObjectRef<CElement> b(p.root->GetChildElement(0));
     EXPECT_EQ(b->GetAttributeCount(), 0);  // declarations stay on their own element
 }
 

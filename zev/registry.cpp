@@ -4,17 +4,17 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/sync.h"
 #include "zev/object.h"
 
 namespace zev {
 
 // The one way into an object's links.
 struct RegistryAccess {
-    static RegistryLinks& Links(CObject* object) { return object->m_registry; }
+    static RegistryLinks& Links(CObject* object) { return object->m_Registry; }
 };
 
 namespace {
@@ -24,7 +24,7 @@ constexpr uint32_t kShardCount = 16;
 
 // Own cache lines, so that threads on different shards do not share one.
 struct alignas(64) Shard {
-    std::mutex lock;
+    platform::StaticLock lock;
     CObject* head = nullptr;
     size_t count = 0;
 };
@@ -56,7 +56,7 @@ struct Lifetime {
         // (now forgotten) lists alone.
         g_enabled.store(false, std::memory_order_release);
         for (Shard& shard : g_shards) {
-            std::lock_guard<std::mutex> guard(shard.lock);
+            platform::CSingleLock<platform::StaticLock> guard(shard.lock);
             shard.head = nullptr;
             shard.count = 0;
         }

@@ -53,7 +53,7 @@ TEST(RegistryWalk, StaysOrderedAndExactWhileThreadsShareTreesAndMakeAndFreeObjec
         for (std::atomic<CObject*>& slot : handOver) {
             auto* parent = new CElement(u"p");
             parent->AppendChild(new CElement(u"c"));
-            CObjectRef<CObject> child(parent->GetChild(0));
+            ObjectRef<CObject> child(parent->GetChild(0));
             child->Release();
             slot.store(parent);
         }
@@ -123,7 +123,7 @@ TEST(RegistryWalk, TheWalkingThreadMayMakeAndFreeObjects) {
 }
 
 // What a report wrote, as lines.
-std::vector<std::string> Lines(const CMemoryByteSink& sink) {
+std::vector<std::string> Lines(const MemoryByteSink& sink) {
     std::istringstream text(olvane_test::Utf16LeToUtf8(sink.bytes()));
     std::vector<std::string> lines;
     for (std::string line; std::getline(text, line);) {
@@ -139,7 +139,7 @@ TEST(Reports, DanglingObjectsWithCountsNamesAndOwnersInAddressOrder) {
     doc->SetObjectName(u"the-document-object-with-a-long-name");
     auto* child = new CObject(doc);
     child->SetObjectName(u"kid");
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     ReportDanglingObjects(&sink);
     ReportDanglingObjects(nullptr);
     std::vector<std::string> lines = Lines(sink);
@@ -195,7 +195,7 @@ TEST(Reports, CensusCountsLiveInstancesAndIsKeptForTenSeconds) {
     std::u16string names(1, u'x');
     GetClassNames(names);
     EXPECT_EQ(names, u"x\r\nCElement\r\nCObject");
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     ReportClassInstances(&sink);
     EXPECT_EQ(Lines(sink),
               (std::vector<std::string>{

@@ -4,9 +4,9 @@
 #include <atomic>
 #include <cstdarg>
 #include <map>
-#include <mutex>
 #include <vector>
 
+#include "platform/sync.h"
 #include "platform/tick.h"
 #include "platform/wformat.h"
 #include "zev/object.h"
@@ -20,7 +20,7 @@ constexpr uint32_t kCensusLifetimeMs = 10000;
 constexpr const char16_t* kRule = u"-------------------------------------";
 
 struct Census {
-    std::recursive_mutex lock;
+    platform::CCriticalSection lock;
     std::map<std::u16string, int32_t> counts;
 };
 
@@ -41,12 +41,12 @@ void RebuildCensus() {
     g_lastRebuild.store(now, std::memory_order_relaxed);
     Census& census = TheCensus();
     {
-        std::lock_guard<std::recursive_mutex> guard(census.lock);
+        platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
         census.counts.clear();
     }
     ForEachRegisteredObject([&census](CObject* object) {
         const char16_t* name = object->GetClassName();
-        std::lock_guard<std::recursive_mutex> guard(census.lock);
+        platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
         ++census.counts[name];
     });
 }
@@ -86,11 +86,11 @@ void ReportDanglingObjects(IByteSink* stream) {
     // A parent's reference is given back at once, unless it is the last one: releasing that would
     // delete an object that may still be due in the walk, and the line would go missing. Those few
     // go once the walk is over.
-    std::vector<CObjectRef<CObject>> lastReferences;
+    std::vector<ObjectRef<CObject>> lastReferences;
     int count = 0;
     ForEachRegisteredObject([&](CObject* object) {
         const std::u16string name = object->GetObjectName();
-        CObjectRef<CObject> parent(object->GetParent());
+        ObjectRef<CObject> parent(object->GetParent());
         const std::u16string owner = parent ? parent->GetObjectName() : std::u16string();
         if (parent && !parent->ReleaseUnlessLast()) {
             lastReferences.push_back(std::move(parent));
@@ -110,7 +110,7 @@ void ReportDanglingObjects(IByteSink* stream) {
 void ReportClassInstances(IByteSink* stream) {
     RebuildCensus();
     Census& census = TheCensus();
-    std::lock_guard<std::recursive_mutex> guard(census.lock);
+    platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
     WriteReportLine(stream, u"%-20.20s %-10.10s", u"Class", u"Instances");
     WriteReportLine(stream, u"%-20.20s %-10.10s", kRule, kRule);
     for (const auto& [name, instances] : census.counts) {
@@ -122,7 +122,7 @@ void ReportClassInstances(IByteSink* stream) {
 void GetClassNames(std::u16string& out) {
     RebuildCensus();
     Census& census = TheCensus();
-    std::lock_guard<std::recursive_mutex> guard(census.lock);
+    platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
     for (const auto& entry : census.counts) {
         if (!out.empty()) {
             out += u"\r\n";
@@ -134,19 +134,19 @@ void GetClassNames(std::u16string& out) {
 int GetClassInstanceCount(const char16_t* className) {
     RebuildCensus();
     if (className == nullptr) {
-        return -1;
+        return kNoInstances;
     }
     Census& census = TheCensus();
-    std::lock_guard<std::recursive_mutex> guard(census.lock);
+    platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
     const auto it = census.counts.find(className);
-    return it == census.counts.end() ? -1 : it->second;
+    return it == census.counts.end() ? kNoInstances : it->second;
 }
 
 void SetCensusTickSourceForTesting(uint32_t (*tickSource)()) {
     g_tickSource.store(tickSource == nullptr ? &GetTickCount : tickSource);
     g_lastRebuild.store(0);
     Census& census = TheCensus();
-    std::lock_guard<std::recursive_mutex> guard(census.lock);
+    platform::CSingleLock<platform::CCriticalSection> guard(census.lock);
     census.counts.clear();
 }
 

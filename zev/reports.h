@@ -16,7 +16,9 @@ void ReportDanglingObjects(IByteSink* stream);
 void ReportClassInstances(IByteSink* stream);
 // Appends the census's class names in name order, separated by "\r\n".
 void GetClassNames(std::u16string& out);
-// The census count of a class; -1 for null or a class with no live instance.
+// GetClassInstanceCount of null or of a class with no live instance.
+constexpr int kNoInstances = -1;
+// The census count of a class, or kNoInstances.
 int GetClassInstanceCount(const char16_t* className);
 // Formats one line (at most 2048 characters) and writes it with its line feed.
 void WriteReportLine(IByteSink* stream, const char16_t* format, ...);

@@ -1,15 +1,18 @@
-// result.h - the 32-bit results of the zev library: 0 success, negative failure.
+// result.h - the results of the zev library. They are HRESULTs (platform/com.h): S_OK for success,
+// negative for failure, shaped like Windows codes with the customer bit set and facility 3. Codes
+// from the platform, the SAX reader's among them, pass through unchanged.
 #pragma once
 
-#include <cstdint>
+#include "platform/com.h"
 
 namespace zev {
 
-using HRESULT = int32_t;
+constexpr HRESULT kStructureRefused = MakeHresult(0xA003F1F0);  // a child cannot attach
+constexpr HRESULT kNoAttribute = MakeHresult(0xA003F119);       // no such attribute
+constexpr HRESULT kCannotCreate = MakeHresult(0xA003F103);      // no element object
 
-constexpr HRESULT kStructureRefused = static_cast<HRESULT>(0xA003F1F0);  // a child cannot attach
-constexpr HRESULT kNoAttribute = static_cast<HRESULT>(0xA003F119);       // no such attribute
-constexpr HRESULT kCannotCreate = static_cast<HRESULT>(0xA003F103);      // no element object
-constexpr HRESULT kNoText = 232;  // ParseXMLText was given no text
+// ParseXMLText was given no text (null, "" or "-1") and parsed nothing. The one positive result:
+// SUCCEEDED(kNoText) is true, so test a parse with == S_OK, never with SUCCEEDED().
+constexpr HRESULT kNoText = 232;
 
 }  // namespace zev

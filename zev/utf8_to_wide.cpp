@@ -24,7 +24,8 @@ const char16_t* Utf8ToWide(std::u16string& out, const char* utf8) {
     out.clear();
     if (error == kErrorNoUnicodeTranslation) {
         std::printf("ERROR - %s. (%#x)",
-                    "MultiByteToWideChar - Invalid character found in source string.", 0x459u);
+                    "MultiByteToWideChar - Invalid character found in source string.",
+                    static_cast<unsigned>(kErrorNoUnicodeTranslation));
     } else {
         std::printf("ERROR - %s. (%#x)", "MultiByteToWideChar conversion failed.", error);
     }

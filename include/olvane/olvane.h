@@ -1,19 +1,25 @@
 /*
  * olvane.h - the plug-in's binary interface for host authors.
  *
- * A host loads libolvane.so (dlopen or linking), registers the template fields of its scenes as
- * destinations, hands over XMP packets and asks for the operator's rules back, as stored or evaluated.
- * This header compiles on its own as C (C99 and later) and as C++.
+ * A host loads the plug-in (libolvane.so on Linux, olvane.dll on 32-bit Windows; by linking or at run
+ * time), registers the template fields of its scenes as destinations, hands over XMP packets and asks
+ * for the operator's rules back, as stored or evaluated. This header compiles on its own as C (C99 and
+ * later) and as C++.
  *
  * Threads: call every function from one thread (the host's user-interface thread); the library takes
  * no lock. SetRulesDialog runs a modal dialog on the calling thread.
  *
  * Text:
- *  - Keys and names are NUL-terminated UTF-8; each invalid byte becomes U+FFFD. A null key or name is
- *    the empty string. Keys compare exactly (case-sensitive).
+ *  - Keys and names are NUL-terminated narrow text in the ANSI code page: on Windows the calling
+ *    thread's, elsewhere UTF-8 (each invalid byte becomes U+FFFD). A null key or name is the empty
+ *    string. Keys compare exactly (case-sensitive).
  *  - A metadata packet is NUL-terminated UTF-8 XML.
- *  - Text handed to the host is a BSTR allocated by the library with SysAllocString; the host frees it
- *    with SysFreeString (the library's, exported below).
+ *  - Text handed to the host is a BSTR allocated with SysAllocString; the host frees it with
+ *    SysFreeString. On Windows these are OLE Automation's own (oleaut32.dll, declared by <oleauto.h>,
+ *    which this header includes there); elsewhere the library exports them (declared below).
+ *  - OLECHAR is wchar_t on Windows and a 16-bit unsigned type elsewhere (char16_t in C++). A C++
+ *    host may define OLVANE_CHAR16_OLECHAR to have char16_t on Windows too: the units are the same,
+ *    and the BSTR functions are then declared here with that type (the library builds this way).
  *
  * BSTR layout: a BSTR points at the first UTF-16 unit; the 32-bit byte count of the text (terminator
  * excluded) sits in the 4 bytes before it, and a 16-bit NUL follows the text. SysAllocString(NULL) is
@@ -48,8 +54,11 @@ extern "C" {
 #define OLVANE_CALL
 #endif
 
-#if defined(_WIN32)
+/* OLVANE_BUILD: the library's own sources and its in-process tests (no import attribute). */
+#if defined(_WIN32) && !defined(OLVANE_BUILD)
 #define OLVANE_API __declspec(dllimport)
+#elif defined(_WIN32)
+#define OLVANE_API
 #elif defined(__GNUC__)
 #define OLVANE_API __attribute__((visibility("default")))
 #else
@@ -58,7 +67,10 @@ extern "C" {
 
 /* ---- OLE Automation types ------------------------------------------------------------------------ */
 
-#ifndef OLVANE_NO_OLE_TYPES
+#if defined(_WIN32) && !(defined(__cplusplus) && defined(OLVANE_CHAR16_OLECHAR))
+#include <wtypes.h>  /* OLECHAR (wchar_t), BSTR, BOOL */
+#include <oleauto.h> /* SysAllocString, SysFreeString, SysStringLen (oleaut32.dll) */
+#else
 #ifdef __cplusplus
 typedef char16_t OLECHAR;
 #else
@@ -66,12 +78,17 @@ typedef uint_least16_t OLECHAR; /* same representation as C++'s char16_t */
 #endif
 typedef OLECHAR* BSTR;
 typedef int BOOL;
-#endif
 
-OLVANE_API BSTR OLVANE_CALL SysAllocString(const OLECHAR* text);
-OLVANE_API BSTR OLVANE_CALL SysAllocStringLen(const OLECHAR* text, unsigned int length);
-OLVANE_API void OLVANE_CALL SysFreeString(BSTR text);
-OLVANE_API unsigned int OLVANE_CALL SysStringLen(BSTR text);
+#if defined(_WIN32)
+#define OLVANE_BSTR_API __declspec(dllimport) /* oleaut32.dll's own */
+#else
+#define OLVANE_BSTR_API OLVANE_API /* exported by the library */
+#endif
+OLVANE_BSTR_API BSTR OLVANE_CALL SysAllocString(const OLECHAR* text);
+OLVANE_BSTR_API BSTR OLVANE_CALL SysAllocStringLen(const OLECHAR* text, unsigned int length);
+OLVANE_BSTR_API void OLVANE_CALL SysFreeString(BSTR text);
+OLVANE_BSTR_API unsigned int OLVANE_CALL SysStringLen(BSTR text);
+#endif
 
 /* ---- Records ------------------------------------------------------------------------------------- */
 

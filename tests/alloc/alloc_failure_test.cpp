@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_test_peer.h"
 #include "host/olvane_app.h"
 #include "olvane/olvane.h"
 #include "platform/codepage.h"
@@ -53,21 +54,23 @@ std::string Text(BSTR b) {
 
 // Every field of the scene in its map's order, so that an entry a failed call left behind shows.
 std::string Dump(const CPavexScene& scene) {
+    const CDestinationMap& map = HostTestPeer::Destinations(scene);
     std::string out;
-    for (POSITION pos = scene.m_mapDestinations.GetStartPosition(); pos != nullptr;) {
-        const CDestination* object = scene.m_mapDestinations.GetNextAssocPtr(pos)->value;
-        out += Text(object->m_bstrKey) + " " + std::to_string(object->GetType()) + " " +
-               Text(object->m_bstrName) + " " + std::to_string(object->m_nHostData) + "\n";
+    for (POSITION pos = map.GetStartPosition(); pos != nullptr;) {
+        const auto* entry = map.GetNextAssocPtr(pos);
+        const CDestination* object = entry->value.get();
+        out += WideToUtf8(entry->key.view()) + " " + WideToUtf8(object->GetKey().view()) + " " +
+               std::to_string(object->GetType()) + " " + WideToUtf8(object->GetName().view()) +
+               " " + std::to_string(object->GetHostData()) + "\n";
         if (object->GetType() == 1) {
             const auto& source = static_cast<const CMetaDataSource&>(*object);
             for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
                 const CMetaData* group = source.m_MetaData[i];
                 out += " " + WideToUtf8(group->m_strPrefix.view()) + "=" +
                        WideToUtf8(group->m_strNamespace.view());
-                for (POSITION at = group->m_Values.GetStartPosition(); at != nullptr;) {
-                    const auto* e = group->m_Values.GetNextAssocPtr(at);
-                    out += " " + WideToUtf8(e->key.view()) + ":" + WideToUtf8(e->value.view());
-                }
+                group->m_Values.ForEach([&](const ValueMap::Entry& e) {
+                    out += " " + WideToUtf8(e.key()) + ":" + WideToUtf8(e.value());
+                });
             }
             out += "\n rules " + rules_test::Describe(source.m_Rules) + "\n";
         }
@@ -134,8 +137,8 @@ struct Fixture {
     Fixture& operator=(const Fixture&) = delete;
 
     std::string State() const {
-        return "scenes " + std::to_string(TheApp().m_mapScenes.GetCount()) + ", next id " +
-               std::to_string(CPavexScene::s_nNextSceneID - scene) + "\n" +
+        return "scenes " + std::to_string(HostTestPeer::SceneCount()) + ", next id " +
+               std::to_string(HostTestPeer::NextSceneID() - scene) + "\n" +
                Dump(*TheApp().FindScene(scene)) + "records " + Dump(records) + "\ntree" +
                Dump(tree) + "\nnew tree" + Dump(fresh) + "\nreturned " + Text(text) + "\n";
     }

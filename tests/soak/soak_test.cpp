@@ -29,8 +29,8 @@ TEST(Soak, RandomisedCallsOverManyScenesAsTheModelPredicts) {
         ASSERT_FALSE(samples.back().empty()) << name;
     }
     const auto start = std::chrono::steady_clock::now();
-    olvane_fuzz::CChoices choices(static_cast<uint64_t>(seed));
-    olvane_fuzz::CHostDriver driver(choices, samples, 64);
+    olvane_fuzz::Choices choices(static_cast<uint64_t>(seed));
+    olvane_fuzz::HostDriver driver(choices, samples, 64);
     for (long i = 0; i < calls; ++i) {
         ASSERT_TRUE(driver.Step()) << driver.Failure() << " (seed " << seed << ")";
     }

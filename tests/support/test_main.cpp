@@ -13,7 +13,7 @@ namespace {
 
 // The dangling-object report as UTF-8 text.
 std::string DanglingObjectReport() {
-    CMemoryByteSink sink;
+    MemoryByteSink sink;
     zev::ReportDanglingObjects(&sink);
     return olvane_test::Utf16LeToUtf8(sink.bytes());
 }

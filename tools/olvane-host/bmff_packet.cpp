@@ -10,16 +10,16 @@ constexpr std::string_view kXmpUuid{
 
 class BoxWalk {
   public:
-    BoxWalk(ContainerReader& file, PacketChoice& choice) : file_(file), choice_(choice) {}
+    BoxWalk(ContainerReader& file, PacketChoice& choice) : m_file(file), m_choice(choice) {}
 
     // Walks the boxes in [from, to); depth 0 is the top level.
     void Run(uint64_t from, uint64_t to, int depth) {
         char head[16];
-        for (uint64_t at = from; at + 8 <= to && file_.Peek(at, 8, head);) {
+        for (uint64_t at = from; at + 8 <= to && m_file.Peek(at, 8, head);) {
             uint64_t size = 0;
             uint64_t header = 8;
-            file_.Uint(at, 4, false, size);
-            if (size == 1 && file_.Uint(at + 8, 8, false, size)) {
+            m_file.Uint(at, 4, false, size);
+            if (size == 1 && m_file.Uint(at + 8, 8, false, size)) {
                 header = 16;
             } else if (size == 0) {  // to the end of the enclosing box
                 size = to - at;
@@ -28,7 +28,7 @@ class BoxWalk {
                 return;
             }
             const std::string type(head + 4, 4);  // head is read into again below
-            if (depth == 0 && type == "uuid" && file_.Peek(at + header, 16, head) &&
+            if (depth == 0 && type == "uuid" && m_file.Peek(at + header, 16, head) &&
                 std::string_view(head, 16) == kXmpUuid) {
                 Take(at + header + 16, size - header - 16, "MP4 XMP box");
             } else if ((depth == 0 && type == "moov") || (depth == 1 && type == "udta")) {
@@ -40,21 +40,21 @@ class BoxWalk {
         }
     }
 
-    size_t Found() const { return found_; }
+    size_t Found() const { return m_found; }
 
   private:
     void Take(uint64_t at, uint64_t size, std::string_view kind) {
         std::string packet;
-        if (file_.Payload(at, size, kMaxPacket, packet)) {
-            choice_.packet = std::move(packet);
-            choice_.offset = at;
-            choice_.from = Describe(kind, ++found_);
+        if (m_file.Payload(at, size, kMaxPacket, packet)) {
+            m_choice.packet = std::move(packet);
+            m_choice.offset = at;
+            m_choice.from = Describe(kind, ++m_found);
         }
     }
 
-    ContainerReader& file_;
-    PacketChoice& choice_;
-    size_t found_ = 0;
+    ContainerReader& m_file;
+    PacketChoice& m_choice;
+    size_t m_found = 0;
 };
 
 }  // namespace

@@ -19,11 +19,11 @@ bool ByteSource::Append(uint64_t offset, size_t size, std::string& out) {
 }
 
 size_t MemorySource::ReadAt(uint64_t offset, char* buffer, size_t size) {
-    if (offset >= bytes_.size()) {
+    if (offset >= m_bytes.size()) {
         return 0;
     }
-    const size_t n = std::min<uint64_t>(size, bytes_.size() - offset);
-    std::memcpy(buffer, bytes_.data() + offset, n);
+    const size_t n = std::min<uint64_t>(size, m_bytes.size() - offset);
+    std::memcpy(buffer, m_bytes.data() + offset, n);
     return n;
 }
 

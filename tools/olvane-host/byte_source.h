@@ -25,22 +25,22 @@ class ByteSource {
     // Appends up to size bytes at offset to out; false when fewer were there or reading failed.
     bool Append(uint64_t offset, size_t size, std::string& out);
 
-    const std::string& Error() const { return error_; }
+    const std::string& Error() const { return m_error; }
 
   protected:
-    std::string error_;
+    std::string m_error;
 };
 
 // Bytes held in memory; for data that is already there (tests, fuzzing). Holds a view: the bytes
 // must outlive it.
 class MemorySource : public ByteSource {
   public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
-    uint64_t Size() const override { return bytes_.size(); }
+    explicit MemorySource(std::string_view bytes) : m_bytes(bytes) {}
+    uint64_t Size() const override { return m_bytes.size(); }
     size_t ReadAt(uint64_t offset, char* buffer, size_t size) override;
 
   private:
-    std::string_view bytes_;
+    std::string_view m_bytes;
 };
 
 // Opens path, or standard input for "-" (copied to an unlinked temporary file first when it

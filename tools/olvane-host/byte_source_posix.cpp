@@ -18,27 +18,27 @@ class FdSource : public ByteSource {
   public:
     // base: where the file's bytes start for us (standard input may have been read into already).
     FdSource(int fd, bool owned, uint64_t base, uint64_t size)
-        : fd_(fd), owned_(owned), base_(base), size_(size) {}
+        : m_fd(fd), m_owned(owned), m_base(base), m_size(size) {}
     FdSource(const FdSource&) = delete;
     FdSource& operator=(const FdSource&) = delete;
     ~FdSource() override {
-        if (owned_) {
-            ::close(fd_);
+        if (m_owned) {
+            ::close(m_fd);
         }
     }
 
-    uint64_t Size() const override { return size_; }
+    uint64_t Size() const override { return m_size; }
 
     size_t ReadAt(uint64_t offset, char* buffer, size_t size) override {
         size_t done = 0;
-        while (done < size && offset + done < size_) {
-            const ssize_t n =
-                ::pread(fd_, buffer + done, size - done, static_cast<off_t>(base_ + offset + done));
+        while (done < size && offset + done < m_size) {
+            const ssize_t n = ::pread(m_fd, buffer + done, size - done,
+                                      static_cast<off_t>(m_base + offset + done));
             if (n < 0 && errno == EINTR) {
                 continue;
             }
             if (n < 0) {
-                error_ = std::strerror(errno);
+                m_error = std::strerror(errno);
                 return 0;
             }
             if (n == 0) {
@@ -50,10 +50,10 @@ class FdSource : public ByteSource {
     }
 
   private:
-    int fd_;
-    bool owned_;
-    uint64_t base_;
-    uint64_t size_;
+    int m_fd;
+    bool m_owned;
+    uint64_t m_base;
+    uint64_t m_size;
 };
 
 std::unique_ptr<ByteSource> Fail(std::string& error, bool* missing) {

@@ -11,16 +11,16 @@ bool ContainerReader::Peek(uint64_t offset, size_t n, char* out) {
     if (n > kBlock || offset > Size() || n > Size() - offset) {
         return false;
     }
-    if (offset < blockOffset_ || offset + n > blockOffset_ + block_.size()) {
-        block_.clear();
-        blockOffset_ = offset;
-        source_.Append(offset, static_cast<size_t>(std::min<uint64_t>(kBlock, Size() - offset)),
-                       block_);
-        if (block_.size() < n) {
+    if (offset < m_blockOffset || offset + n > m_blockOffset + m_block.size()) {
+        m_block.clear();
+        m_blockOffset = offset;
+        m_source.Append(offset, static_cast<size_t>(std::min<uint64_t>(kBlock, Size() - offset)),
+                        m_block);
+        if (m_block.size() < n) {
             return false;
         }
     }
-    std::memcpy(out, block_.data() + (offset - blockOffset_), n);
+    std::memcpy(out, m_block.data() + (offset - m_blockOffset), n);
     return true;
 }
 
@@ -38,7 +38,7 @@ bool ContainerReader::Uint(uint64_t offset, size_t bytes, bool littleEndian, uin
 
 bool ContainerReader::Payload(uint64_t offset, uint64_t size, uint64_t maxSize, std::string& out) {
     out.clear();
-    return size <= maxSize && source_.Append(offset, static_cast<size_t>(size), out);
+    return size <= maxSize && m_source.Append(offset, static_cast<size_t>(size), out);
 }
 
 }  // namespace olvane_host

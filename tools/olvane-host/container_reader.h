@@ -14,9 +14,9 @@ namespace olvane_host {
 // hostile length can only end the walk.
 class ContainerReader {
   public:
-    explicit ContainerReader(ByteSource& source) : source_(source) {}
+    explicit ContainerReader(ByteSource& source) : m_source(source) {}
 
-    uint64_t Size() const { return source_.Size(); }
+    uint64_t Size() const { return m_source.Size(); }
 
     // Reads n (at most kBlock) bytes at offset into out; false past the end or on a read error.
     bool Peek(uint64_t offset, size_t n, char* out);
@@ -31,9 +31,9 @@ class ContainerReader {
     static constexpr size_t kBlock = 1 << 16;
 
   private:
-    ByteSource& source_;
-    std::string block_;
-    uint64_t blockOffset_ = 0;
+    ByteSource& m_source;
+    std::string m_block;
+    uint64_t m_blockOffset = 0;
 };
 
 }  // namespace olvane_host

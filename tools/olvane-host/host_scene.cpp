@@ -18,22 +18,22 @@ const std::string kKey(kPacketKey);
 
 }  // namespace
 
-HostScene::HostScene(const PluginApi& api) : api_(api), id_(api.AddScene()) {}
+HostScene::HostScene(const PluginApi& api) : m_api(api), m_id(api.AddScene()) {}
 
 HostScene::~HostScene() {
-    api_.DelScene(id_);
+    m_api.DelScene(m_id);
 }
 
 std::string HostScene::Text(BSTR text) const {
     if (text == nullptr) {
         return {};
     }
-    return Utf16ToUtf8(std::u16string_view(text, api_.SysStringLen(text)));
+    return Utf16ToUtf8(std::u16string_view(text, m_api.SysStringLen(text)));
 }
 
 void HostScene::AddTemplate(const TemplateSpec& text) {
     // The host data is the host's own; the plug-in never reads it.
-    const int code = api_.AddDestination(id_, text.name.c_str(), text.key.c_str(), 0);
+    const int code = m_api.AddDestination(m_id, text.name.c_str(), text.key.c_str(), 0);
     if (code != 1) {
         Unexpected("AddDestination", code);
     }
@@ -45,26 +45,26 @@ int HostScene::Captured(Call call) {
     const int code = call();
     const std::string printed = capture.Finish();
     if (!printed.empty()) {
-        warnings_.push_back("plug-in: " + printed);
+        m_warnings.push_back("plug-in: " + printed);
     }
     return code;
 }
 
 void HostScene::SetPacket(const std::string& packet, const std::string& name) {
-    const size_t before = warnings_.size();
-    const int code =
-        Captured([&] { return api_.SetMetaData(id_, packet.c_str(), kKey.c_str(), name.c_str()); });
-    packetUnreadable_ = warnings_.size() > before;
+    const size_t before = m_warnings.size();
+    const int code = Captured(
+        [&] { return m_api.SetMetaData(m_id, packet.c_str(), kKey.c_str(), name.c_str()); });
+    m_packetUnreadable = m_warnings.size() > before;
     if (code != 1) {
         Unexpected("SetMetaData", code);
     }
 }
 
 void HostScene::SetRulesXml(const std::u16string& xml) {
-    BSTR text = api_.SysAllocStringLen(xml.data(), static_cast<unsigned int>(xml.size()));
-    const int code = Captured([&] { return api_.SetRulesXML(id_, kKey.c_str(), text, 0); });
+    BSTR text = m_api.SysAllocStringLen(xml.data(), static_cast<unsigned int>(xml.size()));
+    const int code = Captured([&] { return m_api.SetRulesXML(m_id, kKey.c_str(), text, 0); });
     if (code == -1) {
-        api_.SysFreeString(text);  // on "no scene" the text stays ours
+        m_api.SysFreeString(text);  // on "no scene" the text stays ours
     }
     if (code != 1) {
         Unexpected("SetRulesXML", code);
@@ -72,10 +72,10 @@ void HostScene::SetRulesXml(const std::u16string& xml) {
 }
 
 std::u16string HostScene::RulesXml() {
-    BSTR text = api_.GetRulesXML(id_, kKey.c_str());
+    BSTR text = m_api.GetRulesXML(m_id, kKey.c_str());
     std::u16string result =
-        text == nullptr ? std::u16string() : std::u16string(text, api_.SysStringLen(text));
-    api_.SysFreeString(text);
+        text == nullptr ? std::u16string() : std::u16string(text, m_api.SysStringLen(text));
+    m_api.SysFreeString(text);
     if (result == u"-1" || result == u"-2") {
         throw PluginError("GetRulesXML returned " + Utf16ToUtf8(result));
     }
@@ -84,10 +84,10 @@ std::u16string HostScene::RulesXml() {
 
 std::vector<RuleRecord> HostScene::Fetch(decltype(&::GetRules) call, const char* what) {
     OlvaneRuleArray array{};
-    const int code = call(id_, kKey.c_str(), &array);
+    const int code = call(m_id, kKey.c_str(), &array);
     std::vector<RuleRecord> records;
     if (code == 1 && (array.size < 0 || (array.size > 0 && array.data == nullptr))) {
-        api_.FreeRules(&array);
+        m_api.FreeRules(&array);
         throw PluginError(std::string(what) + " returned a malformed array");
     }
     if (code == 1) {
@@ -108,7 +108,7 @@ std::vector<RuleRecord> HostScene::Fetch(decltype(&::GetRules) call, const char*
             records.push_back(std::move(record));
         }
     }
-    api_.FreeRules(&array);
+    m_api.FreeRules(&array);
     if (code != 1) {
         Unexpected(what, code);
     }
@@ -116,21 +116,21 @@ std::vector<RuleRecord> HostScene::Fetch(decltype(&::GetRules) call, const char*
 }
 
 std::vector<RuleRecord> HostScene::Rules() {
-    return Fetch(api_.GetRules, "GetRules");
+    return Fetch(m_api.GetRules, "GetRules");
 }
 
 std::vector<RuleRecord> HostScene::ParsedRules() {
-    return Fetch(api_.ParseRules, "ParseRules");
+    return Fetch(m_api.ParseRules, "ParseRules");
 }
 
 std::vector<NamespaceRecord> HostScene::Namespaces() {
     OlvaneNamespace* root = nullptr;
-    const int code = api_.GetAllNamespaces(id_, kKey.c_str(), &root);
+    const int code = m_api.GetAllNamespaces(m_id, kKey.c_str(), &root);
     std::vector<NamespaceRecord> result;
     if (code == 1 && root != nullptr) {
         const OlvaneNamespaceArray& children = root->children;
         if (children.size > 0 && children.data == nullptr) {
-            api_.FreeNamespace(&root);
+            m_api.FreeNamespace(&root);
             throw PluginError("GetAllNamespaces returned a malformed tree");
         }
         for (intptr_t i = 0; i < children.size; ++i) {
@@ -150,7 +150,7 @@ std::vector<NamespaceRecord> HostScene::Namespaces() {
         }
     }
     if (root != nullptr) {
-        api_.FreeNamespace(&root);
+        m_api.FreeNamespace(&root);
     }
     if (code != 1) {
         Unexpected("GetAllNamespaces", code);
@@ -159,7 +159,7 @@ std::vector<NamespaceRecord> HostScene::Namespaces() {
 }
 
 void HostScene::RunEditor() {
-    const int code = api_.SetRulesDialog(id_, kKey.c_str());
+    const int code = m_api.SetRulesDialog(m_id, kKey.c_str());
     if (code != 1) {
         Unexpected("SetRulesDialog", code);
     }

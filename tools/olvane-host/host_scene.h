@@ -54,8 +54,8 @@ class HostScene {
 
     // What the plug-in printed on standard output during the calls that parse text, one entry per
     // call, each "plug-in: " and the message.
-    const std::vector<std::string>& Warnings() const { return warnings_; }
-    bool PacketUnreadable() const { return packetUnreadable_; }
+    const std::vector<std::string>& Warnings() const { return m_warnings; }
+    bool PacketUnreadable() const { return m_packetUnreadable; }
 
   private:
     template <typename Call>
@@ -64,10 +64,10 @@ class HostScene {
     std::vector<RuleRecord> Fetch(decltype(&::GetRules) call, const char* what);
     std::string Text(BSTR text) const;
 
-    const PluginApi& api_;
-    int id_;
-    std::vector<std::string> warnings_;
-    bool packetUnreadable_ = false;
+    const PluginApi& m_api;
+    int m_id;
+    std::vector<std::string> m_warnings;
+    bool m_packetUnreadable = false;
 };
 
 }  // namespace olvane_host

@@ -67,13 +67,13 @@ bool Assemble(const Extension& extension, std::string& text, PacketChoice& choic
 
 class JpegWalk {
   public:
-    JpegWalk(ContainerReader& file, PacketChoice& choice) : file_(file), choice_(choice) {}
+    JpegWalk(ContainerReader& file, PacketChoice& choice) : m_file(file), m_choice(choice) {}
 
     // Reads the segments up to the image data; true when a main packet was found.
     bool Run() {
         uint64_t at = 2;
         char head[4];
-        while (file_.Peek(at, 4, head) && static_cast<unsigned char>(head[0]) == 0xFF) {
+        while (m_file.Peek(at, 4, head) && static_cast<unsigned char>(head[0]) == 0xFF) {
             const auto marker = static_cast<unsigned char>(head[1]);
             if (marker == 0xFF) {  // fill byte
                 ++at;
@@ -96,17 +96,17 @@ class JpegWalk {
             }
             at += 2 + length;
         }
-        return mains_ > 0;
+        return m_mains > 0;
     }
 
     void AddExtension() {
-        const std::string guid = NamedExtension(choice_.packet);
+        const std::string guid = NamedExtension(m_choice.packet);
         size_t others = 0;
-        for (const auto& [id, extension] : extensions_) {
+        for (const auto& [id, extension] : m_extensions) {
             others += id == guid ? 0 : extension.parts.size();
         }
         if (others > 0) {
-            choice_.notes.push_back(
+            m_choice.notes.push_back(
                 "extended XMP segments that the packet does not name were "
                 "ignored: " +
                 std::to_string(others));
@@ -114,23 +114,23 @@ class JpegWalk {
         if (guid.empty()) {
             return;
         }
-        const auto named = extensions_.find(guid);
-        if (named == extensions_.end()) {
-            choice_.notes.push_back("the packet names extended XMP " + guid +
-                                    " that the file does not hold");
+        const auto named = m_extensions.find(guid);
+        if (named == m_extensions.end()) {
+            m_choice.notes.push_back("the packet names extended XMP " + guid +
+                                     " that the file does not hold");
             return;
         }
         std::string text;
-        if (!Assemble(named->second, text, choice_)) {
+        if (!Assemble(named->second, text, m_choice)) {
             return;
         }
-        if (!MergeExtendedXmp(choice_.packet, text)) {
-            choice_.notes.push_back(
+        if (!MergeExtendedXmp(m_choice.packet, text)) {
+            m_choice.notes.push_back(
                 "the extended XMP could not be merged (no rdf:RDF element); only the main packet "
                 "is read");
             return;
         }
-        choice_.from +=
+        m_choice.from +=
             ", with extended XMP from " + std::to_string(named->second.parts.size()) + " segments";
     }
 
@@ -138,17 +138,17 @@ class JpegWalk {
     void Segment(uint64_t at, uint64_t size) {
         char head[kExtensionHeader];
         const size_t n = static_cast<size_t>(std::min<uint64_t>(size, kExtensionHeader));
-        if (!file_.Peek(at, n, head)) {
+        if (!m_file.Peek(at, n, head)) {
             return;
         }
         const std::string_view start(head, n);
         if (start.substr(0, kMainSignature.size()) == kMainSignature) {
             const uint64_t offset = at + kMainSignature.size();
             std::string packet;
-            if (file_.Payload(offset, size - kMainSignature.size(), kMaxPacket, packet)) {
-                choice_.packet = std::move(packet);
-                choice_.offset = offset;
-                choice_.from = Describe("JPEG XMP segment", ++mains_);
+            if (m_file.Payload(offset, size - kMainSignature.size(), kMaxPacket, packet)) {
+                m_choice.packet = std::move(packet);
+                m_choice.offset = offset;
+                m_choice.from = Describe("JPEG XMP segment", ++m_mains);
             }
         } else if (n == kExtensionHeader &&
                    start.substr(0, kExtensionSignature.size()) == kExtensionSignature) {
@@ -161,14 +161,14 @@ class JpegWalk {
         uint64_t offset = 0;
         const uint64_t numbers = at + kExtensionSignature.size() + kGuidSize;
         std::string data;
-        if (!file_.Uint(numbers, 4, false, fullLength) ||
-            !file_.Uint(numbers + 4, 4, false, offset) || fullLength > kMaxPacket ||
-            offset >= fullLength || held_ + size > kMaxPacket ||
-            !file_.Payload(at + kExtensionHeader, size - kExtensionHeader, kMaxPacket, data)) {
+        if (!m_file.Uint(numbers, 4, false, fullLength) ||
+            !m_file.Uint(numbers + 4, 4, false, offset) || fullLength > kMaxPacket ||
+            offset >= fullLength || m_held + size > kMaxPacket ||
+            !m_file.Payload(at + kExtensionHeader, size - kExtensionHeader, kMaxPacket, data)) {
             return;
         }
-        held_ += data.size();
-        Extension& extension = extensions_[guid];
+        m_held += data.size();
+        Extension& extension = m_extensions[guid];
         if (extension.parts.empty()) {
             extension.fullLength = fullLength;
         }
@@ -176,11 +176,11 @@ class JpegWalk {
         extension.parts[offset] = std::move(data);
     }
 
-    ContainerReader& file_;
-    PacketChoice& choice_;
-    size_t mains_ = 0;
-    uint64_t held_ = 0;  // bytes of extension parts held, bounded like a packet
-    std::map<std::string, Extension> extensions_;
+    ContainerReader& m_file;
+    PacketChoice& m_choice;
+    size_t m_mains = 0;
+    uint64_t m_held = 0;  // bytes of extension parts held, bounded like a packet
+    std::map<std::string, Extension> m_extensions;
 };
 
 }  // namespace

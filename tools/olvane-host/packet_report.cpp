@@ -6,51 +6,53 @@
 namespace olvane_host {
 
 FileInput::FileInput(const std::string& path, const Options& options, Io& io, Progress& progress)
-    : path_(path), name_(DisplayName(path)), options_(options), io_(io), progress_(progress) {}
+    : m_path(path), m_name(DisplayName(path)), m_options(options), m_io(io), m_progress(progress) {}
 
 bool FileInput::Read() {
     std::string error;
-    const ChoiceResult result = ReadPacket(path_, options_.verbose, choice_, error);
+    const ChoiceResult result = ReadPacket(m_path, m_options.verbose, m_choice, error);
     if (result == ChoiceResult::kChosen) {
         return true;
     }
-    progress_.Clear();
-    progress_.Count(result == ChoiceResult::kNoPacket ? FileOutcome::kNoPacket
-                                                      : FileOutcome::kFailed);
-    ReportError(io_, name_, error);
-    if (options_.json) {
-        io_.out << Dump({{"file", name_}, {"error", error}, {"warnings", choice_.notes}}) << '\n';
+    m_progress.Clear();
+    m_progress.Count(result == ChoiceResult::kNoPacket ? FileOutcome::kNoPacket
+                                                       : FileOutcome::kFailed);
+    ReportError(m_io, m_name, error);
+    if (m_options.json) {
+        m_io.out << Dump({{"file", m_name}, {"error", error}, {"warnings", m_choice.notes}})
+                 << '\n';
     } else {
-        for (const std::string& note : choice_.notes) {
-            ReportError(io_, name_, note);
+        for (const std::string& note : m_choice.notes) {
+            ReportError(m_io, m_name, note);
         }
     }
     return false;
 }
 
 std::vector<std::string> FileInput::Warnings(const HostScene& scene) const {
-    std::vector<std::string> warnings = choice_.notes;
+    std::vector<std::string> warnings = m_choice.notes;
     warnings.insert(warnings.end(), scene.Warnings().begin(), scene.Warnings().end());
     return warnings;
 }
 
 int FileInput::Report(const HostScene& scene) {
-    progress_.Clear();
-    progress_.Count(scene.PacketUnreadable() ? FileOutcome::kUnreadable : FileOutcome::kRead);
-    if (!options_.json) {
+    m_progress.Clear();
+    m_progress.Count(scene.PacketUnreadable() ? FileOutcome::kUnreadable : FileOutcome::kRead);
+    if (!m_options.json) {
         for (const std::string& warning : Warnings(scene)) {
-            ReportError(io_, name_, warning);
+            ReportError(m_io, m_name, warning);
         }
     }
     return scene.PacketUnreadable() ? kExitUnreadable : kExitOk;
 }
 
 nlohmann::ordered_json FileInput::JsonStart(const HostScene& scene) const {
-    return {{"file", name_},
-            {"packet",
-             {{"from", choice_.from}, {"offset", choice_.offset}, {"size", choice_.packet.size()}}},
-            {"status", scene.PacketUnreadable() ? "unreadable" : "read"},
-            {"warnings", Warnings(scene)}};
+    return {
+        {"file", m_name},
+        {"packet",
+         {{"from", m_choice.from}, {"offset", m_choice.offset}, {"size", m_choice.packet.size()}}},
+        {"status", scene.PacketUnreadable() ? "unreadable" : "read"},
+        {"warnings", Warnings(scene)}};
 }
 
 std::string Dump(const nlohmann::ordered_json& json) {

@@ -26,18 +26,18 @@ class FileInput {
     // The object's first members: "file", "packet", "status", "warnings".
     nlohmann::ordered_json JsonStart(const HostScene& scene) const;
 
-    const std::string& Name() const { return name_; }
-    const PacketChoice& Choice() const { return choice_; }
+    const std::string& Name() const { return m_name; }
+    const PacketChoice& Choice() const { return m_choice; }
 
   private:
     std::vector<std::string> Warnings(const HostScene& scene) const;
 
-    const std::string& path_;
-    std::string name_;
-    const Options& options_;
-    Io& io_;
-    Progress& progress_;
-    PacketChoice choice_;
+    const std::string& m_path;
+    std::string m_name;
+    const Options& m_options;
+    Io& m_io;
+    Progress& m_progress;
+    PacketChoice m_choice;
 };
 
 // One JSON line's text; text that is not UTF-8 is replaced rather than refused.

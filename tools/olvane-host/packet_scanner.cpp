@@ -23,30 +23,30 @@ size_t Back(size_t size, size_t n) {
 }  // namespace
 
 void PacketScanner::Feed(std::string_view bytes) {
-    buffer_.append(bytes);
+    m_buffer.append(bytes);
     Scan();
-    if (state_ != State::kSearching && buffer_.size() - start_ > maxPacket_) {
+    if (m_state != State::kSearching && m_buffer.size() - m_start > m_maxPacket) {
         // New start markers inside the candidate were already taken up; only its tail can still
         // hold the beginning of one.
-        gaveUpOversized_ = true;
-        state_ = State::kSearching;
-        searchFrom_ = Back(buffer_.size(), kLookBehind);
+        m_gaveUpOversized = true;
+        m_state = State::kSearching;
+        m_searchFrom = Back(m_buffer.size(), kLookBehind);
     }
     Compact();
 }
 
 void PacketScanner::Scan() {
     for (;;) {
-        if (state_ == State::kSearching) {
-            const size_t wrapper = buffer_.find(kWrapperBegin, searchFrom_);
-            const size_t element = buffer_.find(kElementBegin, searchFrom_);
+        if (m_state == State::kSearching) {
+            const size_t wrapper = m_buffer.find(kWrapperBegin, m_searchFrom);
+            const size_t element = m_buffer.find(kElementBegin, m_searchFrom);
             if (wrapper == kNone && element == kNone) {
-                searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
+                m_searchFrom = std::max(m_searchFrom, Back(m_buffer.size(), kLookBehind));
                 return;
             }
             StartAt(std::min(wrapper, element),
                     wrapper < element ? State::kWrapper : State::kElement);
-        } else if (!(state_ == State::kWrapper ? ScanWrapper() : ScanElement())) {
+        } else if (!(m_state == State::kWrapper ? ScanWrapper() : ScanElement())) {
             return;
         }
     }
@@ -54,77 +54,77 @@ void PacketScanner::Scan() {
 
 // Returns false when the buffer holds no more to decide on.
 bool PacketScanner::ScanWrapper() {
-    if (endInstruction_ == kNone) {
-        const size_t end = buffer_.find(kWrapperEnd, endFrom_);
-        const size_t again = buffer_.find(kWrapperBegin, searchFrom_);
+    if (m_endInstruction == kNone) {
+        const size_t end = m_buffer.find(kWrapperEnd, m_endFrom);
+        const size_t again = m_buffer.find(kWrapperBegin, m_searchFrom);
         if (again < end) {
             // A new packet starts before this one ended: the first was cut off.
-            sawUnfinished_ = true;
+            m_sawUnfinished = true;
             Salvage(again);
             StartAt(again, State::kWrapper);
             return true;
         }
         if (end == kNone) {
-            endFrom_ = std::max(endFrom_, Back(buffer_.size(), kWrapperEnd.size() - 1));
-            searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
+            m_endFrom = std::max(m_endFrom, Back(m_buffer.size(), kWrapperEnd.size() - 1));
+            m_searchFrom = std::max(m_searchFrom, Back(m_buffer.size(), kLookBehind));
             return false;
         }
-        endInstruction_ = end;
-        endFrom_ = end + kWrapperEnd.size();
+        m_endInstruction = end;
+        m_endFrom = end + kWrapperEnd.size();
     }
-    const size_t close = buffer_.find(kInstructionClose, endFrom_);
+    const size_t close = m_buffer.find(kInstructionClose, m_endFrom);
     if (close == kNone) {
-        endFrom_ = std::max(endFrom_, Back(buffer_.size(), 1));
+        m_endFrom = std::max(m_endFrom, Back(m_buffer.size(), 1));
         return false;
     }
-    Record(start_, close + kInstructionClose.size());
-    state_ = State::kSearching;
-    searchFrom_ = close + kInstructionClose.size();
+    Record(m_start, close + kInstructionClose.size());
+    m_state = State::kSearching;
+    m_searchFrom = close + kInstructionClose.size();
     return true;
 }
 
 bool PacketScanner::ScanElement() {
-    const size_t end = buffer_.find(kElementEnd, endFrom_);
-    const size_t wrapper = buffer_.find(kWrapperBegin, searchFrom_);
-    const size_t element = buffer_.find(kElementBegin, searchFrom_);
+    const size_t end = m_buffer.find(kElementEnd, m_endFrom);
+    const size_t wrapper = m_buffer.find(kWrapperBegin, m_searchFrom);
+    const size_t element = m_buffer.find(kElementBegin, m_searchFrom);
     const size_t again = std::min(wrapper, element);
     if (again < end) {
-        sawUnfinished_ = true;
+        m_sawUnfinished = true;
         StartAt(again, wrapper < element ? State::kWrapper : State::kElement);
         return true;
     }
     if (end != kNone) {
-        Record(start_, end + kElementEnd.size());
-        state_ = State::kSearching;
-        searchFrom_ = end + kElementEnd.size();
+        Record(m_start, end + kElementEnd.size());
+        m_state = State::kSearching;
+        m_searchFrom = end + kElementEnd.size();
         return true;
     }
-    endFrom_ = std::max(endFrom_, Back(buffer_.size(), kElementEnd.size() - 1));
-    searchFrom_ = std::max(searchFrom_, Back(buffer_.size(), kLookBehind));
+    m_endFrom = std::max(m_endFrom, Back(m_buffer.size(), kElementEnd.size() - 1));
+    m_searchFrom = std::max(m_searchFrom, Back(m_buffer.size(), kLookBehind));
     return false;
 }
 
 void PacketScanner::StartAt(size_t at, State state) {
-    state_ = state;
-    start_ = at;
-    searchFrom_ = at + 1;
-    endFrom_ = at + (state == State::kWrapper ? kWrapperBegin.size() : kElementBegin.size());
-    endInstruction_ = kNone;
+    m_state = state;
+    m_start = at;
+    m_searchFrom = at + 1;
+    m_endFrom = at + (state == State::kWrapper ? kWrapperBegin.size() : kElementBegin.size());
+    m_endInstruction = kNone;
 }
 
 void PacketScanner::Record(size_t from, size_t to) {
-    last_.assign(buffer_, from, to - from);
-    lastOffset_ = bufferOffset_ + from;
-    ++count_;
-    if (listed_.size() < kMaxListed) {
-        listed_.push_back({lastOffset_, to - from});
+    m_last.assign(m_buffer, from, to - from);
+    m_lastOffset = m_bufferOffset + from;
+    ++m_count;
+    if (m_listed.size() < kMaxListed) {
+        m_listed.push_back({m_lastOffset, to - from});
     }
 }
 
 // Writers that cut a wrapper's trailer off still leave a complete element inside it.
 void PacketScanner::Salvage(size_t limit) {
-    const std::string_view candidate = std::string_view(buffer_).substr(0, limit);
-    const size_t begin = candidate.find(kElementBegin, start_);
+    const std::string_view candidate = std::string_view(m_buffer).substr(0, limit);
+    const size_t begin = candidate.find(kElementBegin, m_start);
     const size_t end = begin == kNone ? kNone : candidate.find(kElementEnd, begin);
     if (end != kNone) {
         Record(begin, end + kElementEnd.size());
@@ -133,32 +133,32 @@ void PacketScanner::Salvage(size_t limit) {
 
 // Drops the bytes that can no longer matter, so that the buffer holds at most one candidate.
 void PacketScanner::Compact() {
-    const size_t drop = state_ == State::kSearching ? searchFrom_ : start_;
-    buffer_.erase(0, drop);
-    bufferOffset_ += drop;
-    start_ -= std::min(start_, drop);
-    searchFrom_ -= drop;
-    endFrom_ -= std::min(endFrom_, drop);
-    if (endInstruction_ != kNone) {
-        endInstruction_ -= drop;
+    const size_t drop = m_state == State::kSearching ? m_searchFrom : m_start;
+    m_buffer.erase(0, drop);
+    m_bufferOffset += drop;
+    m_start -= std::min(m_start, drop);
+    m_searchFrom -= drop;
+    m_endFrom -= std::min(m_endFrom, drop);
+    if (m_endInstruction != kNone) {
+        m_endInstruction -= drop;
     }
     // A packet given up or taken leaves its capacity behind; the search needs a few bytes.
-    if (state_ == State::kSearching && buffer_.capacity() > (size_t{1} << 22)) {
-        buffer_.shrink_to_fit();
+    if (m_state == State::kSearching && m_buffer.capacity() > (size_t{1} << 22)) {
+        m_buffer.shrink_to_fit();
     }
 }
 
 void PacketScanner::Finish() {
-    if (state_ != State::kSearching) {
-        sawUnfinished_ = true;
-        if (state_ == State::kWrapper) {
-            Salvage(buffer_.size());
+    if (m_state != State::kSearching) {
+        m_sawUnfinished = true;
+        if (m_state == State::kWrapper) {
+            Salvage(m_buffer.size());
         }
     }
-    state_ = State::kSearching;
-    bufferOffset_ += buffer_.size();
-    buffer_.clear();
-    searchFrom_ = 0;
+    m_state = State::kSearching;
+    m_bufferOffset += m_buffer.size();
+    m_buffer.clear();
+    m_searchFrom = 0;
 }
 
 }  // namespace olvane_host

@@ -29,7 +29,7 @@ class PacketScanner {
         uint64_t size;
     };
 
-    explicit PacketScanner(size_t maxPacket = kDefaultMaxPacket) : maxPacket_(maxPacket) {}
+    explicit PacketScanner(size_t maxPacket = kDefaultMaxPacket) : m_maxPacket(maxPacket) {}
 
     // Takes the next bytes of the stream.
     void Feed(std::string_view bytes);
@@ -38,19 +38,19 @@ class PacketScanner {
     // yields the x:xmpmeta element inside it, if that is complete.
     void Finish();
 
-    bool Found() const { return count_ > 0; }
+    bool Found() const { return m_count > 0; }
     // The last complete packet and the stream offset of its first byte; meaningful once Found().
-    const std::string& Packet() const { return last_; }
-    std::string TakePacket() { return std::move(last_); }
-    uint64_t Offset() const { return lastOffset_; }
+    const std::string& Packet() const { return m_last; }
+    std::string TakePacket() { return std::move(m_last); }
+    uint64_t Offset() const { return m_lastOffset; }
     // Complete packets found, and the places of the first kMaxListed of them.
-    uint64_t Count() const { return count_; }
-    const std::vector<Span>& Listed() const { return listed_; }
+    uint64_t Count() const { return m_count; }
+    const std::vector<Span>& Listed() const { return m_listed; }
 
     // Whether a candidate was abandoned for being larger than the limit (for the error message).
-    bool GaveUpOversized() const { return gaveUpOversized_; }
+    bool GaveUpOversized() const { return m_gaveUpOversized; }
     // Whether a start marker was seen whose packet never ended (for the error message).
-    bool SawUnfinished() const { return sawUnfinished_; }
+    bool SawUnfinished() const { return m_sawUnfinished; }
 
   private:
     enum class State { kSearching, kWrapper, kElement };
@@ -63,21 +63,21 @@ class PacketScanner {
     void Salvage(size_t limit);
     void Compact();
 
-    size_t maxPacket_;
-    State state_ = State::kSearching;
-    // Stream bytes from bufferOffset_ on: the candidate being collected, or a look-behind tail.
-    std::string buffer_;
-    uint64_t bufferOffset_ = 0;
-    size_t start_ = 0;                           // the candidate's first byte in buffer_
-    size_t searchFrom_ = 0;                      // where to look for a start marker next
-    size_t endFrom_ = 0;                         // where to look for an end marker next
-    size_t endInstruction_ = std::string::npos;  // position of "<?xpacket end=" once seen
-    std::string last_;
-    uint64_t lastOffset_ = 0;
-    uint64_t count_ = 0;
-    std::vector<Span> listed_;
-    bool gaveUpOversized_ = false;
-    bool sawUnfinished_ = false;
+    size_t m_maxPacket;
+    State m_state = State::kSearching;
+    // Stream bytes from m_bufferOffset on: the candidate being collected, or a look-behind tail.
+    std::string m_buffer;
+    uint64_t m_bufferOffset = 0;
+    size_t m_start = 0;                           // the candidate's first byte in m_buffer
+    size_t m_searchFrom = 0;                      // where to look for a start marker next
+    size_t m_endFrom = 0;                         // where to look for an end marker next
+    size_t m_endInstruction = std::string::npos;  // position of "<?xpacket end=" once seen
+    std::string m_last;
+    uint64_t m_lastOffset = 0;
+    uint64_t m_count = 0;
+    std::vector<Span> m_listed;
+    bool m_gaveUpOversized = false;
+    bool m_sawUnfinished = false;
 };
 
 }  // namespace olvane_host

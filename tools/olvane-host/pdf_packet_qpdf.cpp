@@ -22,39 +22,39 @@ namespace {
 // qpdf's input over a ByteSource, through one cached block: qpdf reads in small pieces.
 class SourceInput : public InputSource {
   public:
-    explicit SourceInput(ByteSource& source) : source_(source) {}
+    explicit SourceInput(ByteSource& source) : m_source(source) {}
 
-    std::string const& getName() const override { return name_; }
-    qpdf_offset_t tell() override { return position_; }
-    void rewind() override { position_ = 0; }
-    void unreadCh(char /*ch*/) override { position_ = std::max<qpdf_offset_t>(0, position_ - 1); }
+    std::string const& getName() const override { return m_name; }
+    qpdf_offset_t tell() override { return m_position; }
+    void rewind() override { m_position = 0; }
+    void unreadCh(char /*ch*/) override { m_position = std::max<qpdf_offset_t>(0, m_position - 1); }
 
     void seek(qpdf_offset_t offset, int whence) override {
         const qpdf_offset_t base = whence == SEEK_SET   ? 0
-                                   : whence == SEEK_CUR ? position_
+                                   : whence == SEEK_CUR ? m_position
                                                         : static_cast<qpdf_offset_t>(Size());
         if (base + offset < 0) {
             throw std::runtime_error("seek before the start of the file");
         }
-        position_ = base + offset;
+        m_position = base + offset;
     }
 
     size_t read(char* buffer, size_t length) override {
-        last_offset = position_;
-        const auto at = static_cast<uint64_t>(position_);
-        if (at < blockOffset_ || at >= blockOffset_ + block_.size()) {
-            blockOffset_ = at;
-            block_.clear();
-            source_.Append(
+        last_offset = m_position;
+        const auto at = static_cast<uint64_t>(m_position);
+        if (at < m_blockOffset || at >= m_blockOffset + m_block.size()) {
+            m_blockOffset = at;
+            m_block.clear();
+            m_source.Append(
                 at, static_cast<size_t>(std::min<uint64_t>(kBlock, Size() - std::min(at, Size()))),
-                block_);
-            if (!source_.Error().empty()) {
-                throw std::runtime_error(source_.Error());
+                m_block);
+            if (!m_source.Error().empty()) {
+                throw std::runtime_error(m_source.Error());
             }
         }
-        const size_t n = std::min<uint64_t>(length, blockOffset_ + block_.size() - at);
-        std::memcpy(buffer, block_.data() + (at - blockOffset_), n);
-        position_ += static_cast<qpdf_offset_t>(n);
+        const size_t n = std::min<uint64_t>(length, m_blockOffset + m_block.size() - at);
+        std::memcpy(buffer, m_block.data() + (at - m_blockOffset), n);
+        m_position += static_cast<qpdf_offset_t>(n);
         return n;
     }
 
@@ -63,28 +63,28 @@ class SourceInput : public InputSource {
         char c = 0;
         while (read(&c, 1) == 1) {
             if (c == '\r' || c == '\n') {
-                const qpdf_offset_t eol = position_ - 1;
+                const qpdf_offset_t eol = m_position - 1;
                 while (read(&c, 1) == 1 && (c == '\r' || c == '\n')) {
                 }
-                if (c != '\r' && c != '\n' && position_ > eol + 1) {
-                    --position_;
+                if (c != '\r' && c != '\n' && m_position > eol + 1) {
+                    --m_position;
                 }
                 return eol;
             }
         }
-        return position_;
+        return m_position;
     }
 
   private:
     static constexpr size_t kBlock = 1 << 16;
 
-    uint64_t Size() const { return source_.Size(); }
+    uint64_t Size() const { return m_source.Size(); }
 
-    ByteSource& source_;
-    std::string name_ = "input";
-    qpdf_offset_t position_ = 0;
-    std::string block_;
-    uint64_t blockOffset_ = 0;
+    ByteSource& m_source;
+    std::string m_name = "input";
+    qpdf_offset_t m_position = 0;
+    std::string m_block;
+    uint64_t m_blockOffset = 0;
 };
 
 // Collects a stream's decoded data, refusing more than a packet may hold.

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "library.h"
+
 namespace olvane_host {
 
 // The exports the host calls, typed from the public header's declarations.
@@ -28,9 +30,6 @@ struct PluginApi {
     decltype(&::SysStringLen) SysStringLen = nullptr;
 };
 
-// libolvane.so in the directory of the running program.
-std::string DefaultPluginPath();
-
 // Owns the loaded library: the exports stay valid while this object lives.
 class Plugin {
   public:
@@ -45,12 +44,12 @@ class Plugin {
     // removed first.
     bool Load(const std::string& path, std::string& error, bool unloadable = false);
 
-    const PluginApi& Api() const { return api_; }
+    const PluginApi& Api() const { return m_api; }
 
   private:
-    void* handle_ = nullptr;
-    bool unloadable_ = false;
-    PluginApi api_;
+    void* m_handle = nullptr;
+    bool m_unloadable = false;
+    PluginApi m_api;
 };
 
 }  // namespace olvane_host

@@ -29,51 +29,51 @@ std::string Tail(const std::string& name) {
 }  // namespace
 
 Progress::Progress(Io& io, size_t total)
-    : io_(io), active_(io.progress && total > 1), total_(total) {}
+    : m_io(io), m_active(io.progress && total > 1), m_total(total) {}
 
 void Progress::Step(size_t index, const std::string& name) {
     const Clock::time_point now = Clock::now();
-    if (!active_ || (shown_ && now - drawn_ < std::chrono::milliseconds(100))) {
+    if (!m_active || (m_shown && now - m_drawn < std::chrono::milliseconds(100))) {
         return;
     }
-    drawn_ = now;
-    io_.err << "\r\033[K[" << index << '/' << total_ << "] ";
-    const double seconds = std::chrono::duration<double>(now - start_).count();
+    m_drawn = now;
+    m_io.err << "\r\033[K[" << index << '/' << m_total << "] ";
+    const double seconds = std::chrono::duration<double>(now - m_start).count();
     if (index > 0 && seconds > 0) {
         char rate[32];
         std::snprintf(rate, sizeof rate, "%.1f files/s  ", static_cast<double>(index) / seconds);
-        io_.err << rate;
+        m_io.err << rate;
     }
-    io_.err << EscapeControls(Tail(name)) << std::flush;
-    shown_ = true;
+    m_io.err << EscapeControls(Tail(name)) << std::flush;
+    m_shown = true;
 }
 
 void Progress::Clear() {
-    if (shown_) {
-        io_.err << "\r\033[K" << std::flush;
-        shown_ = false;
+    if (m_shown) {
+        m_io.err << "\r\033[K" << std::flush;
+        m_shown = false;
     }
 }
 
 void Progress::Count(FileOutcome outcome) {
-    ++counts_[static_cast<size_t>(outcome)];
+    ++m_counts[static_cast<size_t>(outcome)];
 }
 
 void Progress::Summary() {
     Clear();
-    if (total_ < 2) {
+    if (m_total < 2) {
         return;
     }
-    const size_t unreadable = counts_[static_cast<size_t>(FileOutcome::kUnreadable)];
-    const size_t failed = counts_[static_cast<size_t>(FileOutcome::kFailed)];
-    io_.err << "olvane-host: " << total_ << " files, packets found: "
-            << counts_[static_cast<size_t>(FileOutcome::kRead)] + unreadable
-            << ", unreadable: " << unreadable
-            << ", without a packet: " << counts_[static_cast<size_t>(FileOutcome::kNoPacket)];
+    const size_t unreadable = m_counts[static_cast<size_t>(FileOutcome::kUnreadable)];
+    const size_t failed = m_counts[static_cast<size_t>(FileOutcome::kFailed)];
+    m_io.err << "olvane-host: " << m_total << " files, packets found: "
+             << m_counts[static_cast<size_t>(FileOutcome::kRead)] + unreadable
+             << ", unreadable: " << unreadable
+             << ", without a packet: " << m_counts[static_cast<size_t>(FileOutcome::kNoPacket)];
     if (failed > 0) {
-        io_.err << ", not read: " << failed;
+        m_io.err << ", not read: " << failed;
     }
-    io_.err << '\n';
+    m_io.err << '\n';
 }
 
 }  // namespace olvane_host

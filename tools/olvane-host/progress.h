@@ -37,13 +37,13 @@ class Progress {
   private:
     using Clock = std::chrono::steady_clock;
 
-    Io& io_;
-    bool active_;
-    size_t total_;
-    bool shown_ = false;
-    Clock::time_point start_ = Clock::now();
-    Clock::time_point drawn_{};
-    size_t counts_[4] = {};
+    Io& m_io;
+    bool m_active;
+    size_t m_total;
+    bool m_shown = false;
+    Clock::time_point m_start = Clock::now();
+    Clock::time_point m_drawn{};
+    size_t m_counts[4] = {};
 };
 
 }  // namespace olvane_host

@@ -23,9 +23,9 @@ class StdoutCapture {
     static constexpr size_t kMaxKept = 1 << 16;
 
   private:
-    int saved_ = -1;  // the real standard output, or -1 when it was closed
-    int file_ = -1;   // the temporary file, or -1 when nothing is captured
-    bool active_ = false;
+    int m_saved = -1;  // the real standard output, or -1 when it was closed
+    int m_file = -1;   // the temporary file, or -1 when nothing is captured
+    bool m_active = false;
 };
 
 }  // namespace olvane_host

@@ -13,28 +13,28 @@ StdoutCapture::StdoutCapture() {
     const char* dir = std::getenv("TMPDIR");
     std::string name =
         std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/olvane-host-stdout.XXXXXX";
-    file_ = ::mkstemp(name.data());
-    if (file_ < 0) {
+    m_file = ::mkstemp(name.data());
+    if (m_file < 0) {
         return;
     }
     ::unlink(name.c_str());
     // What the host has written so far belongs to the real output.
     std::fflush(stdout);
-    saved_ = ::dup(STDOUT_FILENO);
-    if (saved_ < 0 && errno != EBADF) {
-        ::close(file_);
-        file_ = -1;
+    m_saved = ::dup(STDOUT_FILENO);
+    if (m_saved < 0 && errno != EBADF) {
+        ::close(m_file);
+        m_file = -1;
         return;
     }
-    if (::dup2(file_, STDOUT_FILENO) < 0) {
-        if (saved_ >= 0) {
-            ::close(saved_);
+    if (::dup2(m_file, STDOUT_FILENO) < 0) {
+        if (m_saved >= 0) {
+            ::close(m_saved);
         }
-        ::close(file_);
-        file_ = -1;
+        ::close(m_file);
+        m_file = -1;
         return;
     }
-    active_ = true;
+    m_active = true;
 }
 
 StdoutCapture::~StdoutCapture() {
@@ -42,25 +42,25 @@ StdoutCapture::~StdoutCapture() {
 }
 
 std::string StdoutCapture::Finish() {
-    if (!active_) {
+    if (!m_active) {
         return {};
     }
-    active_ = false;
+    m_active = false;
     std::fflush(stdout);
-    if (saved_ >= 0) {
-        ::dup2(saved_, STDOUT_FILENO);
-        ::close(saved_);
+    if (m_saved >= 0) {
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
     } else {
         ::close(STDOUT_FILENO);  // it was closed before
     }
     std::string text(kMaxKept, '\0');
     ssize_t n = -1;
     do {
-        n = ::pread(file_, text.data(), text.size(), 0);
+        n = ::pread(m_file, text.data(), text.size(), 0);
     } while (n < 0 && errno == EINTR);
     text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    ::close(file_);
-    file_ = -1;
+    ::close(m_file);
+    m_file = -1;
     return text;
 }
 

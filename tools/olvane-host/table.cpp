@@ -9,13 +9,13 @@ namespace olvane_host {
 
 void Table::Print(std::ostream& out, const std::string& indent) const {
     std::vector<size_t> widths;
-    for (const auto& row : rows_) {
+    for (const auto& row : m_rows) {
         widths.resize(std::max(widths.size(), row.size()), 0);
         for (size_t c = 0; c < row.size(); ++c) {
             widths[c] = std::max(widths[c], DisplayWidth(row[c]));
         }
     }
-    for (const auto& row : rows_) {
+    for (const auto& row : m_rows) {
         std::string line = indent;
         for (size_t c = 0; c < row.size(); ++c) {
             line += row[c];

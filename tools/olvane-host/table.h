@@ -11,12 +11,12 @@ namespace olvane_host {
 // apart.
 class Table {
   public:
-    void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
-    bool Empty() const { return rows_.empty(); }
+    void Add(std::vector<std::string> row) { m_rows.push_back(std::move(row)); }
+    bool Empty() const { return m_rows.empty(); }
     void Print(std::ostream& out, const std::string& indent) const;
 
   private:
-    std::vector<std::vector<std::string>> rows_;
+    std::vector<std::vector<std::string>> m_rows;
 };
 
 }  // namespace olvane_host

@@ -1,4 +1,4 @@
-// tick.cpp - GetTickCount over the monotonic clock.
+// tick.cpp - GetTickCount over the monotonic clock (POSIX).
 #include "platform/tick.h"
 
 #include <time.h>

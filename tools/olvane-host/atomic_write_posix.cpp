@@ -1,4 +1,5 @@
-// atomic_write.cpp - replacing a file's contents so that a failure leaves the old file whole.
+// atomic_write_posix.cpp - replacing a file's contents so that a failure leaves the old file whole:
+// a temporary file beside it, fsync, rename.
 #include "atomic_write.h"
 
 #include <fcntl.h>

@@ -1,0 +1,458 @@
+// sax_parse_run.cpp - one parse over expat: events turned into SAX calls, the limits, errors.
+#include "platform/posix/sax_parse_run.h"
+
+#include <cstring>
+
+#include "platform/codepage.h"
+#include "platform/posix/expat_memory.h"
+
+namespace platform::posix {
+namespace {
+
+constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
+
+static_assert(sizeof(XML_Char) == 1, "the reader expects expat's UTF-8 build");
+
+int ClampToInt(size_t n) {
+    return n > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(n);
+}
+
+HRESULT FromExpatError(XML_Error error) {
+    switch (error) {
+        case XML_ERROR_NO_MEMORY:
+            return E_OUTOFMEMORY;
+        case XML_ERROR_EXTERNAL_ENTITY_HANDLING:
+            return SAX_E_EXTERNAL_ENTITY;
+        default:
+            return SAX_E_PARSE_BASE + static_cast<HRESULT>(error);
+    }
+}
+
+}  // namespace
+
+HRESULT SaxLocator::getColumnNumber(int* column) {
+    if (column == nullptr) {
+        return E_POINTER;
+    }
+    *column = m_parser == nullptr
+                  ? 0
+                  : ClampToInt(static_cast<size_t>(XML_GetCurrentColumnNumber(m_parser)) + 1);
+    return S_OK;
+}
+HRESULT SaxLocator::getLineNumber(int* line) {
+    if (line == nullptr) {
+        return E_POINTER;
+    }
+    *line = m_parser == nullptr
+                ? 0
+                : ClampToInt(static_cast<size_t>(XML_GetCurrentLineNumber(m_parser)));
+    return S_OK;
+}
+HRESULT SaxLocator::getPublicId(const char16_t** publicId) {
+    if (publicId == nullptr) {
+        return E_POINTER;
+    }
+    *publicId = nullptr;
+    return S_OK;
+}
+HRESULT SaxLocator::getSystemId(const char16_t** systemId) {
+    if (systemId == nullptr) {
+        return E_POINTER;
+    }
+    *systemId = m_systemId.empty() ? nullptr : m_systemId.c_str();
+    return S_OK;
+}
+
+HRESULT ParseRun::Create(const XML_Char* encoding) {
+    const XML_Char separator[] = {kNsSeparator, '\0'};
+    m_parser = XML_ParserCreate_MM(encoding, &kExpatMemory, separator);
+    if (m_parser == nullptr) {
+        return E_OUTOFMEMORY;
+    }
+    m_locator.SetParser(m_parser);
+    XML_SetUserData(m_parser, this);
+    XML_SetReturnNSTriplet(m_parser, XML_TRUE);
+    // External DTD subsets and parameter entities are never read; an external general entity
+    // is refused by the handler below. Expat's amplification protection stays at its
+    // defaults.
+    XML_SetParamEntityParsing(m_parser, XML_PARAM_ENTITY_PARSING_NEVER);
+    XML_SetExternalEntityRefHandler(m_parser, &ParseRun::OnExternalEntity);
+    XML_SetElementHandler(m_parser,
+                          &Guard<&ParseRun::OnStartElement, const XML_Char*, const XML_Char**>,
+                          &Guard<&ParseRun::OnEndElement, const XML_Char*>);
+    XML_SetCharacterDataHandler(m_parser, &Guard<&ParseRun::OnCharacters, const XML_Char*, int>);
+    XML_SetProcessingInstructionHandler(
+        m_parser, &Guard<&ParseRun::OnProcessingInstruction, const XML_Char*, const XML_Char*>);
+    XML_SetNamespaceDeclHandler(
+        m_parser, &Guard<&ParseRun::OnStartNamespace, const XML_Char*, const XML_Char*>,
+        &Guard<&ParseRun::OnEndNamespace, const XML_Char*>);
+    XML_SetSkippedEntityHandler(m_parser, &Guard<&ParseRun::OnSkippedEntity, const XML_Char*, int>);
+    XML_SetEntityDeclHandler(
+        m_parser, &Guard<&ParseRun::OnEntityDecl, const XML_Char*, int, const XML_Char*, int,
+                         const XML_Char*, const XML_Char*, const XML_Char*, const XML_Char*>);
+    XML_SetEndDoctypeDeclHandler(m_parser, &Guard<&ParseRun::OnEndDoctype>);
+    return S_OK;
+}
+
+HRESULT ParseRun::Parse(const char* bytes, size_t count) {
+    if (count > static_cast<size_t>(kSaxMaxDocumentBytes)) {
+        return Report(SAX_E_DOCUMENT_TOO_LARGE, u"The document is too large.");
+    }
+    if (m_content != nullptr) {
+        HRESULT hr = m_content->putDocumentLocator(&m_locator);
+        if (SUCCEEDED(hr)) {
+            hr = m_content->startDocument();
+        }
+        if (FAILED(hr)) {
+            return Report(hr, u"The content handler refused the document.");
+        }
+    }
+    const unsigned allocationFailures = ExpatAllocationFailures();
+    const XML_Status status = ParseInPieces(bytes, count);
+    if (m_exception) {
+        std::rethrow_exception(m_exception);
+    }
+    if (status != XML_STATUS_OK) {
+        if (FAILED(m_failure)) {
+            return Report(m_failure, m_failureMessage);
+        }
+        if (ExpatAllocationFailures() != allocationFailures) {
+            return Report(E_OUTOFMEMORY, u"Out of memory.");
+        }
+        const XML_Error error = XML_GetErrorCode(m_parser);
+        const std::u16string message = NarrowToWide(XML_ErrorString(error));
+        return Report(FromExpatError(error), message.c_str());
+    }
+    if (m_content != nullptr) {
+        const HRESULT hr = m_content->endDocument();
+        if (FAILED(hr)) {
+            return Report(hr, u"The content handler refused the document.");
+        }
+    }
+    return S_OK;
+}
+
+// XML_Parse copies the whole text into a buffer of its own, rounded up to a power of two: 16 MiB
+// for a packet of 9 MB, more than anything the reader keeps. Handed over a piece at a time, the
+// text goes through a buffer of about one piece; the events are the same (character data split at
+// a piece's end is joined again before it is handed on). Expat scans a token cut by a piece's end
+// again from its start when the next piece comes, and a Description can be a start tag of
+// megabytes: pieces of 1 MiB cut such a tag rarely.
+XML_Status ParseRun::ParseInPieces(const char* bytes, size_t count) {
+    constexpr size_t kPiece = size_t{1} << 20;
+    size_t done = 0;
+    for (;;) {
+        const size_t n = count - done < kPiece ? count - done : kPiece;
+        void* buffer = XML_GetBuffer(m_parser, static_cast<int>(n));
+        if (buffer == nullptr) {
+            return XML_STATUS_ERROR;  // expat's error code says why
+        }
+        if (n > 0) {
+            std::memcpy(buffer, bytes + done, n);
+        }
+        done += n;
+        const XML_Status status = XML_ParseBuffer(m_parser, static_cast<int>(n), done == count);
+        if (status != XML_STATUS_OK || done == count) {
+            return status;
+        }
+    }
+}
+
+HRESULT ParseRun::Report(HRESULT code, const char16_t* message) {
+    if (m_errors != nullptr) {
+        m_errors->fatalError(&m_locator, message, code);
+    }
+    return code;
+}
+
+template <auto Method, class... Args>
+void ParseRun::Guard(void* userData, Args... args) noexcept {
+    auto* run = static_cast<ParseRun*>(userData);
+    if (run->m_stopped) {
+        return;  // expat may still deliver an event or two after a stop
+    }
+    try {
+        (run->*Method)(args...);
+    } catch (...) {
+        run->m_exception = std::current_exception();
+        run->Stop();
+    }
+}
+
+int ParseRun::OnExternalEntity(XML_Parser parser, const XML_Char* /*context*/,
+                               const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                               const XML_Char* /*publicId*/) {
+    auto* run = static_cast<ParseRun*>(XML_GetUserData(parser));
+    run->m_failure = SAX_E_EXTERNAL_ENTITY;
+    run->m_failureMessage = u"External entities are not loaded.";
+    return XML_STATUS_ERROR;
+}
+
+void ParseRun::Stop() {
+    m_stopped = true;
+    XML_StopParser(m_parser, XML_FALSE);
+}
+
+void ParseRun::Fail(HRESULT code, const char16_t* message) {
+    m_failure = code;
+    m_failureMessage = message;
+    Stop();
+}
+
+void ParseRun::FailHandler(HRESULT code) {
+    Fail(code, u"The content handler refused the document.");
+}
+
+void ParseRun::Flush(bool runGoesOn) {
+    if (m_pending.size() == 0) {
+        return;
+    }
+    const std::string_view text = m_pending.view();
+    if (m_utf8) {
+        Deliver(m_utf8->characters(text));
+    } else if (m_content != nullptr) {
+        m_text.AssignUtf8(text);
+        Deliver(m_content->characters(m_text.data(), m_text.length()));
+    }
+    // Past a processing instruction or a skipped entity the run goes on, and so does its count.
+    if (runGoesOn) {
+        m_runLength +=
+            m_pendingUnits != kUncounted ? m_pendingUnits : WideLength(text.data(), text.size());
+    }
+    m_pending.Clear();
+    m_pendingUnits = kUncounted;
+}
+
+bool ParseRun::ReadAttributes(const XML_Char** atts) {
+    m_utf8Attributes.clear();
+    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+        return true;  // most elements
+    }
+    size_t count = m_pendingDeclarations.size();
+    for (size_t i = 0; atts[i] != nullptr; i += 2) {
+        ++count;
+    }
+    if (count > kSaxMaxAttributes) {
+        Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
+        return false;
+    }
+    for (const auto& [prefix, uri] : m_pendingDeclarations) {
+        const SaxUtf8Name name = prefix.empty() ? SaxUtf8Name{kXmlnsUri, "xmlns", {}}
+                                                : SaxUtf8Name{kXmlnsUri, prefix, "xmlns"};
+        m_utf8Attributes.push_back({name, uri});
+    }
+    for (size_t i = 0; atts[i] != nullptr; i += 2) {
+        const std::string_view value(atts[i + 1]);
+        if (value.size() > static_cast<size_t>(kSaxMaxValueLength) &&
+            WideLength(value.data(), value.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
+            Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
+            return false;
+        }
+        m_utf8Attributes.push_back({SplitName(atts[i]), value});
+    }
+    return true;
+}
+
+void ParseRun::Deliver(HRESULT hr) {
+    if (FAILED(hr)) {
+        FailHandler(hr);
+    }
+}
+
+void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
+    if (++m_depth > kSaxMaxElementDepth) {
+        Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
+        return;
+    }
+    m_runLength = 0;
+    if (!ReadAttributes(atts)) {
+        return;
+    }
+    DeliverStart(SplitName(name));
+    m_pendingDeclarations.clear();
+    // The attributes' storage is kept for the next element, unless it was an outsized one (a
+    // packet's Description can carry tens of thousands): that storage goes.
+    if (m_utf8Attributes.size() > kKeptAttributes) {
+        m_utf8Attributes = std::vector<SaxUtf8Attribute>();
+        m_attributes = AttributeList();
+    }
+}
+
+void ParseRun::DeliverStart(const SaxUtf8Name& element) {
+    if (m_utf8) {
+        Deliver(m_utf8->startElement(element, m_utf8Attributes.data(), m_utf8Attributes.size()));
+        return;
+    }
+    if (m_content == nullptr) {
+        return;
+    }
+    if (m_names.size() < static_cast<size_t>(m_depth)) {
+        m_names.emplace_back();
+    }
+    ElementName& wide = m_names[static_cast<size_t>(m_depth) - 1];
+    wide.AssignUtf8(element);
+    m_attributes.Clear();
+    for (const SaxUtf8Attribute& a : m_utf8Attributes) {
+        Attribute& w = m_attributes.Next();
+        w.AssignUtf8(a.name);
+        w.value.AssignUtf8(a.value);
+    }
+    Deliver(m_content->startElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
+                                    wide.localName.length(), wide.qName.data(), wide.qName.length(),
+                                    &m_attributesObject));
+}
+
+void ParseRun::OnEndElement(const XML_Char* /*name*/) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
+    --m_depth;
+    m_runLength = 0;
+    if (m_utf8) {
+        Deliver(m_utf8->endElement());
+        return;
+    }
+    if (m_content == nullptr) {
+        return;
+    }
+    // An end tag names its start tag: the start's conversion is handed over again.
+    const ElementName& wide = m_names[static_cast<size_t>(m_depth)];
+    Deliver(m_content->endElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
+                                  wide.localName.length(), wide.qName.data(), wide.qName.length()));
+}
+
+// Character data is gathered and handed over a run at a time, at the next tag, processing
+// instruction or skipped entity: expat delivers a run in pieces (each line break apart, each
+// entity reference apart), and a call per piece cost more than the text it carried.
+void ParseRun::OnCharacters(const XML_Char* s, int length) {
+    const auto bytes = static_cast<size_t>(length);
+    m_pending.Append({s, bytes});
+    // UTF-8 never has fewer bytes than UTF-16 units: the units are counted only once the bytes
+    // could be over the limit, and from then on piece by piece.
+    if (m_pendingUnits != kUncounted) {
+        m_pendingUnits += WideLength(s, bytes);
+    } else if (m_runLength + m_pending.size() > static_cast<size_t>(kSaxMaxValueLength)) {
+        m_pendingUnits = WideLength(m_pending.data(), m_pending.size());
+    }
+    if (m_pendingUnits != kUncounted &&
+        m_runLength + m_pendingUnits > static_cast<size_t>(kSaxMaxValueLength)) {
+        Fail(SAX_E_VALUE_TOO_LONG, u"A run of character data is too long.");
+    }
+}
+
+void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* data) {
+    Flush(true);
+    if (m_content == nullptr || m_stopped) {
+        return;
+    }
+    const std::u16string t = NarrowToWide(target);
+    const std::u16string d = NarrowToWide(data);
+    const HRESULT hr = m_content->processingInstruction(t.c_str(), static_cast<int>(t.size()),
+                                                        d.c_str(), static_cast<int>(d.size()));
+    if (FAILED(hr)) {
+        FailHandler(hr);
+    }
+}
+
+void ParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
+    Flush(false);
+    if (m_stopped) {
+        return;
+    }
+    const std::string_view p = prefix == nullptr ? "" : prefix;
+    const std::string_view u = uri == nullptr ? "" : uri;
+    if (WideLength(u.data(), u.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
+        Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
+        return;
+    }
+    m_pendingDeclarations.emplace_back(p, u);
+    if (m_content == nullptr) {
+        return;
+    }
+    const std::u16string widePrefix = NarrowToWide(p.data(), p.size());
+    const std::u16string wideUri = NarrowToWide(u.data(), u.size());
+    Deliver(m_content->startPrefixMapping(widePrefix.c_str(), static_cast<int>(widePrefix.size()),
+                                          wideUri.c_str(), static_cast<int>(wideUri.size())));
+}
+
+void ParseRun::OnEndNamespace(const XML_Char* prefix) {
+    if (m_content == nullptr) {
+        return;
+    }
+    const std::u16string p = NarrowToWide(prefix);
+    const HRESULT hr = m_content->endPrefixMapping(p.c_str(), static_cast<int>(p.size()));
+    if (FAILED(hr)) {
+        FailHandler(hr);
+    }
+}
+
+void ParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
+    Flush(true);
+    if (m_content == nullptr || m_stopped) {
+        return;
+    }
+    std::u16string n = isParameterEntity ? u"%" : u"";
+    n += NarrowToWide(name);
+    const HRESULT hr = m_content->skippedEntity(n.c_str(), static_cast<int>(n.size()));
+    if (FAILED(hr)) {
+        FailHandler(hr);
+    }
+}
+
+void ParseRun::OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
+                            int valueLength, const XML_Char* /*base*/, const XML_Char* /*systemId*/,
+                            const XML_Char* /*publicId*/, const XML_Char* /*notationName*/) {
+    if (!isParameterEntity && value != nullptr) {
+        m_entities.emplace(name, std::string(value, static_cast<size_t>(valueLength)));
+    }
+}
+
+void ParseRun::OnEndDoctype() {
+    std::map<std::string_view, int> depths;
+    for (const auto& [name, value] : m_entities) {
+        if (EntityDepth(name, depths, 1) > kSaxMaxEntityDepth) {
+            Fail(SAX_E_ENTITY_NESTING, u"Entities are nested too deeply.");
+            return;
+        }
+    }
+}
+
+int ParseRun::EntityDepth(std::string_view name, std::map<std::string_view, int>& depths,
+                          int level) {
+    if (level > kSaxMaxEntityDepth) {
+        return level;
+    }
+    auto [it, fresh] = depths.emplace(name, 0);
+    if (!fresh) {
+        return it->second;
+    }
+    const auto entity = m_entities.find(name);
+    if (entity == m_entities.end()) {
+        return 0;
+    }
+    const std::string_view value = entity->second;
+    int deepest = 0;
+    for (size_t at = value.find('&'); at != std::string_view::npos; at = value.find('&', at + 1)) {
+        if (at + 1 < value.size() && value[at + 1] == '#') {
+            continue;  // a character reference
+        }
+        const size_t end = value.find(';', at + 1);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const int depth = EntityDepth(value.substr(at + 1, end - at - 1), depths, level + 1);
+        deepest = depth > deepest ? depth : deepest;
+        if (deepest > kSaxMaxEntityDepth) {
+            break;
+        }
+    }
+    it->second = deepest + 1;
+    return deepest + 1;
+}
+
+}  // namespace platform::posix
