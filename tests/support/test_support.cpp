@@ -1,10 +1,9 @@
 // test_support.cpp - test data, files and scratch directories.
 #include "tests/support/test_support.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "platform/codepage.h"
@@ -35,10 +34,12 @@ std::string Utf16LeToUtf8(const std::vector<uint8_t>& bytes) {
 }
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "olvane-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) != nullptr) {
-        m_path = pattern;
-    }
+    // A name nobody holds yet: create_directory is false when the directory exists.
+    std::random_device seed;
+    std::mt19937_64 rng(seed());
+    do {
+        m_path = std::filesystem::temp_directory_path() / ("olvane-test-" + std::to_string(rng()));
+    } while (!std::filesystem::create_directory(m_path));
 }
 
 TempDir::~TempDir() {
