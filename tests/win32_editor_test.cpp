@@ -107,13 +107,12 @@ TEST_F(Win32EditorPlugin, AddRemoveAndOkWriteTheRulesBack) {
         const std::vector<std::u16string> tags = TreeRows(Item(dialog, kTags));
         EXPECT_NE(std::find(tags.begin(), tags.end(), kTitleRow), tags.end());
 
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a tag");
-        ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), u"dc (http://purl.org/dc/elements/1.1/)"));
+        // Which refusal comes when is the logic's (its cases in tests/editor-cases/); here, that
+        // a refusal is a message box the operator can read and close, and that a typed action
+        // reaches the logic.
         EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a tag");
         ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), kTitleRow));
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a destination");
         ASSERT_TRUE(ChooseComboItem(Item(dialog, kAction), u"Is One Of"));
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must enter some comma-seperated values");
         Type(Item(dialog, kAction), u"push");
         EXPECT_EQ(Refusal(person, dialog, kAdd), u"Cannot Add that rule. (Not Implemented)");
 
@@ -141,27 +140,6 @@ TEST_F(Win32EditorPlugin, AddRemoveAndOkWriteTheRulesBack) {
     EXPECT_EQ(RulesXML("photo-7"),
               Stored(u"<DataEqualsStr tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"abc\" "
                      u"val=\"true\"/>"));
-}
-
-TEST_F(Win32EditorPlugin, EscAfterAddingLeavesTheRulesAlone) {
-    const std::u16string rule =
-        u"<DataPush tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"k-lower\" val=\"false\"/>";
-    SetRules("photo-7", u"<Pavex-MetaData-Rules>" + rule + u"</Pavex-MetaData-Rules>");
-    const std::u16string before = RulesXML("photo-7");
-    Edit("photo-7", [&](const COperator& person) {
-        Window dialog = person.WaitForDialog(kCaption);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(
-            ListRows(Item(dialog, kRules)),
-            std::vector<std::u16string>{u"Data from tag \"dc:title\" to template \"Lower third\""});
-        ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), kTitleRow));
-        ASSERT_TRUE(SelectListRow(Item(dialog, kTemplates), u"Headline"));
-        Click(Item(dialog, kAdd));
-        EXPECT_EQ(ListRows(Item(dialog, kRules)).size(), 2u);
-        person.Press(Key::Escape);
-        EXPECT_TRUE(person.WaitGone(dialog));
-    });
-    EXPECT_EQ(RulesXML("photo-7"), before);
 }
 
 TEST_F(Win32EditorPlugin, OpeningMessages) {
