@@ -40,8 +40,8 @@ std::string Choices::Bytes(size_t max) {
 
 namespace {
 
-// Keys that collide on purpose: null and "" are one key, an invalid byte reads as U+FFFD so the
-// fifth and sixth are one key, case matters.
+// Keys that collide on purpose: null and "" are one key, case matters; on POSIX an invalid byte
+// reads as U+FFFD, so the fifth and sixth are one key (in a Windows code page they are two).
 const char* const kKeys[] = {nullptr,         "", "k1", "K1", "k\xC3", "k\xEF\xBF\xBD", "T1",
                              "c/\xE2\x82\xAC"};
 const char* const kNames[] = {nullptr, "", "Headline", "bad \xFF"};
@@ -197,7 +197,7 @@ bool HostDriver::Step() {
     const char* key = which < std::size(kKeys) ? kKeys[which] : typed.c_str();
     auto live = m_live.find(id);
     Scene* scene = live == m_live.end() ? nullptr : &live->second;
-    auto found = scene == nullptr ? Scene::iterator() : scene->find(NarrowToWide(key));
+    auto found = scene == nullptr ? Scene::iterator() : scene->find(AnsiToWide(key));
     Object* object = scene == nullptr || found == scene->end() ? nullptr : &found->second;
     // No call leaves a parsed tree behind.
     return Call(op, id, key, scene, object) &&
@@ -207,7 +207,7 @@ bool HostDriver::Step() {
 bool HostDriver::Call(int op, int id, const char* key, Scene* scene, Object* object) {
     const int where = scene == nullptr ? 0 : object == nullptr ? 1 : object->type == 0 ? 2 : 3;
     const int expected = op >= 2 && op <= 8 ? kCodes[op - 2][where] : 0;
-    const std::u16string wideKey = NarrowToWide(key);
+    const std::u16string wideKey = AnsiToWide(key);
     const int slot = static_cast<int>(m_choices.Below(4));  // what the host hands in; 3: nothing
     OlvaneRuleArray* array = slot == 3 ? nullptr : &m_arrays[slot];
     const intptr_t held = array == nullptr ? 0 : array->size;

@@ -111,11 +111,13 @@ TEST(ElementWriter, IndentsFourSpacesALevelEscapesNothingAndStopsAtAPlainObject)
     // Characters are converted in the current locale; one it cannot convert is left out.
     auto* e = new CElement(u"caf\u00e9");
     e->SetText(u"\U0001F600!");
+#if !defined(_WIN32)  // the POSIX locales; Windows converts in the thread's code page
     EXPECT_EQ(Write(e, 0), "<caf>!</caf>\r\n");
     const std::string previous = std::setlocale(LC_CTYPE, nullptr);
     ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
     EXPECT_EQ(Write(e, 0), "<caf\xc3\xa9>\xf0\x9f\x98\x80!</caf\xc3\xa9>\r\n");
     std::setlocale(LC_CTYPE, previous.c_str());
+#endif
     EXPECT_EQ(e->WriteEndTag(nullptr, 0, false), E_POINTER);
     e->Release();
     doc->Release();

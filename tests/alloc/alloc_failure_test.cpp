@@ -255,7 +255,12 @@ TEST(AllocationFailure, EveryExportChangesNothingWhenAnAllocationFails) {
     }
     g_padding = 0;
     std::printf("alloc-failure points: %d in all\n", total);
+    // Fewer in the DLL, whose containers allocate through its own operator new, out of reach.
+#if defined(_WIN32)
+    EXPECT_GT(total, 200);
+#else
     EXPECT_GT(total, 500);
+#endif
 }
 
 }  // namespace

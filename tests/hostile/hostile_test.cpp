@@ -90,7 +90,8 @@ long ParseCode(const std::string& name) {
         {"SAX_E_ENTITY_NESTING", SAX_E_ENTITY_NESTING},
         {"SAX_E_UNPAIRED_SURROGATE", SAX_E_UNPAIRED_SURROGATE},
         {"SAX_E_EXTERNAL_ENTITY", SAX_E_EXTERNAL_ENTITY},
-        {"NO_TEXT", zev::kNoText}};
+        {"NO_TEXT", zev::kNoText},
+        {"E_FAIL", E_FAIL}};
     const auto it = names.find(name);
     return it != names.end()                         ? it->second
            : name.rfind("SAX_E_PARSE_BASE+", 0) == 0 ? SAX_E_PARSE_BASE + std::stol(name.substr(17))

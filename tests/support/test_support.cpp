@@ -57,6 +57,24 @@ CaseChecks::CaseChecks(const std::filesystem::path& readme) {
             m_lines.emplace(line.substr(0, colon), line.substr(colon + 2));
         }
     }
+    // A "KEY-windows" line says what the system's reader and code page give instead; elsewhere
+    // it is ignored.
+    const std::string suffix = "-windows";
+    std::multimap<std::string, std::string> windows;
+    for (auto it = m_lines.begin(); it != m_lines.end();) {
+        if (it->first.ends_with(suffix)) {
+            windows.emplace(it->first.substr(0, it->first.size() - suffix.size()), it->second);
+            it = m_lines.erase(it);
+        } else {
+            ++it;
+        }
+    }
+#if defined(_WIN32)
+    for (const auto& [key, value] : windows) {
+        m_lines.erase(key);
+    }
+    m_lines.insert(windows.begin(), windows.end());
+#endif
 }
 
 std::string CaseChecks::One(const std::string& key) const {
