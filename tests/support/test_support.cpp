@@ -57,8 +57,8 @@ CaseChecks::CaseChecks(const std::filesystem::path& readme) {
             m_lines.emplace(line.substr(0, colon), line.substr(colon + 2));
         }
     }
-    // A "KEY-windows" line says what the system's reader and code page give instead; elsewhere
-    // it is ignored.
+    // A "KEY-windows" line says what the system's reader and code page give instead ("-": no such
+    // line there); elsewhere it is ignored.
     const std::string suffix = "-windows";
     std::multimap<std::string, std::string> windows;
     for (auto it = m_lines.begin(); it != m_lines.end();) {
@@ -73,7 +73,11 @@ CaseChecks::CaseChecks(const std::filesystem::path& readme) {
     for (const auto& [key, value] : windows) {
         m_lines.erase(key);
     }
-    m_lines.insert(windows.begin(), windows.end());
+    for (const auto& [key, value] : windows) {
+        if (value != "-") {
+            m_lines.emplace(key, value);
+        }
+    }
 #endif
 }
 
