@@ -1,5 +1,5 @@
-// rules_xml_test.cpp - the rules document: every rule type and awkward text round trip, replacing and
-// appending. The exact text written, what the reader takes and what no document is are cases in
+// rules_xml_test.cpp - the rules document: every rule type and awkward text round trip, replacing
+// and appending. The exact text written, what the reader takes and what no document is are cases in
 // tests/cases/ and tests/hostile/cases/.
 #include "rules/rules_xml.h"
 
