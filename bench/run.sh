@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 reps=${OLVANE_BENCH_REPETITIONS:-5}
-shared=${OLVANE_SHARED_DIR:-$PWD/../shared}
+samples=tests/data/xmp
 packets=build/bench/packets
 out=bench/RESULTS.md
 
@@ -15,19 +15,19 @@ scripts/deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j2 --target olvane_bench olvane_peak_memory olvane_editor_bench
 mkdir -p "$packets"
-python3 "$shared/samples/xmp/gen_corpus.py" --synth --out "$packets" --big-out "$packets" >/dev/null
+python3 bench/make_packets.py "$packets"
 
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT
-build/bench/olvane_bench --samples="$shared/samples/xmp" --generated="$packets" \
+build/bench/olvane_bench --samples="$samples" --generated="$packets" \
   --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true | tee "$raw"
 editor=$(build/bench/olvane_editor_bench "$packets/synth_n1000.xmp" 5000 5 2>/dev/null)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 memory_rows=""
 verdict="-"
-for f in "$shared"/samples/xmp/real_*.xmp "$packets"/synth_n*.xmp; do
+for f in "$samples"/real_*.xmp "$packets"/synth_n*.xmp; do
   name=$(basename "$f" .xmp)
   read -r bytes peak ratio kept < <(build/bench/olvane_peak_memory "$f")
   memory_rows+="| $name | $bytes | $((peak / 1024)) KiB | $ratio | $((kept / 1024)) KiB |"$'\n'

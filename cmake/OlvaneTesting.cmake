@@ -7,7 +7,6 @@ function(olvane_add_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} olvane_test_main GTest::gtest GTest::gmock)
   target_compile_definitions(${T_NAME} PRIVATE
-    OLVANE_SAMPLES_DIR="${OLVANE_SAMPLES_DIR}"
     OLVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     OLVANE_PLUGIN_PATH="$<TARGET_FILE:olvane>")
   if(T_LAUNCHER)

@@ -71,7 +71,4 @@ struct DialogTemplate {
     uint32_t style;                           // DialogStyle flags
     std::span<const DialogControl> controls;  // in tab order
     std::span<const DialogComboInit> comboInit;
-
-    // The control with that ID, or null. Statics (kIdStatic) are never found this way.
-    const DialogControl* FindControl(int controlId) const;
 };

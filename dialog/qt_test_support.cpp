@@ -4,84 +4,46 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QAbstractItemView>
+#include <QMessageBox>
 #include <QTest>
-
-namespace {
-constexpr int kPollMs = 10;
-}
 
 QApplication& TestApplication() {
     static int argc = 1;
-    static char name[] = "dialog_widget_test";
+    static char name[] = "olvane_test";
     static char* argv[] = {name, nullptr};
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return *app;
     }
-    // Lives to the end of the process, as a program's application object does.
-    static QApplication* app = new QApplication(argc, argv);
+    static QApplication* app = new QApplication(argc, argv);  // lives as long as the process
     return *app;
 }
 
-CMessageBoxAnswerer::CMessageBoxAnswerer() : m_pTimer(std::make_unique<QTimer>()) {
-    m_pTimer->setInterval(kPollMs);
-    QObject::connect(m_pTimer.get(), &QTimer::timeout, [this] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr || !box->isVisible()) {
-            return;
-        }
-        m_answered.push_back({box->text(), box->windowFlags(), box->buttons().size()});
-        QAbstractButton* ok = box->button(QMessageBox::Ok);
-        if (ok != nullptr) {
-            QTest::mouseClick(ok, Qt::LeftButton);
-        } else {
-            box->reject();
-        }
-    });
-    m_pTimer->start();
-}
-
-CMessageBoxAnswerer::~CMessageBoxAnswerer() = default;
-
 CModalScript::CModalScript(std::function<void(QDialog*)> action, int timeoutMs)
-    : m_action(std::move(action)),
-      m_pPoll(std::make_unique<QTimer>()),
-      m_pWatchdog(std::make_unique<QTimer>()) {
-    m_pPoll->setInterval(kPollMs);
-    QObject::connect(m_pPoll.get(), &QTimer::timeout, [this] {
+    : m_action(std::move(action)) {
+    QObject::connect(&m_boxes, &QTimer::timeout, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && box->isVisible()) {
+            m_answered.push_back(
+                {box->text(), box->windowFlags().testFlag(Qt::WindowStaysOnTopHint)});
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        }
+    });
+    QObject::connect(&m_poll, &QTimer::timeout, [this] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || qobject_cast<QMessageBox*>(dialog) != nullptr ||
-            !dialog->isVisible()) {
-            return;
+        if (dialog != nullptr && dialog->isVisible() &&
+            qobject_cast<QMessageBox*>(dialog) == nullptr && !m_bRan && m_action) {
+            m_bRan = true;
+            m_action(dialog);
         }
-        m_pPoll->stop();
-        m_bRan = true;
-        m_action(dialog);
     });
-    m_pWatchdog->setSingleShot(true);
-    m_pWatchdog->setInterval(timeoutMs);
-    QObject::connect(m_pWatchdog.get(), &QTimer::timeout, [] {
+    m_boxes.start(10);
+    QObject::connect(&m_watchdog, &QTimer::timeout, [] {
         ADD_FAILURE() << "a modal window was still open when the test's time ran out";
-        // Bounded: a window that refuses to close must not hang the test either.
-        for (int i = 0; i < 10; ++i) {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (modal == nullptr) {
-                break;
-            }
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->done(QDialog::Rejected);
-            } else {
-                modal->close();
-            }
+        for (int i = 0; i < 10 && QApplication::activeModalWidget() != nullptr; ++i) {
+            QApplication::activeModalWidget()->close();
         }
     });
-    m_pPoll->start();
-    m_pWatchdog->start();
-}
-
-CModalScript::~CModalScript() = default;
-
-void ClickRow(QAbstractItemView* view, const QModelIndex& index) {
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    m_poll.start(10);
+    m_watchdog.setSingleShot(true);
+    m_watchdog.start(timeoutMs);
 }

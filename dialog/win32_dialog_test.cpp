@@ -17,6 +17,8 @@ using namespace win32op;
 
 namespace {
 
+const char kNewsPacket[] = "<a xmlns:nw='news/1.0/' nw:title='x'/>";
+
 // The test scene, whose destination lookups can be made to fail for want of memory.
 class CFailingScene final : public IEditorScene {
   public:
@@ -50,7 +52,7 @@ std::u16string RulesXml(const CMetaDataSource* source) {
 TEST(Win32Dialog, WindowIsTheTemplateAndEscCloses) {
     CTestScene scene;
     scene.AddDestination(u"k-headline", u"Headline");
-    scene.AddSource(u"src", u"Evening news", {{u"xmlns:nw", u"news/1.0/"}, {u"nw:title", u"x"}});
+    scene.AddSource(u"src", u"Evening news", kNewsPacket);
     RunWithOperator(
         [&] { RunRulesDialog(&scene, u"src"); },
         [](const COperator& person) {
@@ -66,8 +68,7 @@ TEST(Win32Dialog, WindowIsTheTemplateAndEscCloses) {
 TEST(Win32Dialog, AFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
     CTestScene scene;
     scene.AddDestination(u"k-headline", u"Headline");
-    CMetaDataSource* source =
-        scene.AddSource(u"src", u"News", {{u"xmlns:nw", u"news/1.0/"}, {u"nw:title", u"x"}});
+    CMetaDataSource* source = scene.AddSource(u"src", u"News", kNewsPacket);
     auto stored = std::make_unique<CRule>();
     stored->SetPush(u"news/1.0/:title", u"k-headline");
     source->m_Rules.Add(stored.release());

@@ -8,7 +8,7 @@
 #include "fuzz/host_driver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    olvane_fuzz::ByteChoices choices(data, size);
+    olvane_fuzz::Choices choices(data, size);
     olvane_fuzz::HostDriver driver(choices);
     while (choices.More()) {
         olvane_fuzz::Require(driver.Step(), "host misuse", driver.Failure());

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (preset fuzz, clang) and runs each for SECONDS (default 60), seeded from
-# fuzz/corpus/ and the shared sample packets. Exits non-zero on the first finding (crash, broken
+# fuzz/corpus/ and the packets of tests/data/xmp. Exits non-zero on the first finding (crash, broken
 # invariant, leak, timeout, out of memory). Working corpora, logs and findings go to fuzz-out/.
 #   fuzz/run.sh [seconds] [packet|packet_paths|rules|host_misuse|packet_choice ...]
 set -euo pipefail
@@ -11,7 +11,7 @@ targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(packet packet_paths rules host_misuse packet_choice)
 fi
-samples=../shared/samples/xmp
+samples=tests/data/xmp
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)"
@@ -26,10 +26,7 @@ for t in "${targets[@]}"; do
   case $t in
     packet | packet_paths)
       cp fuzz/corpus/packet/* "$dir/corpus/"
-      # The real packets and the smallest generated one; the larger ones only slow each run.
-      for f in "$samples"/real_*.xmp "$samples"/synth_n100.xmp; do
-        [ -f "$f" ] && cp "$f" "$dir/corpus/"
-      done
+      cp "$samples"/*.xmp "$dir/corpus/"
       options+=(-max_len=24576 -dict=fuzz/dict/xmp.dict)
       ;;
     rules)

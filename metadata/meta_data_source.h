@@ -48,12 +48,8 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     RuleArrayPtr CloneRules() const;
     void GetRules(CArray<CRule*, CRule*>* out) const;
     void ParseRules(CArray<CRule*, CRule*>* out) const;
-    CRule* EvaluateRule(INT_PTR i) const;
-    int ResolveTag(CRule* rule) const;
     BSTR GetRulesXML() const;
     void SetRulesXML(const char16_t* text, int append);
-    void ReadRules(zev::CElement* element);
-    CRule* RuleFromElement(zev::CElement* element) const;
 
   public:                                       // PRIVATE-LATER
     CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups

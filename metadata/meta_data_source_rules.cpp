@@ -26,26 +26,10 @@ void CMetaDataSource::ParseRules(CArray<CRule*, CRule*>* out) const {
     EvaluateRules(m_Rules, *this, out);
 }
 
-CRule* CMetaDataSource::EvaluateRule(INT_PTR i) const {
-    return ::EvaluateRule(m_Rules, i, *this);
-}
-
-int CMetaDataSource::ResolveTag(CRule* rule) const {
-    return ::ResolveTag(rule, *this);
-}
-
 BSTR CMetaDataSource::GetRulesXML() const {
     return WriteRulesXML(m_Rules, m_nEncoding).AllocSysString();
 }
 
 void CMetaDataSource::SetRulesXML(const char16_t* text, int append) {
     ReadRulesXML(m_Rules, text, append);
-}
-
-void CMetaDataSource::ReadRules(zev::CElement* element) {
-    ::ReadRules(m_Rules, element);
-}
-
-CRule* CMetaDataSource::RuleFromElement(zev::CElement* element) const {
-    return ::RuleFromElement(element);
 }

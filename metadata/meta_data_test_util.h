@@ -17,11 +17,6 @@ namespace metadata_test {
 using Pairs = std::vector<std::pair<std::u16string, std::u16string>>;
 
 inline constexpr char16_t kDc[] = u"http://purl.org/dc/elements/1.1/";
-inline constexpr char16_t kXmp[] = u"http://ns.adobe.com/xap/1.0/";
-
-inline CString Tag(std::u16string_view uri, std::u16string_view local) {
-    return CString(std::u16string(uri) + u":" + std::u16string(local));
-}
 
 inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
     Pairs out;

@@ -111,14 +111,6 @@ class CMap {
     INT_PTR GetCount() const { return m_nCount; }
     INT_PTR GetSize() const { return m_nCount; }
     bool IsEmpty() const { return m_nCount == 0; }
-    UINT GetHashTableSize() const { return m_nHashTableSize; }
-
-    // Only before the first insertion (the framework asserts the same).
-    void InitHashTable(UINT size) {
-        if (m_pHashTable == nullptr && size > 0) {
-            m_nHashTableSize = size;
-        }
-    }
 
     bool Lookup(ARG_KEY key, VALUE& value) const {
         const CAssoc* a = Find(key);

@@ -27,8 +27,6 @@ constexpr HRESULT E_FILE_NOT_FOUND = MakeHresult(0x80070002);  // from the Win32
 constexpr HRESULT E_ACCESS_DENIED = MakeHresult(0x80070005);   // from the Win32 error 5
 constexpr HRESULT CLASS_E_NOAGGREGATION = MakeHresult(0x80040110);
 constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154);
-constexpr HRESULT STG_E_WRITEFAULT = MakeHresult(0x8003001D);
-constexpr HRESULT STG_E_REVERTED = MakeHresult(0x80030102);
 
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)

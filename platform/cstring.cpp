@@ -71,14 +71,6 @@ int CString::Find(char16_t ch, int start) const {
     return at == std::u16string::npos ? -1 : static_cast<int>(at);
 }
 
-int CString::Find(std::u16string_view sub, int start) const {
-    if (start < 0 || static_cast<size_t>(start) > m_str.size()) {
-        return -1;
-    }
-    const size_t at = m_str.find(sub, static_cast<size_t>(start));
-    return at == std::u16string::npos ? -1 : static_cast<int>(at);
-}
-
 CString CString::Left(int count) const {
     if (count <= 0) {
         return CString();
@@ -104,15 +96,6 @@ CString CString::Mid(int first, int count) const {
         return CString();
     }
     return CString(m_str.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
-}
-
-CString CString::Right(int count) const {
-    if (count <= 0) {
-        return CString();
-    }
-    const size_t n =
-        static_cast<size_t>(count) < m_str.size() ? static_cast<size_t>(count) : m_str.size();
-    return CString(m_str.substr(m_str.size() - n));
 }
 
 void CString::Format(const char16_t* format, ...) {

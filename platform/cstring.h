@@ -26,7 +26,6 @@ class CString {
     const std::u16string& str() const { return m_str; }
     std::u16string& str() { return m_str; }
     std::u16string_view view() const { return m_str; }
-    char16_t GetAt(int index) const { return m_str[static_cast<size_t>(index)]; }
 
     // <0, 0, >0 by UTF-16 code units.
     int Compare(std::u16string_view other) const;
@@ -34,12 +33,10 @@ class CString {
 
     // Index of the first match at or after start, or -1.
     int Find(char16_t ch, int start = 0) const;
-    int Find(std::u16string_view sub, int start = 0) const;
 
     CString Left(int count) const;
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
-    CString Right(int count) const;
 
     // printf-style, see wformat.h. The format is always a literal of the program.
     void Format(const char16_t* format, ...);
@@ -63,7 +60,6 @@ class CString {
     friend bool operator==(const CString& a, const char16_t* b) {
         return a.m_str == std::u16string_view(b == nullptr ? u"" : b);
     }
-    friend bool operator<(const CString& a, const CString& b) { return a.m_str < b.m_str; }
 
   private:
     std::u16string m_str;

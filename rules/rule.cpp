@@ -1,4 +1,4 @@
-// rule.cpp - CRule, FreeRuleArray and the type names.
+// rule.cpp - CRule and FreeRuleArray.
 #include "rules/rule.h"
 
 #include <memory>
@@ -163,35 +163,4 @@ void FreeRuleArray(CRuleArray* array) {
         DeleteChain(rule);
     }
     array->RemoveAll();
-}
-
-const char* RuleTypeName(int type) {
-    switch (type) {
-        case RuleTypeUnresolved:
-            return "RuleTypeUnresolved";
-        case RuleTypePush:
-            return "RuleTypePush";
-        case RuleTypeEqualsStr:
-            return "RuleTypeEqualsStr";
-        case RuleTypeEqualsDest:
-            return "RuleTypeEqualsDest";
-        case RuleTypeNotEqualStr:
-            return "RuleTypeNotEqualStr";
-        case RuleTypeNotEqualDest:
-            return "RuleTypeNotEqualDest";
-        case RuleTypeContainsStr:
-            return "RuleTypeContainsStr";
-        case RuleTypeContainsDest:
-            return "RuleTypeContainsDest";
-        case RuleTypeWithoutStr:
-            return "RuleTypeWithoutStr";
-        case RuleTypeWithoutDest:
-            return "RuleTypeWithoutDest";
-        case RuleTypeIsOneOf:
-            return "RuleTypeIsOneOf";
-        case RuleTypeNone:
-            return "RuleTypeNone";
-        default:
-            return nullptr;
-    }
 }

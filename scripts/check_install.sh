@@ -37,7 +37,7 @@ if [ "${OLVANE_CHECK_DEB:-1}" = 1 ]; then
   if [ "$(id -u)" -eq 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
     olvane-host --help >/dev/null
-    olvane-host show ../shared/samples/xmp/real_01_basic.xmp | head -5
+    olvane-host show tests/data/xmp/real_01_basic.xmp | head -5
     DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq olvane >/dev/null
   else
     echo "not root: the package was built but not installed"

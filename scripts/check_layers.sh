@@ -4,9 +4,9 @@
 # The layers, top to bottom: host, dialog, metadata, rules, zev, platform, include/olvane. A file
 # may include from its own layer and those below; a compiler would accept an include that points up,
 # so nothing else stops one. tests/, fuzz/ and bench/ sit above every layer (tests beside the code
-# follow their folder's rule); tools/ holds host programs, which see only the public header. Only
-# platform/ may include its backends (platform/posix/, platform/win32/), and a backend never includes
-# the other.
+# follow their folder's rule, but any test may include the tests' shared helper, tests/support/);
+# tools/ holds host programs, which see only the public header. Only platform/ may include its
+# backends (platform/posix/, platform/win32/), and a backend never includes the other.
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/.." && pwd)}
 cd "$root"
@@ -35,6 +35,8 @@ find include platform zev rules metadata dialog host tests fuzz bench tools -typ
         folder = file; sub(/\/.*/, "", folder)
         top = path; sub(/\/.*/, "", top)
         if (!(top in rank)) next  # a system or third-party header
+        # The tests shared helper (tests/support/) serves every test, wherever it sits.
+        if (path ~ /^tests\/support\// && file ~ /(_test\.|_test_support\.|test_)[^\/]*$/) next
         if (folder == "tools") {
             if (top != "olvane") fail("a host program includes " path " (only olvane/olvane.h)")
             next

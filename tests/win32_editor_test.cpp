@@ -11,7 +11,8 @@
 
 #include "dialog/win32_operator.h"
 #include "dialog/win32_test_support.h"
-#include "tests/plugin.h"
+#include "tests/support/test_support.h"
+#include "tools/olvane-host/plugin.h"
 
 using namespace win32op;
 
@@ -42,34 +43,39 @@ std::u16string Utf16(const std::string& ascii) {
 class Win32EditorPlugin : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(plugin.Load(OLVANE_PLUGIN_PATH), "");
-        packet = ReadFile(std::string(OLVANE_SOURCE_DIR) + "/samples/harbour.xmp");
+        std::string error;
+        ASSERT_TRUE(plugin.Load(OLVANE_PLUGIN_PATH, error)) << error;
+        packet = olvane_test::ReadFile(std::string(OLVANE_SOURCE_DIR) + "/samples/harbour.xmp");
         ASSERT_FALSE(packet.empty());
-        scene = plugin.AddScene();
-        plugin.AddDestination(scene, "Headline", "k-headline", 0);
-        plugin.AddDestination(scene, "Lower third", "k-lower", 0);
-        plugin.SetMetaData(scene, packet.c_str(), "photo-7", "Harbour at dawn");
+        scene = api.AddScene();
+        api.AddDestination(scene, "Headline", "k-headline", 0);
+        api.AddDestination(scene, "Lower third", "k-lower", 0);
+        api.SetMetaData(scene, packet.c_str(), "photo-7", "Harbour at dawn");
     }
-    void TearDown() override {
-        if (plugin.handle != nullptr) {
-            plugin.RemoveAllScenes();
-            plugin.Unload();
-        }
+    std::u16string RulesXML(const char* key) const {
+        BSTR xml = api.GetRulesXML(scene, key);
+        std::u16string text(xml, api.SysStringLen(xml));
+        api.SysFreeString(xml);
+        return text;
+    }
+    void SetRules(const char* key, const std::u16string& xml) const {
+        api.SetRulesXML(scene, key,
+                        api.SysAllocStringLen(xml.data(), static_cast<unsigned>(xml.size())), 0);
     }
 
     void Edit(const char* key, const std::function<void(const COperator&)>& script) {
-        RunWithOperator([&] { EXPECT_EQ(plugin.SetRulesDialog(scene, key), 1); }, script);
+        RunWithOperator([&] { EXPECT_EQ(api.SetRulesDialog(scene, key), 1); }, script);
     }
 
     // The text the library writes for these rules, given as rules XML.
     std::u16string Stored(const std::u16string& rules) {
-        plugin.SetMetaData(scene, packet.c_str(), "expected", "Expected");
-        plugin.SetRules(scene, "expected",
-                        u"<Pavex-MetaData-Rules>" + rules + u"</Pavex-MetaData-Rules>", 0);
-        return plugin.RulesXML(scene, "expected");
+        api.SetMetaData(scene, packet.c_str(), "expected", "Expected");
+        SetRules("expected", u"<Pavex-MetaData-Rules>" + rules + u"</Pavex-MetaData-Rules>");
+        return RulesXML("expected");
     }
 
-    Plugin plugin;
+    olvane_host::Plugin plugin;
+    const olvane_host::PluginApi& api = plugin.Api();
     std::string packet;
     int scene = 0;
 };
@@ -101,13 +107,12 @@ TEST_F(Win32EditorPlugin, AddRemoveAndOkWriteTheRulesBack) {
         const std::vector<std::u16string> tags = TreeRows(Item(dialog, kTags));
         EXPECT_NE(std::find(tags.begin(), tags.end(), kTitleRow), tags.end());
 
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a tag");
-        ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), u"dc (http://purl.org/dc/elements/1.1/)"));
+        // Which refusal comes when is the logic's (its cases in tests/editor-cases/); here, that
+        // a refusal is a message box the operator can read and close, and that a typed action
+        // reaches the logic.
         EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a tag");
         ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), kTitleRow));
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must select a destination");
         ASSERT_TRUE(ChooseComboItem(Item(dialog, kAction), u"Is One Of"));
-        EXPECT_EQ(Refusal(person, dialog, kAdd), u"Must enter some comma-seperated values");
         Type(Item(dialog, kAction), u"push");
         EXPECT_EQ(Refusal(person, dialog, kAdd), u"Cannot Add that rule. (Not Implemented)");
 
@@ -132,31 +137,9 @@ TEST_F(Win32EditorPlugin, AddRemoveAndOkWriteTheRulesBack) {
         Click(Item(dialog, kOk));
         EXPECT_TRUE(person.WaitGone(dialog));
     });
-    EXPECT_EQ(plugin.RulesXML(scene, "photo-7"),
+    EXPECT_EQ(RulesXML("photo-7"),
               Stored(u"<DataEqualsStr tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"abc\" "
                      u"val=\"true\"/>"));
-}
-
-TEST_F(Win32EditorPlugin, EscAfterAddingLeavesTheRulesAlone) {
-    const std::u16string rule =
-        u"<DataPush tag=\"http://purl.org/dc/elements/1.1/:title\" to=\"k-lower\" val=\"false\"/>";
-    plugin.SetRules(scene, "photo-7", u"<Pavex-MetaData-Rules>" + rule + u"</Pavex-MetaData-Rules>",
-                    0);
-    const std::u16string before = plugin.RulesXML(scene, "photo-7");
-    Edit("photo-7", [&](const COperator& person) {
-        Window dialog = person.WaitForDialog(kCaption);
-        ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(
-            ListRows(Item(dialog, kRules)),
-            std::vector<std::u16string>{u"Data from tag \"dc:title\" to template \"Lower third\""});
-        ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), kTitleRow));
-        ASSERT_TRUE(SelectListRow(Item(dialog, kTemplates), u"Headline"));
-        Click(Item(dialog, kAdd));
-        EXPECT_EQ(ListRows(Item(dialog, kRules)).size(), 2u);
-        person.Press(Key::Escape);
-        EXPECT_TRUE(person.WaitGone(dialog));
-    });
-    EXPECT_EQ(plugin.RulesXML(scene, "photo-7"), before);
 }
 
 TEST_F(Win32EditorPlugin, OpeningMessages) {
@@ -174,7 +157,7 @@ TEST_F(Win32EditorPlugin, OpeningMessages) {
         EXPECT_TRUE(person.WaitGone(dialog));
     });
     // A source without namespaces: the message stays above every window.
-    plugin.SetMetaData(scene, "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>", "bare", "Bare");
+    api.SetMetaData(scene, "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>", "bare", "Bare");
     Edit("bare", [&](const COperator& person) {
         const std::optional<MessageBoxInfo> box = person.AnswerMessageBox();
         ASSERT_TRUE(box);

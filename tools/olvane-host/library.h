@@ -6,8 +6,9 @@
 
 namespace olvane_host {
 
-// The loaded library, or null with the system's reason.
-void* OpenLibrary(const std::string& path, std::string& error);
+// The loaded library, or null with the system's reason. Unloadable: CloseLibrary really unmaps it
+// (POSIX; otherwise it stays mapped until the process ends).
+void* OpenLibrary(const std::string& path, std::string& error, bool unloadable = false);
 void* LibrarySymbol(void* library, const char* name);
 void CloseLibrary(void* library);
 // The plug-in beside the running program (libolvane.so, or olvane.dll), else its installed name.

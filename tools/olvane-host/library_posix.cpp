@@ -8,10 +8,11 @@
 
 namespace olvane_host {
 
-void* OpenLibrary(const std::string& path, std::string& error) {
+void* OpenLibrary(const std::string& path, std::string& error, bool unloadable) {
     // Kept mapped until the process ends, as a host keeps its plug-ins: unloading would also unmap
     // the toolkit libraries it pulls in, whose load-time allocations then show up as leaks.
-    void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    void* library =
+        ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | (unloadable ? 0 : RTLD_NODELETE));
     if (library == nullptr) {
         const char* reason = ::dlerror();
         error = reason != nullptr ? reason : "cannot be loaded";

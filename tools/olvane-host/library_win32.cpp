@@ -5,7 +5,7 @@
 
 namespace olvane_host {
 
-void* OpenLibrary(const std::string& path, std::string& error) {
+void* OpenLibrary(const std::string& path, std::string& error, bool) {
     HMODULE library = ::LoadLibraryW(WideFromUtf8(path).c_str());
     if (library == nullptr) {
         error = SystemMessage(::GetLastError());

@@ -23,15 +23,16 @@ bool Resolve(void* handle, const char* name, F& out, std::string& error) {
 Plugin::~Plugin() {
     if (m_handle != nullptr) {
         // Scenes left behind by an error path go before the library does.
-        if (m_api.RemoveAllScenes != nullptr) {
+        if (m_api.RemoveAllScenes != nullptr && !m_unloadable) {
             m_api.RemoveAllScenes();
         }
         CloseLibrary(m_handle);
     }
 }
 
-bool Plugin::Load(const std::string& path, std::string& error) {
-    m_handle = OpenLibrary(path, error);
+bool Plugin::Load(const std::string& path, std::string& error, bool unloadable) {
+    m_unloadable = unloadable;
+    m_handle = OpenLibrary(path, error, unloadable);
     if (m_handle == nullptr) {
         return false;
     }
@@ -39,6 +40,7 @@ bool Plugin::Load(const std::string& path, std::string& error) {
     PluginApi api;
     const bool ok = Resolve(m_handle, "AddScene", api.AddScene, error) &&
                     Resolve(m_handle, "AddDestination", api.AddDestination, error) &&
+                    Resolve(m_handle, "DelDestination", api.DelDestination, error) &&
                     Resolve(m_handle, "DelScene", api.DelScene, error) &&
                     Resolve(m_handle, "FreeNamespace", api.FreeNamespace, error) &&
                     Resolve(m_handle, "FreeRules", api.FreeRules, error) &&

@@ -13,6 +13,7 @@ namespace olvane_host {
 struct PluginApi {
     decltype(&::AddScene) AddScene = nullptr;
     decltype(&::AddDestination) AddDestination = nullptr;
+    decltype(&::DelDestination) DelDestination = nullptr;
     decltype(&::DelScene) DelScene = nullptr;
     decltype(&::FreeNamespace) FreeNamespace = nullptr;
     decltype(&::FreeRules) FreeRules = nullptr;
@@ -38,12 +39,16 @@ class Plugin {
     ~Plugin();
 
     // Loads the library and resolves every export; false with the reason when either fails.
-    bool Load(const std::string& path, std::string& error);
+    // Unloadable: the library really goes when this object does, its scenes with it, as when a
+    // host process ends (tests of a clean unload); otherwise it stays mapped and its scenes are
+    // removed first.
+    bool Load(const std::string& path, std::string& error, bool unloadable = false);
 
     const PluginApi& Api() const { return m_api; }
 
   private:
     void* m_handle = nullptr;
+    bool m_unloadable = false;
     PluginApi m_api;
 };
 
