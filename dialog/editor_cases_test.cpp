@@ -176,8 +176,8 @@ TEST_P(EditorCases, ShowSayAndStoreWhatTheyExpect) {
         EXPECT_TRUE(extentIsOpeningWidest) << "the list's extent is not its widest row at opening";
     }
     std::vector<std::string> stored;
-    for (INT_PTR i = 0; i < source->m_Rules.GetSize(); ++i) {
-        const CRule* r = source->m_Rules[i];
+    for (INT_PTR i = 0; i < source->GetStoredRules().GetSize(); ++i) {
+        const CRule* r = source->GetStoredRules()[i];
         stored.push_back(std::to_string(r->m_nType) + " " + WideToUtf8(r->GetArg(0).view()) + "|" +
                          WideToUtf8(r->GetArg(1).view()) + "|" +
                          (r->m_bValidation ? "true" : "false"));

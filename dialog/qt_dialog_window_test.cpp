@@ -241,7 +241,7 @@ class RulesDialogDeathTest : public ::testing::Test {
             ->SetRulesXML(
                 u"<Pavex-MetaData-Rules><DataPush tag=\"news/:t\"/></Pavex-MetaData-Rules>", 0);
         RunRulesDialog(&scene, u"src");
-        return scene.FindMetaDataSource(u"src")->m_Rules.GetSize() == 1 &&
+        return scene.FindMetaDataSource(u"src")->GetStoredRules().GetSize() == 1 &&
                        QCoreApplication::instance() == nullptr
                    ? 0
                    : 1;

@@ -71,7 +71,9 @@ TEST(Win32Dialog, AFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
     CMetaDataSource* source = scene.AddSource(u"src", u"News", kNewsPacket);
     auto stored = std::make_unique<CRule>();
     stored->SetPush(u"news/1.0/:title", u"k-headline");
-    source->m_Rules.Add(stored.release());
+    CRuleArray one;
+    one.Add(stored.get());
+    source->CopyRules(&one);
     const std::u16string before = RulesXml(source);
 
     CFailingScene failing(scene);

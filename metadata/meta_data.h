@@ -23,7 +23,7 @@ class CMetaData {
     const CString& GetPrefix() const { return m_strPrefix; }
     const CString& GetNamespace() const { return m_strNamespace; }
 
-  public:                          // PRIVATE-LATER
+  private:
     friend class CMetaDataSource;  // builds the groups, sharing the pairs' texts
 
     ValueMap m_Values;

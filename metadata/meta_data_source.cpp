@@ -262,7 +262,7 @@ CMetaData* FindGroupByNamespace(const CArray<CMetaData*, CMetaData*>& groups,
                                 std::u16string_view uri) {
     for (INT_PTR i = 1; i < groups.GetSize(); ++i) {
         CMetaData* group = groups[i];
-        if (group != nullptr && EqualNoCaseAscii(group->m_strNamespace.view(), uri)) {
+        if (group != nullptr && EqualNoCaseAscii(group->GetNamespace().view(), uri)) {
             return group;
         }
     }

@@ -51,7 +51,7 @@ class CMetaDataSource : public CDestination, public ITagResolver {
     BSTR GetRulesXML() const;
     void SetRulesXML(const char16_t* text, int append);
 
-  public:                                       // PRIVATE-LATER
+  private:
     CArray<CMetaData*, CMetaData*> m_MetaData;  // owns the groups
     CArray<CRule*, CRule*> m_Rules;             // owns the rules
     int m_nEncoding = kRulesXmlEncoding;

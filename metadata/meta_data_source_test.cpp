@@ -18,10 +18,10 @@ std::unique_ptr<CMetaDataSource> Split(const Pairs& pairs) {
     auto source = std::make_unique<CMetaDataSource>();
     CMetaData flat;
     for (const auto& [k, v] : pairs) {
-        flat.m_Values.SetAt(k, v);
+        flat.SetValue(k, v);
     }
     source->SplitByNamespace(&flat);
-    EXPECT_TRUE(flat.m_Values.IsEmpty());
+    EXPECT_TRUE(flat.GetValues().IsEmpty());
     return source;
 }
 
@@ -33,8 +33,8 @@ TEST(MetaDataSource, SplitsPairsIntoOneGroupPerDeclaredNamespace) {
                          {u"DC:title", u"T"},
                          {u"rdf:about", u""}});
     EXPECT_EQ(Namespaces(*source), (Pairs{{u"empty", u"urn:empty"}, {u"dc", kDc}}));
-    ASSERT_EQ(source->m_MetaData.GetSize(), 3);
-    EXPECT_TRUE(source->m_MetaData[1]->m_Values.IsEmpty());  // groups in the list's order
+    ASSERT_EQ(source->GetMetaData().GetSize(), 3);
+    EXPECT_TRUE(source->GetMetaData()[1]->GetValues().IsEmpty());  // groups in the list's order
     EXPECT_EQ(GroupValues(*source, u"dc"), (Pairs{{u"title", u"T"}}));
 
     // Both declarations share bucket 1, so xmlns:DC is read first; both prefixes share bucket
@@ -45,8 +45,9 @@ TEST(MetaDataSource, SplitsPairsIntoOneGroupPerDeclaredNamespace) {
                     {u"DC:b", u"2"},
                     {u"DC:a", u"3"}});
     EXPECT_EQ(Namespaces(*source), (Pairs{{u"dc", u"urn:lower"}, {u"DC", u"urn:upper"}}));
-    EXPECT_EQ(Entries(source->m_MetaData[1]->m_Values, true), (Pairs{{u"a", u"1"}, {u"b", u"2"}}));
-    EXPECT_TRUE(source->m_MetaData[2]->m_Values.IsEmpty());
+    EXPECT_EQ(Entries(source->GetMetaData()[1]->GetValues(), true),
+              (Pairs{{u"a", u"1"}, {u"b", u"2"}}));
+    EXPECT_TRUE(source->GetMetaData()[2]->GetValues().IsEmpty());
 
     // The empty prefix takes keys starting with ':'; of two prefixes that fit a key, the one
     // first in the list wins ("a:b" in bucket 1 before "a" in 12).
@@ -61,12 +62,12 @@ TEST(MetaDataSource, SplitsPairsIntoOneGroupPerDeclaredNamespace) {
     EXPECT_EQ(GroupValues(*source, u"a"), (Pairs{{u"z", u"3"}}));
 
     // Splitting one of the source's own groups must not read freed memory.
-    source->m_MetaData[1]->m_Values.SetAt(u"xmlns:x", u"urn:x");
-    source->SplitByNamespace(source->m_MetaData[1]);
+    source->GetMetaData()[1]->SetValue(u"xmlns:x", u"urn:x");
+    source->SplitByNamespace(source->GetMetaData()[1]);
     EXPECT_EQ(Namespaces(*source), (Pairs{{u"x", u"urn:x"}}));
     source->SplitByNamespace(nullptr);
     EXPECT_EQ(source->GetFirstNamespacePosition(), nullptr);
-    EXPECT_EQ(source->m_MetaData[0]->m_strNamespace, u"adobe:ns:meta/");
+    EXPECT_EQ(source->GetMetaData()[0]->GetNamespace(), u"adobe:ns:meta/");
 }
 
 }  // namespace

@@ -32,10 +32,10 @@ inline Pairs Entries(const CMetaData::ValueMap& map, bool sorted = false) {
 // order.
 inline std::vector<Pairs> AllGroups(const CMetaDataSource& source) {
     std::vector<Pairs> out;
-    for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
-        const CMetaData* group = source.m_MetaData[i];
-        Pairs g = Entries(group->m_Values);
-        g.emplace(g.begin(), group->m_strPrefix.str(), group->m_strNamespace.str());
+    for (INT_PTR i = 0; i < source.GetMetaData().GetSize(); ++i) {
+        const CMetaData* group = source.GetMetaData()[i];
+        Pairs g = Entries(group->GetValues());
+        g.emplace(g.begin(), group->GetPrefix().str(), group->GetNamespace().str());
         out.push_back(std::move(g));
     }
     return out;
@@ -82,7 +82,7 @@ inline Pairs Namespaces(const CMetaDataSource& source) {
 // The sorted values of the group FindMetaDataByPrefix finds; empty when there is none.
 inline Pairs GroupValues(const CMetaDataSource& source, std::u16string_view prefix) {
     const CMetaData* group = source.FindMetaDataByPrefix(CString(prefix));
-    return group == nullptr ? Pairs() : Entries(group->m_Values, true);
+    return group == nullptr ? Pairs() : Entries(group->GetValues(), true);
 }
 
 }  // namespace metadata_test

@@ -29,7 +29,7 @@ class CMetaDataTree {
     const CMap<CString, LPCWSTR, CString, LPCWSTR>& GetAttributes() const { return m_Attributes; }
     const std::vector<std::unique_ptr<CMetaDataTree>>& GetChildren() const { return m_Children; }
 
-  public:           // PRIVATE-LATER
+  private:
     struct Mirror;  // fills nodes from an element tree
 
     CString m_strPrefix;

@@ -52,28 +52,27 @@ size_t ExpectSameAsTree(const std::string& packet) {
 TEST(PacketReader, TheTreePathReportsTextThatIsNotUtf8AndKeepsNothingOfABrokenPacket) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(
-        Load("<x:xmpmeta xmlns:x='adobe:ns:meta/'>\xc3\x28</x:xmpmeta>")->m_MetaData.GetSize(), 1);
+        Load("<x:xmpmeta xmlns:x='adobe:ns:meta/'>\xc3\x28</x:xmpmeta>")->GetMetaData().GetSize(),
+        1);
     EXPECT_NE(testing::internal::GetCapturedStdout(), "");
     // A mirror node that fails to load is left empty, whatever it held.
     CMetaDataTree node;
     node.Load("<x:xmpmeta xmlns:x='adobe:ns:meta/' x:a='1'><x:b/></x:xmpmeta>");
-    ASSERT_EQ(node.m_Children.size(), 1u);
+    ASSERT_EQ(node.GetChildren().size(), 1u);
     node.Load("<broken>");
-    EXPECT_TRUE(node.m_Children.empty() && node.m_Attributes.IsEmpty());
+    EXPECT_TRUE(node.GetChildren().empty() && node.GetAttributes().IsEmpty());
 
     // A mirror deeper than any parser allows is flattened and freed without recursion.
     CMetaDataTree root;
+    root.Load("<rdf:RDF xmlns:rdf='r'/>");
     CMetaDataTree* deep = &root;
     for (int i = 0; i < 200000; ++i) {
-        deep->m_strPrefix = u"rdf";
-        deep->m_Children.push_back(std::make_unique<CMetaDataTree>());
-        deep = deep->m_Children[0].get();
+        deep = &deep->AddChild(u"rdf", u"");
     }
-    deep->m_strPrefix = u"dc";
-    deep->m_strName = u"deep";
+    deep->AddChild(u"dc", u"deep");
     CMetaData flat;
     flat.Flatten(&root);
-    EXPECT_EQ(Entries(flat.m_Values), (Pairs{{u"dc:deep", u""}}));
+    EXPECT_EQ(Entries(flat.GetValues()), (Pairs{{u"dc:deep", u""}}));
 }
 
 TEST(PacketReader, StreamingAndTreePathsAgreeOnTheSamples) {

@@ -64,15 +64,15 @@ std::string Dump(const CPavexScene& scene) {
                " " + std::to_string(object->GetHostData()) + "\n";
         if (object->GetType() == 1) {
             const auto& source = static_cast<const CMetaDataSource&>(*object);
-            for (INT_PTR i = 0; i < source.m_MetaData.GetSize(); ++i) {
-                const CMetaData* group = source.m_MetaData[i];
-                out += " " + WideToUtf8(group->m_strPrefix.view()) + "=" +
-                       WideToUtf8(group->m_strNamespace.view());
-                group->m_Values.ForEach([&](const ValueMap::Entry& e) {
+            for (INT_PTR i = 0; i < source.GetMetaData().GetSize(); ++i) {
+                const CMetaData* group = source.GetMetaData()[i];
+                out += " " + WideToUtf8(group->GetPrefix().view()) + "=" +
+                       WideToUtf8(group->GetNamespace().view());
+                group->GetValues().ForEach([&](const ValueMap::Entry& e) {
                     out += " " + WideToUtf8(e.key()) + ":" + WideToUtf8(e.value());
                 });
             }
-            out += "\n rules " + rules_test::Describe(source.m_Rules) + "\n";
+            out += "\n rules " + rules_test::Describe(source.GetStoredRules()) + "\n";
         }
     }
     return out;
