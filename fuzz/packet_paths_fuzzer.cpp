@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "metadata/meta_data_test_util.h"
+#include "metadata/test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string packet(reinterpret_cast<const char*>(data), size);

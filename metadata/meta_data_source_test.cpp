@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "metadata/meta_data_test_util.h"
+#include "metadata/test_support.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "metadata/meta_data_source.h"
-#include "metadata/meta_data_test_util.h"
 #include "metadata/meta_data_tree.h"
+#include "metadata/test_support.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// meta_data_test_util.h - helpers shared by the metadata tests: readers for a source's
+// test_support.h - helpers shared by the metadata tests: readers for a source's
 // namespaces and values.
 #pragma once
 
