@@ -1,8 +1,7 @@
 // win32_dialog_test.cpp - the native editor in this process (its template linked into the test
-// program): the window against the template data, and a failing handler.
+// program): the window against the template data, then a handler that fails.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <new>
 #include <string>
 
@@ -10,8 +9,6 @@
 #include "dialog/rules_dialog_template.h"
 #include "dialog/test_editor_scene.h"
 #include "dialog/win32_operator.h"
-#include "dialog/win32_template_check.h"
-#include "dialog/win32_test_support.h"
 
 using namespace win32op;
 
@@ -49,44 +46,31 @@ std::u16string RulesXml(const CMetaDataSource* source) {
 
 }  // namespace
 
-TEST(Win32Dialog, WindowIsTheTemplateAndEscCloses) {
-    CTestScene scene;
-    scene.AddDestination(u"k-headline", u"Headline");
-    scene.AddSource(u"src", u"Evening news", kNewsPacket);
-    RunWithOperator(
-        [&] { RunRulesDialog(&scene, u"src"); },
-        [](const COperator& person) {
-            Window dialog = person.WaitForDialog(u"Metadata Actions");
-            ASSERT_NE(dialog, nullptr);
-            const ShownText shown[] = {{IDC_OBJECT_NAME, u"Evening news"}, {IDC_ACTION, u"Push"}};
-            ExpectWindowMatchesTemplate(dialog, RulesDialogTemplate(), shown);
-            person.Press(Key::Escape);
-            EXPECT_TRUE(person.WaitGone(dialog));
-        });
-}
-
-TEST(Win32Dialog, AFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
+TEST(Win32Dialog, WindowIsTheTemplateAndAFailingHandlerEndsTheEditorAndItsExceptionComesOut) {
     CTestScene scene;
     scene.AddDestination(u"k-headline", u"Headline");
     CMetaDataSource* source = scene.AddSource(u"src", u"News", kNewsPacket);
-    auto stored = std::make_unique<CRule>();
-    stored->SetPush(u"news/1.0/:title", u"k-headline");
-    CRuleArray one;
-    one.Add(stored.get());
-    source->CopyRules(&one);
+    source->SetRulesXML(
+        u"<Pavex-MetaData-Rules><DataPush tag=\"news/1.0/:title\" to=\"k-headline\" "
+        u"val=\"false\"/></Pavex-MetaData-Rules>",
+        0);
+    ASSERT_EQ(source->GetStoredRules().GetSize(), 1);
     const std::u16string before = RulesXml(source);
 
     CFailingScene failing(scene);
-    RunWithOperator([&] { EXPECT_THROW(RunRulesDialog(&failing, u"src"), std::bad_alloc); },
-                    [&](const COperator& person) {
-                        Window dialog = person.WaitForDialog(u"Metadata Actions");
-                        ASSERT_NE(dialog, nullptr);
-                        EXPECT_TRUE(SelectTreeRow(Item(dialog, IDC_TAGS), u"  title (x)"));
-                        EXPECT_TRUE(SelectListRow(Item(dialog, IDC_TEMPLATES), u"Headline"));
-                        // The new rule's sentence names its template, which cannot be looked up.
-                        failing.m_bFail = true;
-                        Click(Item(dialog, IDC_ADD));
-                        EXPECT_TRUE(person.WaitGone(dialog));
-                    });
+    RunWithOperator(
+        [&] { EXPECT_THROW(RunRulesDialog(&failing, u"src"), std::bad_alloc); },
+        [&](const COperator& person) {
+            Window dialog = person.WaitForDialog(u"Metadata Actions");
+            ASSERT_NE(dialog, nullptr);
+            const ShownText shown[] = {{IDC_OBJECT_NAME, u"News"}, {IDC_ACTION, u"Push"}};
+            ExpectWindowMatchesTemplate(dialog, RulesDialogTemplate(), shown);
+            EXPECT_TRUE(SelectTreeRow(Item(dialog, IDC_TAGS), u"  title (x)"));
+            EXPECT_TRUE(SelectListRow(Item(dialog, IDC_TEMPLATES), u"Headline"));
+            // The new rule's sentence names its template, which cannot be looked up.
+            failing.m_bFail = true;
+            Click(Item(dialog, IDC_ADD));
+            EXPECT_TRUE(person.WaitGone(dialog));
+        });
     EXPECT_EQ(RulesXml(source), before);
 }
