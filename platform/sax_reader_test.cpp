@@ -10,24 +10,7 @@
 #include "platform/sax.h"
 #include "tests/support/test_support.h"
 
-#if defined(_WIN32)
-#define EXPECT_MALFORMED(result, expatError) EXPECT_TRUE(FAILED(result))
-#else
-#include <expat.h>
-#define EXPECT_MALFORMED(result, expatError) EXPECT_EQ(result, SAX_E_PARSE_BASE + (expatError))
-#endif
-
 namespace {
-
-// Wine's MSXML (over libxml2) differs from Windows' in corners: it reports no processing
-// instructions, gives namespace declarations neither URI nor local name and lists them last,
-// splits character data at other places, refuses references to declared entities and non-ASCII
-// namespace URIs, and its locator names no file. Where a test meets one, it says so.
-#if defined(_WIN32)
-constexpr bool kWineMsxml = true;
-#else
-constexpr bool kWineMsxml = false;
-#endif
 
 std::u16string Str(const char16_t* s, int n) {
     return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));

@@ -2,7 +2,6 @@
 // plug-in: apply as a table and as JSON, show on each file format, warnings and exit codes.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -143,14 +142,11 @@ TEST(Program, EachTestFileGivesTheValuesOfTheFilesOwnPacket) {
         // The extension's Descriptions are read in the same packet as the main one's.
         const bool extended = cases[i].file == "extended.jpg";
         if (extended) {
-            std::string text;
-            for (int line = 0; line < 3000; ++line) {
-                char buffer[64];
-                std::snprintf(buffer, sizeof buffer, "%sLine %04d of the long description.",
-                              line ? "\n" : "", line);
-                text += buffer;
-            }
-            EXPECT_EQ(values["dc"]["description"], text);
+            const std::string text = values["dc"]["description"];
+            EXPECT_EQ(text.size(), 3000 * 35 - 1);  // "Line 0000 of the long description." ...
+            EXPECT_TRUE(
+                text.ends_with("\nLine 2998 of the long description.\nLine 2999 of the "
+                               "long description."));
         }
         EXPECT_EQ(line["warnings"].size(), extended ? 1u : 0u);
     }

@@ -15,6 +15,8 @@
 #include <functional>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "run.h"
 #include "tests/support/test_support.h"
 
@@ -61,10 +63,14 @@ class EditCommand : public testing::Test {
         std::ostringstream out;
         std::ostringstream err;
         olvane_host::Io io{out, err, false};
+        // An editor that never shows or never closes would hold the test past any ctest timeout;
+        // SIGALRM ends the process instead (its default action), which ctest reports as a failure.
+        alarm(60);
         const int status = olvane_host::Run(
             {"--plugin", OLVANE_PLUGIN_PATH, "edit", "--rules", rules, "--template", "title=Title",
              "--template", "tool=Tool", OLVANE_HOST_SAMPLES "/harbour.jpg"},
             io);
+        alarm(0);
         EXPECT_FALSE(poll.isActive()) << "the editor never showed: " << err.str();
         output = out.str() + err.str();
         return status;

@@ -59,11 +59,9 @@ std::string ExtensionPart(size_t from, size_t size) {
                                Be(from, 4) + kExtension.substr(from, size));
 }
 
-std::string Tiff(bool little, uint64_t ifd, const std::string& packet) {
-    const auto n = [&](uint64_t v, int b) { return little ? Le(v, b) : Be(v, b); };
-    const std::string header = little ? "II"s + n(42, 2) : "MM"s + n(42, 2);
-    return header + n(ifd, 4) + n(1, 2) + n(700, 2) + n(7, 2) + n(packet.size(), 4) + n(26, 4) +
-           n(0, 4) + packet;
+std::string Tiff(const std::string& packet) {
+    return "MM"s + Be(42, 2) + Be(8, 4) + Be(1, 2) + Be(700, 2) + Be(7, 2) + Be(packet.size(), 4) +
+           Be(26, 4) + Be(0, 4) + packet;
 }
 
 std::string BigTiff(const std::string& packet) {
@@ -116,16 +114,9 @@ TEST(ChoosePacket, EachContainerGivesItsOwnPacketAndBrokenOnesFallBackToTheScan)
         {"a segment longer than the file",
          "\xFF\xD8\xFF\xE1\xFF\xFFhttp://ns.adobe.com/xap/1.0/\0"s + kPlain, ChoiceResult::kChosen,
          "packet found by scanning", kPlain, ""},
-        {"extended XMP with one byte missing",
-         Jpeg(MainSegment(kMain) + ExtensionPart(0, half) + ExtensionPart(half + 1, 999)),
-         ChoiceResult::kChosen, "JPEG XMP segment", kMain,
-         "the extended XMP is incomplete (" + std::to_string(half) + " of "},
-        {"TIFF, big-endian", Tiff(false, 8, kPlain), ChoiceResult::kChosen, "TIFF XMP tag", kPlain,
-         ""},
+        {"TIFF, big-endian", Tiff(kPlain), ChoiceResult::kChosen, "TIFF XMP tag", kPlain, ""},
         {"BigTIFF, the packet padded with NULs", BigTiff(kPlain + "\0\0\0"s), ChoiceResult::kChosen,
          "TIFF XMP tag", kPlain, ""},
-        {"TIFF with its IFD past the end", Tiff(true, 1 << 30, kPlain), ChoiceResult::kChosen,
-         "packet found by scanning", kPlain, ""},
         {"PNG",
          Png(PngChunk("IHDR", "13 bytes long") +
              PngChunk("iTXt", "XML:com.adobe.xmp\0\0\0en\0\0"s + kPlain)),
@@ -155,9 +146,6 @@ TEST(ChoosePacket, EachContainerGivesItsOwnPacketAndBrokenOnesFallBackToTheScan)
          "\xEF\xBB\xBF<!-- c --><!DOCTYPE rdf:RDF [<!ENTITY a 'b'>]>\n<rdf:RDF xmlns:rdf='R'/>"s,
          ChoiceResult::kChosen, "sidecar (the whole file)",
          "<!-- c --><!DOCTYPE rdf:RDF [<!ENTITY a 'b'>]>\n<rdf:RDF xmlns:rdf='R'/>", ""},
-        {"a large sidecar", "<x:xmpmeta>" + std::string(100000, ' ') + "</x:xmpmeta>",
-         ChoiceResult::kChosen, "sidecar (the whole file)",
-         "<x:xmpmeta>" + std::string(100000, ' ') + "</x:xmpmeta>", ""},
         {"XML with another document element",
          "<?xml version='1.0'?><svg><metadata>" + kPlain + "</metadata></svg>",
          ChoiceResult::kChosen, "packet found by scanning", kPlain, ""},
@@ -201,9 +189,6 @@ TEST(ChoosePacket, ListingScansTheWholeFile) {
     ASSERT_EQ(choice.listed.size(), 2u);
     EXPECT_EQ(choice.listed[0].offset, choice.offset);
     EXPECT_EQ(choice.listed[1].size, kPlain.size());
-
-    EXPECT_EQ(ReadPacket("/nonexistent/file.jpg", false, choice, error), ChoiceResult::kFailed);
-    EXPECT_EQ(error, "No such file or directory");
     EXPECT_EQ(ReadPacket("/tmp", false, choice, error), ChoiceResult::kFailed);
     EXPECT_EQ(error, "Is a directory");
 }
