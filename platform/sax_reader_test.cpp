@@ -16,17 +16,32 @@ std::u16string Str(const char16_t* s, int n) {
     return s == nullptr ? std::u16string() : std::u16string(s, static_cast<size_t>(n));
 }
 
-// Logs every event as one line; attributes as [uri|local|qname=value].
-class Recorder final : public ISAXContentHandler, public ISAXErrorHandler {
+// Logs every event as one line; attributes as [uri|local|qname=value]. Asked for UTF-8 events
+// (utf8), it takes them instead and declines the text inside "quiet" elements and after end tags.
+class Recorder final : public ISAXContentHandler,
+                       public ISAXErrorHandler,
+                       public ISAXUtf8ContentHandler {
   public:
     std::u16string log;
     std::vector<HRESULT> fatal;
     int line = 0;
+    bool utf8 = false;
 
-    HRESULT QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        *object = utf8 && iid == IID_ISAXUtf8ContentHandler
+                      ? static_cast<ISAXUtf8ContentHandler*>(this)
+                      : nullptr;
+        return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
+    HRESULT startElement(const SaxUtf8Name& name, const SaxUtf8Attribute*, size_t) override {
+        Log(u"<" + Wide(name.localName));
+        return name.localName == "quiet" ? S_FALSE : S_OK;
+    }
+    HRESULT endElement() override {
+        Log(u">");
+        return S_FALSE;
+    }
+    HRESULT characters(std::string_view text) override { return Log(u"'" + Wide(text)); }
     ULONG AddRef() override { return 2; }
     ULONG Release() override { return 1; }
     HRESULT putDocumentLocator(ISAXLocator*) override { return S_OK; }
@@ -71,6 +86,9 @@ class Recorder final : public ISAXContentHandler, public ISAXErrorHandler {
     HRESULT ignorableWarning(ISAXLocator*, const char16_t*, HRESULT) override { return S_OK; }
 
   private:
+    static std::u16string Wide(std::string_view text) {
+        return NarrowToWide(std::string(text).c_str(), text.size());
+    }
     HRESULT Log(const std::u16string& e) {
         log += e + u"\n";
         return S_OK;
@@ -172,6 +190,25 @@ TEST_F(SaxReader, ReadsFilesInTheEncodingTheyDeclare) {
               SAX_E_UNPAIRED_SURROGATE);
     EXPECT_EQ(reader->parseURL(u"/nonexistent-dir/x.xml"), E_FILE_NOT_FOUND);
     EXPECT_EQ(reader->parseURL(nullptr), E_POINTER);
+}
+
+// A handler that takes UTF-8 events gets them instead; text it declines is not handed over up to
+// the next tag, but still counts against the limit in UTF-16 units.
+TEST_F(SaxReader, Utf8EventsAndDeclinedText) {
+    events.utf8 = true;
+    ASSERT_EQ(ParseUtf8("<a>1<quiet>2<?p?>3&amp;</quiet>4<b>5&lt;</b>6</a>"), S_OK);
+    EXPECT_EQ(Log(), "{\n<a\n'1\n<quiet\n?p \n>\n<b\n'5<\n>\n>\n}\n");
+
+    // Two-byte characters, a processing instruction (which does not end the run) and ASCII: more
+    // bytes than the limit, exactly as many units, then one more.
+    std::string head = "<a><quiet>";
+    for (int i = 0; i < 4'000'000; ++i) {
+        head += "\xc3\xa9";
+    }
+    head += "<?p?>";
+    const std::string tail(static_cast<size_t>(kSaxMaxValueLength) - 4'000'000, 'x');
+    EXPECT_EQ(ParseUtf8(head + tail + "</quiet></a>"), S_OK);
+    EXPECT_EQ(ParseUtf8(head + tail + "x</quiet></a>"), SAX_E_VALUE_TOO_LONG);
 }
 
 }  // namespace
