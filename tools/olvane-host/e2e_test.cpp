@@ -60,12 +60,11 @@ TEST(Program, AppliesRulesAsATableAndAsJson) {
         {"apply", "--json", "--rules", rules, "--template", "t=T=old", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 1) << r.err;
     const json report = Line(r.out, 0);
-    std::vector<std::string> outcomes;
+    json outcomes = json::array();
     for (const json& rule : report["rules"]) {
         outcomes.push_back(rule["outcome"]);
     }
-    EXPECT_EQ(outcomes,
-              (std::vector<std::string>{"pushed", "passed", "passed", "failed", "failed"}));
+    EXPECT_EQ(outcomes, json({"pushed", "passed", "passed", "failed", "failed"}));
     EXPECT_EQ(report["templates"], json({{"t", "Harbour at dawn"}}));
     EXPECT_EQ(report["rules"][3]["reason"], "differs from \"Dusk\"");
     EXPECT_EQ(report["rules"][4]["reason"], "the tag has no value");
@@ -80,12 +79,20 @@ TEST(Program, AppliesRulesAsATableAndAsJson) {
 TEST(Program, ExitCodesNameWhatWentWrong) {
     olvane_test::TempDir dir;
     olvane_test::WriteFile(dir / "plain.jpg", "\xFF\xD8\xFF\xD9");
-    Result r = Host({"apply", "--json", "--rules", kSamples + "/rules.xml",
-                     kSamples + "/harbour.xmp", dir / "missing.xmp", dir / "plain.jpg"});
+    Result r =
+        Host({"apply", "--json", "--rules", kSamples + "/rules.xml", kSamples + "/harbour.xmp",
+              dir / "missing.xmp", dir / "plain.jpg", dir.path().string()});
     EXPECT_EQ(r.status, 3);  // the other files are still handled
-    EXPECT_TRUE(Line(r.out, 0).contains("rules"));
+    EXPECT_EQ(Line(r.out, 0)["rules"][0]["reason"], "no template \"title\"");  // a push
     EXPECT_EQ(Line(r.out, 1)["error"], "No such file or directory");
     EXPECT_EQ(Line(r.out, 2)["error"], "no XMP packet found");
+    EXPECT_EQ(Line(r.out, 3)["error"], "Is a directory");
+    // Not on a terminal: no progress line, and the summary last.
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_TRUE(
+        r.err.ends_with("\nolvane-host: 4 files, packets found: 1, unreadable: 0, "
+                        "without a packet: 1, not read: 2\n"))
+        << r.err;
     olvane_test::WriteFile(dir / "bad.xml", "<Pavex-MetaData-Rules><DataPush");
     r = Host({"apply", "--rules", dir / "bad.xml", kSamples + "/harbour.xmp"});
     EXPECT_EQ(r.status, 3);

@@ -75,9 +75,6 @@ class EditCommand : public testing::Test {
         output = out.str() + err.str();
         return status;
     }
-    int Files() const {
-        return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
-    }
 
     olvane_test::TempDir dir;
     std::string rules = dir / "rules.xml";
@@ -105,7 +102,7 @@ TEST_F(EditCommand, OkSavesTheEditedRulesAndCancelLeavesThemAlone) {
     EXPECT_EQ(after.find("to=\"title\""), std::string::npos) << after;
     EXPECT_NE(after.find("CreatorTool\"     to=\"tool\""), std::string::npos) << after;
     EXPECT_NE(after.find("to=\"a &amp; &lt;b>\""), std::string::npos) << after;
-    EXPECT_EQ(Files(), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace
