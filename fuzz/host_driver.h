@@ -44,7 +44,8 @@ class HostDriver {
 
     // One call chosen by the choices, checked against the model; false on the first mismatch.
     bool Step();
-    // Frees what the host holds, removes every scene and checks that nothing is left.
+    // Removes every scene and checks that nothing is left; the destructor frees what the host
+    // holds.
     bool Finish();
     const std::string& Failure() const { return m_failure; }
     size_t Calls() const { return m_calls; }
@@ -59,7 +60,6 @@ class HostDriver {
 
     bool Check(bool ok, const char* what);
     bool Call(int op, int id, const char* key, Scene* scene, Object* object);
-    bool Touch(int slot, int expectedRecords);
     bool RemoveAll();
 
     Choices& m_choices;

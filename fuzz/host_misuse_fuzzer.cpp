@@ -11,8 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     olvane_fuzz::Choices choices(data, size);
     olvane_fuzz::HostDriver driver(choices);
     while (choices.More()) {
-        olvane_fuzz::Require(driver.Step(), "host misuse", driver.Failure());
+        olvane_fuzz::Require(driver.Step(), "host misuse", NarrowToWide(driver.Failure().c_str()));
     }
-    olvane_fuzz::Require(driver.Finish(), "host misuse at the end", driver.Failure());
+    olvane_fuzz::Require(driver.Finish(), "host misuse at the end",
+                         NarrowToWide(driver.Failure().c_str()));
     return 0;
 }

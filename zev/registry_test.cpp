@@ -167,9 +167,6 @@ TEST(Reports, DanglingObjectsWithCountsNamesAndOwnersInAddressOrder) {
     doc->Release();
 
     sink.Clear();
-    WriteReportLine(&sink, u"%s=%d", u"\u00e9\u4e2d", 7);
-    EXPECT_EQ(sink.bytes(), (std::vector<uint8_t>{0xE9, 0, 0x2D, 0x4E, '=', 0, '7', 0, 0x0A, 0}));
-    sink.Clear();
     WriteReportLine(&sink, u"%s", std::u16string(3000, u'z').c_str());
     EXPECT_EQ(sink.bytes().size(), 2048u * 2 + 2);
 }
