@@ -5,7 +5,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/carray.h"

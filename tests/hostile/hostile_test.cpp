@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_check.h"
 #include "olvane/olvane.h"
 #include "platform/codepage.h"
 #include "platform/sax.h"
@@ -22,6 +23,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using olvane_fuzz::SetRules;
+using olvane_fuzz::Take;
 using olvane_test::ReadFile;
 
 // The template language: {{repeat N}}...{{end}} (nested; {{i}} is the iteration), {{xHH}} a raw
@@ -96,17 +99,6 @@ long ParseCode(const std::string& name) {
     return it != names.end()                         ? it->second
            : name.rfind("SAX_E_PARSE_BASE+", 0) == 0 ? SAX_E_PARSE_BASE + std::stol(name.substr(17))
                                                      : std::stol(name, nullptr, 0);
-}
-
-std::u16string Take(BSTR b) {
-    std::u16string text = b == nullptr ? u"" : std::u16string(b, SysStringLen(b));
-    SysFreeString(b);
-    return text;
-}
-
-int SetRules(int scene, const char* key, const std::u16string& text, int append) {
-    return SetRulesXML(scene, key,
-                       SysAllocStringLen(text.data(), static_cast<unsigned>(text.size())), append);
 }
 
 std::string Text(BSTR b) {

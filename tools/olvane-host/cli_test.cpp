@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
+
+#include "tests/support/test_support.h"
+
 namespace olvane_host {
 namespace {
 
@@ -31,30 +36,15 @@ TEST(ParseArguments, HelpWinsAndNamesItsCommand) {
     EXPECT_NE(HelpText(p.options.command).find("Usage: olvane-host edit"), std::string::npos);
 }
 
+// The list of tools/olvane-host/README.md: "ARGUMENTS => the message".
 TEST(ParseArguments, UsageErrors) {
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "no command given (show, apply or edit)"},
-        {{"shwo", "a.xmp"}, "unknown command 'shwo' (show, apply or edit)"},
-        {{"show", "--verbos", "a.xmp"}, "unknown option '--verbos'"},
-        {{"apply", "--rules", "r", "--verbose", "a"}, "apply: --verbose is an option of show"},
-        {{"show"}, "show: no input file given"},
-        {{"show", "--rules", "r.xml", "a"},
-         "show: --rules and --template are options of apply and edit"},
-        {{"apply", "a.jpg"}, "apply: --rules RULES.xml is required"},
-        {{"apply", "a.jpg", "--rules"}, "--rules needs a value"},
-        {{"apply", "--rules", "a", "--rules", "b", "f"}, "--rules is given twice"},
-        {{"apply", "--rules", "r", "-", "-"}, "apply: standard input (-) can be read only once"},
-        {{"apply", "--rules", "r", "--template", "title", "f"},
-         "--template title: expected KEY=NAME[=VALUE]"},
-        {{"apply", "--rules", "r", "--template", "t=A", "--template", "t=B", "f"},
-         "--template: the key t is given twice"},
-        {{"apply", "--rules", "r", "--template", "olvane-host.packet=P", "f"},
-         "--template: the key olvane-host.packet is reserved for the packet"},
-        {{"edit", "--rules", "r", "a", "b"}, "edit: exactly one input file is needed"},
-        {{"edit", "--rules", "r", "--json", "a"}, "edit: --json is an option of show and apply"},
-    };
-    for (const auto& [args, message] : cases) {
-        EXPECT_EQ(ParseArguments(args).error, message);
+    const olvane_test::CaseChecks checks(OLVANE_SOURCE_DIR "/tools/olvane-host/README.md");
+    const std::vector<std::string> cases = checks.All("usage-error");
+    EXPECT_EQ(cases.size(), 15u);
+    for (const std::string& c : cases) {
+        std::istringstream words(c.substr(0, c.find("=> ")));
+        const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+        EXPECT_EQ(ParseArguments(args).error, c.substr(c.find("=> ") + 3)) << c;
     }
 }
 

@@ -103,51 +103,34 @@ TEST(Program, ExitCodesNameWhatWentWrong) {
     EXPECT_NE(r.err.find("cannot use the plug-in"), std::string::npos);
 }
 
-// The test files of make_testdata.py (see testdata/README.md), each with its own title.
+// The test files of make_testdata.py, each with its own title, as the check block of
+// testdata/README.md lists them: "file | packet from | title | packets a scan of the file finds".
 TEST(Program, EachTestFileGivesTheValuesOfTheFilesOwnPacket) {
-    struct Case {
-        std::string file;
-        std::string from;
-        std::string title;
-        uint64_t scanned;  // packets a scan of the whole file finds
-    };
-    const bool pdf = OLVANE_HOST_READS_PDF;
-    const std::vector<Case> cases = {
-        {"bare-rdf.txt", "sidecar (the whole file)", "Bare RDF title", 0},
-        {"document.pdf",
-         pdf ? "PDF document metadata (the catalogue's /Metadata stream)"
-             : "packet found by scanning, the last of 2",
-         pdf ? "Document title" : "Image title", 2},
-        {"extended.jpg", "JPEG XMP segment, with extended XMP from 2 segments", "Extended title",
-         2},
-        {"two-packets.avi", "RIFF _PMX chunk, the last of 2", "Current AVI title", 2},
-        {"two-packets.bin", "packet found by scanning, the last of 2", "Current scanned title", 2},
-        {"two-packets.wav", "RIFF _PMX chunk", "Current WAV title", 2},
-        {"xmp.gif", "packet found by scanning", "GIF title", 1},
-        {"xmp.mov", "QuickTime XMP_ box", "QuickTime title", 1},
-        {"xmp.mp4", "MP4 XMP box", "MP4 title", 1},
-        {"xmp.png", "PNG XMP text chunk", "PNG title", 1},
-        {"xmp.tif", "TIFF XMP tag", "TIFF title", 1},
-    };
+    const olvane_test::CaseChecks checks(kTestdata + "/README.md");
+    std::vector<std::string> cases = checks.All("file");
+    cases.push_back(checks.One(OLVANE_HOST_READS_PDF ? "with-qpdf" : "without-qpdf"));
+    ASSERT_EQ(cases.size(), 11u);
     std::vector<std::string> args{"show", "--json", "--verbose"};
-    for (const Case& c : cases) {
-        args.push_back(kTestdata + "/" + c.file);
+    for (const std::string& c : cases) {
+        args.push_back(kTestdata + "/" + c.substr(0, c.find(" | ")));
     }
     const Result r = Host(args);
     EXPECT_EQ(r.status, 0) << r.err;
     for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(cases[i].file);
+        SCOPED_TRACE(cases[i]);
         const json line = Line(r.out, i);
         std::map<std::string, json> values;
         for (const json& ns : line["namespaces"]) {
             values[ns["prefix"]] = ns["values"];
         }
-        EXPECT_EQ(line["packet"]["from"], cases[i].from);
-        EXPECT_EQ(values["dc"]["title"], cases[i].title);
-        EXPECT_EQ(line["packets_found"], cases[i].scanned);
+        const std::string found = std::to_string(line["packets_found"].get<uint64_t>());
+        EXPECT_EQ(line["file"].get<std::string>().substr(kTestdata.size() + 1) + " | " +
+                      line["packet"]["from"].get<std::string>() + " | " +
+                      values["dc"]["title"].get<std::string>() + " | " + found,
+                  cases[i]);
         EXPECT_EQ(line["status"], "read");
         // The extension's Descriptions are read in the same packet as the main one's.
-        const bool extended = cases[i].file == "extended.jpg";
+        const bool extended = cases[i].starts_with("extended.jpg");
         if (extended) {
             const std::string text = values["dc"]["description"];
             EXPECT_EQ(text.size(), 3000 * 35 - 1);  // "Line 0000 of the long description." ...

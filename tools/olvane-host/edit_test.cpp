@@ -83,7 +83,12 @@ class EditCommand : public testing::Test {
 };
 
 TEST_F(EditCommand, OkSavesTheEditedRulesAndCancelLeavesThemAlone) {
-    EXPECT_EQ(Edit([](QDialog& dialog) { dialog.reject(); }), 0);  // Esc or the close box
+    EXPECT_EQ(Edit([](QDialog& dialog) {
+                  // The two templates are offered as destinations; the packet's source is not.
+                  EXPECT_EQ(Control<QListWidget>(dialog, 8005)->count(), 2);
+                  dialog.reject();  // Esc or the close box
+              }),
+              0);
     EXPECT_EQ(output, rules + ": unchanged\n");
     EXPECT_EQ(ReadFile(rules), before);
 
