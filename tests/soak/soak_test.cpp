@@ -1,7 +1,8 @@
 // soak_test.cpp - randomised calls over many scenes (the host-misuse driver with a seeded generator
 // and the sample packets), then RemoveAllScenes: every result as the model predicts, and nothing
 // left alive. OLVANE_SOAK_CALLS and OLVANE_SOAK_SEED choose the run: the default test run makes
-// 50,000 calls, the soak (ctest --preset soak) 200,000.
+// 200,000 calls (fewer let a rare case, such as GetRules on a key without a source while the
+// host holds records, go unvisited on some seeds), the soak (ctest --preset soak) 1,000,000.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,7 +20,7 @@ long FromEnvironment(const char* name, long fallback) {
 }
 
 TEST(Soak, RandomisedCallsOverManyScenesAsTheModelPredicts) {
-    const long calls = FromEnvironment("OLVANE_SOAK_CALLS", 50000);
+    const long calls = FromEnvironment("OLVANE_SOAK_CALLS", 200000);
     const long seed = FromEnvironment("OLVANE_SOAK_SEED", 20261206);
     std::vector<std::string> samples;
     for (const char* name :
