@@ -160,10 +160,7 @@ check_all
 mkdir -p "$work"
 ((sync)) && sync_copy
 if [ ! -f "$src/build/build.ninja" ]; then
-    extra=()
-    # Older trees read sample packets from ../shared; the copy has none beside it.
-    [ -d "$root/../shared" ] && extra+=("-DOLVANE_SHARED_DIR=$(realpath "$root/../shared")")
-    (cd "$src" && cmake --preset default -DOLVANE_BUILD_BENCH=OFF "${extra[@]}") >"$work/configure.log"
+    (cd "$src" && cmake --preset default -DOLVANE_BUILD_BENCH=OFF) >"$work/configure.log"
 fi
 build || {
     echo "the unchanged copy does not build; see $work/build.log" >&2
