@@ -1,7 +1,7 @@
 // qt_dialog_window_test.cpp - the Qt window built from dialog template 8000: what it shows, its Tab
 // order, data exchange with its controls, how clicks and keys reach the dialog's logic; and the
-// editor opened as the host's export opens it: clicked through in the host's application object,
-// in one of its own, and refused without a display.
+// editor opened as the host's export opens it, in an application object of its own, and refused
+// without a display. (Clicked through on a real packet: the edit command's test.)
 #include "dialog/qt_dialog_window.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,6 @@
 #include "dialog/rules_dialog_runner.h"
 #include "dialog/rules_dialog_template.h"
 #include "dialog/test_editor_scene.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -121,6 +120,10 @@ TEST(QtDialogWindow, ClicksAndKeysReachTheLogicAndAFailingHandlerEndsTheRun) {
               IDCANCEL);
     EXPECT_EQ(RunWith(dialog,
                       [](QDialog* window) {
+                          // Focus moves only in the active window, which a loaded machine
+                          // may not have made it yet.
+                          window->activateWindow();
+                          EXPECT_TRUE(QTest::qWaitForWindowActive(window));
                           Control<QWidget>(window, IDC_PARAMETERS)->setFocus();
                           QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // OK
                       }),
@@ -135,16 +138,6 @@ TEST(QtDialogWindow, ClicksAndKeysReachTheLogicAndAFailingHandlerEndsTheRun) {
     EXPECT_EQ(dialog.GetWindow(), nullptr);
     EXPECT_EQ(RunWith(dialog, [](QDialog* window) { window->reject(); }), IDCANCEL);
     EXPECT_EQ(dialog.commands, (std::vector<int>{IDC_ADD, IDCANCEL, IDOK, IDC_REMOVE, IDCANCEL}));
-}
-
-void ClickText(QDialog* dialog, int id, const QString& text) {
-    auto* view = Control<QAbstractItemView>(dialog, id);
-    const QModelIndexList found =
-        view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, text, 1,
-                             Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                      view->visualRect(found.first()).center());
 }
 
 // Kerned pairs, ligatures, accents, tabs and right-to-left text, in texts far apart in length or
@@ -171,44 +164,6 @@ TEST(QtDialogWindow, TheWidestExtentIsTheWidestMeasuredOneByOne) {
             widest = std::max(widest, list.GetTextExtent(texts.back()));
         }
         EXPECT_EQ(list.GetWidestTextExtent(texts), widest) << spread;
-    }
-}
-
-// The editor as the export opens it, on a real packet, clicked through and photographed. With
-// OLVANE_EDITOR_SCREENSHOT set the picture is written there (docs/editor.png is made this way).
-TEST(RulesDialog, ClickedThroughOnARealPacket) {
-    TestApplication();
-    CTestScene scene(4);
-    scene.AddDestination(u"k-headline", u"Headline");
-    scene.AddDestination(u"k-ticker", u"Lower third");
-    const std::string packet =
-        olvane_test::ReadFile(olvane_test::DataPath("xmp/real_01_basic.xmp"));
-    CMetaDataSource* photo = scene.AddSource(u"photo-7", u"Harbour at dawn", packet.c_str());
-    photo->SetRulesXML(
-        u"<Pavex-MetaData-Rules><DataIsOneOf tag=\"http://ns.adobe.com/xap/1.0/:"
-        u"Rating\" to=\"3,4,5\" val=\"true\" /></Pavex-MetaData-Rules>",
-        0);
-    QImage image;
-    CModalScript script([&](QDialog* dialog) {
-        ClickText(dialog, IDC_TAGS, QStringLiteral("  title (Harbour at dawn)"));
-        ClickText(dialog, IDC_TEMPLATES, QStringLiteral("Lower third"));
-        Control<QComboBox>(dialog, IDC_ACTION)->setCurrentIndex(0);
-        QTest::mouseClick(Control<QCheckBox>(dialog, IDC_VALIDATION), Qt::LeftButton);
-        QTest::mouseClick(Control<QPushButton>(dialog, IDC_ADD), Qt::LeftButton);
-        image = dialog->grab().toImage();
-        QTest::mouseClick(Control<QPushButton>(dialog, IDOK), Qt::LeftButton);
-    });
-    RunRulesDialog(&scene, u"photo-7");
-    EXPECT_TRUE(script.Ran());
-    EXPECT_TRUE(script.m_answered.empty());
-    BSTR xml = photo->GetRulesXML();
-    EXPECT_NE(std::u16string(xml).find(u"<DataPush    tag=\"http://purl.org/dc/elements/1.1/:"
-                                       u"title\"     to=\"k-ticker\"     val=\"true\" />"),
-              std::u16string::npos);
-    SysFreeString(xml);
-    EXPECT_GT(image.width(), 400);
-    if (const char* path = std::getenv("OLVANE_EDITOR_SCREENSHOT")) {
-        EXPECT_TRUE(image.save(QString::fromLocal8Bit(path)));
     }
 }
 

@@ -1,6 +1,7 @@
 // edit_test.cpp - the edit command with the plug-in's real editor, answered from the test: the
 // editor runs modally inside the program, here the test's own process, and is answered from a
-// timer of the same Qt event loop.
+// timer of the same Qt event loop. With OLVANE_EDITOR_SCREENSHOT set, the editor is photographed
+// there before OK (docs/editor.png is made this way).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,9 +9,11 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -98,7 +101,10 @@ TEST_F(EditCommand, OkSavesTheEditedRulesAndCancelLeavesThemAlone) {
                   Control<QComboBox>(dialog, 8007)->setCurrentText("Equals");
                   Control<QLineEdit>(dialog, 8008)->setText("a & <b>");
                   Control<QPushButton>(dialog, 8003)->click();  // Add
-                  Control<QPushButton>(dialog, 1)->click();     // OK
+                  if (const char* path = std::getenv("OLVANE_EDITOR_SCREENSHOT")) {
+                      EXPECT_TRUE(dialog.grab().save(QString::fromLocal8Bit(path)));
+                  }
+                  Control<QPushButton>(dialog, 1)->click();  // OK
               }),
               0);
     EXPECT_EQ(output, rules + ": saved 3 rules\n");
