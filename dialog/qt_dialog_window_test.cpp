@@ -12,9 +12,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 #include <cstdlib>
-#include <random>
 
 #include "dialog/qt_controls.h"
 #include "dialog/qt_test_support.h"
@@ -138,33 +136,6 @@ TEST(QtDialogWindow, ClicksAndKeysReachTheLogicAndAFailingHandlerEndsTheRun) {
     EXPECT_EQ(dialog.GetWindow(), nullptr);
     EXPECT_EQ(RunWith(dialog, [](QDialog* window) { window->reject(); }), IDCANCEL);
     EXPECT_EQ(dialog.commands, (std::vector<int>{IDC_ADD, IDCANCEL, IDOK, IDC_REMOVE, IDCANCEL}));
-}
-
-// Kerned pairs, ligatures, accents, tabs and right-to-left text, in texts far apart in length or
-// alike to a character: the shortcut must still find the widest.
-TEST(QtDialogWindow, TheWidestExtentIsTheWidestMeasuredOneByOne) {
-    TestApplication();
-    ExtentListWidget widget(nullptr);
-    CQtListBox list(&widget);
-    std::mt19937 rng(2000);
-    const std::u16string pieces[] = {u"value ",         u"AVAWAT ", u"fi fl ffi ",
-                                     u"\u00e9t\u00e9 ", u"1234, ",  u"Wy.To "};
-    for (const int spread : {1000, 10}) {
-        std::vector<CString> texts;
-        int widest = 0;
-        for (int i = 0; i < 300; ++i) {
-            std::u16string text;
-            for (size_t length = 200 + rng() % spread; text.size() < length;) {
-                text += pieces[rng() % 6];
-            }
-            if (i % 97 == 5) {
-                text += i < 150 ? u"\t\t\tx" : u"\u05e9\u05dc\u05d5\u05dd \u0645\u0631\u062d";
-            }
-            texts.emplace_back(text);
-            widest = std::max(widest, list.GetTextExtent(texts.back()));
-        }
-        EXPECT_EQ(list.GetWidestTextExtent(texts), widest) << spread;
-    }
 }
 
 // Each case runs in a fresh process (the threadsafe death-test style runs the test binary again),
