@@ -1,11 +1,10 @@
 // value_map_test.cpp - ValueMap held to the framework's map it stands in for: the same entries in
-// the same order, however they were set, and texts that outlive the map they were read into.
+// the same order, however they were set. (Texts shared past the map they were read into: every
+// source's groups rely on it, and ASan sees the first read of a freed text.)
 #include "metadata/value_map.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -86,25 +85,6 @@ TEST(ValueMap, OrdersAndOverwritesAsTheFrameworksMapWhetherSetOrAddedAndSettled)
         }
         EXPECT_EQ(added.Lookup(u"ns:absent"), nullptr);
     }
-}
-
-TEST(ValueMap, SharedTextsOutliveTheMapTheyWereReadInto) {
-    auto pairs = std::make_unique<ValueMap>();
-    pairs->SetAt(u"dc:title", u"Harbour");
-    pairs->SetAt(u"dc:title", u"Harbour at dawn");  // the old text stays behind, unused
-    ValueMap group;
-    group.ShareTexts(*pairs);
-    pairs->ForEach(
-        [&](const ValueMap::Entry& e) { group.SetShared(e.key().substr(3), e.value()); });
-    group.SetAt(u"format", u"video");  // a copy, into the same blocks
-    pairs->RemoveAll();
-    pairs.reset();
-    Pairs left = Walked(group);
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (Pairs{{u"format", u"video"}, {u"title", u"Harbour at dawn"}}));
-    group.RemoveAll();
-    EXPECT_TRUE(group.IsEmpty());
-    EXPECT_EQ(group.GetStartPosition(), nullptr);
 }
 
 }  // namespace
