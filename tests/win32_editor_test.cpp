@@ -18,15 +18,8 @@ using namespace win32op;
 namespace {
 
 // The editor's control IDs, as the host's documentation of template 8000 gives them.
-constexpr int kOk = 1;
-constexpr int kRules = 8002;
-constexpr int kAdd = 8003;
-constexpr int kValidation = 8004;
-constexpr int kTemplates = 8005;
-constexpr int kRemove = 8006;
-constexpr int kAction = 8007;
-constexpr int kParameters = 8008;
-constexpr int kTags = 8009;
+constexpr int kOk = 1, kRules = 8002, kAdd = 8003, kValidation = 8004, kTemplates = 8005,
+              kRemove = 8006, kAction = 8007, kParameters = 8008, kTags = 8009;
 
 constexpr char16_t kCaption[] = u"Metadata Actions";
 constexpr char16_t kPushSentence[] = u"Data from tag \"dc:title\" to template \"Headline\"";
@@ -37,17 +30,10 @@ std::u16string Utf16(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
-// Reads a message box the operator must meet, and closes it. (Whether it stays above every window
-// cannot be told under wine, which ignores MB_TOPMOST.)
-std::u16string Answer(const COperator& person) {
-    const std::optional<MessageBoxInfo> box = person.AnswerMessageBox();
-    if (!box) {
-        ADD_FAILURE() << "no message box";
-        return {};
-    }
-    EXPECT_EQ(box->caption, kCaption);
-    EXPECT_EQ(box->buttons, std::vector<std::u16string>{u"OK"});
-    return box->text;
+// A message box as the operator meets it: the dialog's caption, the text, a single OK button.
+// (Whether it stays above every window cannot be told under wine, which ignores MB_TOPMOST.)
+std::vector<std::u16string> Box(const std::u16string& text) {
+    return {kCaption, text, u"OK"};
 }
 
 }  // namespace
@@ -70,8 +56,8 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
 
     // A source without tags: the message comes before the editor; Esc cancels.
     edit("bare", [&](const COperator& person) {
-        EXPECT_EQ(Answer(person), u"No tags are available!\nScene ID = " +
-                                      Utf16(std::to_string(scene)) + u"\nGUID = bare");
+        EXPECT_EQ(person.AnswerMessageBox(), Box(u"No tags are available!\nScene ID = " +
+                                                 Utf16(std::to_string(scene)) + u"\nGUID = bare"));
         Window dialog = person.WaitForDialog(kCaption);
         ASSERT_NE(dialog, nullptr);
         person.PressEscape();
@@ -84,7 +70,7 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
         Window dialog = person.WaitForDialog(kCaption);
         ASSERT_NE(dialog, nullptr);
         ClickLater(Item(dialog, kAdd));
-        EXPECT_EQ(Answer(person), u"Must select a tag");
+        EXPECT_EQ(person.AnswerMessageBox(), Box(u"Must select a tag"));
         ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), u"  title (Harbour at dawn)"));
         ASSERT_TRUE(SelectListRow(Item(dialog, kTemplates), u"Headline"));
         Click(Item(dialog, kAdd));
