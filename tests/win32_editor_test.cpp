@@ -1,8 +1,9 @@
 // win32_editor_test.cpp - the native editor as a Windows host opens it: olvane.dll loaded with
 // LoadLibrary, a scene made through the exports, SetRulesDialog called on this thread while the
-// operator works the dialog. This program holds no dialog template of its own, so the editor can
-// only open from the DLL's resources. With OLVANE_EDITOR_SCREENSHOT set, the editor is
-// photographed there (docs/editor-win32.png is made this way).
+// operator works the dialog, then the stored rule read back as text and as a record. This program
+// holds no dialog template of its own, so the editor can only open from the DLL's resources. With
+// OLVANE_EDITOR_SCREENSHOT set, the editor is photographed there (docs/editor-win32.png is made
+// this way).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -95,4 +96,14 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
               u"<DataEqualsStr      tag=\"http://purl.org/dc/elements/1.1/:title\"           "
               u"to=\"abc\"          val=\"true\" />\n</Pavex-MetaData-Rules>\n");
     api.SysFreeString(xml);
+
+    // The same rule as a record in the header's layout, read across the DLL's boundary.
+    OlvaneRuleArray records{};
+    ASSERT_EQ(api.GetRules(scene, "photo-7", &records), 1);
+    ASSERT_EQ(records.size, 1);
+    const OlvaneRule& rule = *records.data[0];
+    EXPECT_EQ((std::vector<int>{rule.type, rule.reserved, rule.validation, int(rule.args.size)}),
+              (std::vector<int>{2, 1, 1, 2}));
+    EXPECT_EQ(std::u16string(rule.args.data[1], api.SysStringLen(rule.args.data[1])), u"abc");
+    EXPECT_EQ(api.FreeRules(&records), 1);
 }
