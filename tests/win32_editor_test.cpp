@@ -87,6 +87,7 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
         }
         ASSERT_TRUE(SelectListRow(Item(dialog, kRules), kPushSentence));
         Click(Item(dialog, kRemove));
+        EXPECT_EQ(ListRows(Item(dialog, kRules)), std::vector<std::u16string>{kEqualsSentence});
         Click(Item(dialog, kOk));
         EXPECT_TRUE(person.WaitGone(dialog));
     });
