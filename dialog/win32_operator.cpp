@@ -312,7 +312,8 @@ void Type(Window control, const std::u16string& text) {
 }
 
 void Click(Window button) {
-    ::SendMessageW(Hwnd(button), BM_CLICK, 0, 0);
+    // Bounded: a click that opens a message box nobody answers must not hold the operator.
+    ::SendMessageTimeoutW(Hwnd(button), BM_CLICK, 0, 0, SMTO_NORMAL, kTimeoutMs, nullptr);
 }
 
 void ClickLater(Window button) {

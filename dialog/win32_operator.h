@@ -49,7 +49,7 @@ Window Item(Window dialog, int id);
 std::u16string Text(Window window);
 std::vector<std::u16string> ListRows(Window list);
 
-// Acting; each returns once the window has handled it.
+// Acting; each returns once the window has handled it (a click, at most after a wait).
 bool SelectTreeRow(Window tree, const std::u16string& text);
 bool SelectListRow(Window list, const std::u16string& text);
 void Type(Window control, const std::u16string& text);  // replaces what the field holds
