@@ -28,10 +28,6 @@ HWND Hwnd(Window window) {
     return static_cast<HWND>(window);
 }
 
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 std::u16string ClassName(HWND window) {
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, static_cast<int>(std::size(name)));
@@ -277,8 +273,7 @@ std::u16string Text(Window window) {
 
 std::vector<std::u16string> ListRows(Window list) {
     std::vector<std::u16string> rows;
-    const int count = static_cast<int>(::SendMessageW(Hwnd(list), LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    for (LRESULT i = 0; i < ::SendMessageW(Hwnd(list), LB_GETCOUNT, 0, 0); ++i) {
         wchar_t row[512] = {};  // longer than any row the tests make
         ::SendMessageW(Hwnd(list), LB_GETTEXT, i, reinterpret_cast<LPARAM>(row));
         rows.emplace_back(reinterpret_cast<const char16_t*>(row));
@@ -293,7 +288,7 @@ bool SelectTreeRow(Window tree, const std::u16string& text) {
 
 bool SelectListRow(Window list, const std::u16string& text) {
     const auto row = ::SendMessageW(Hwnd(list), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                    reinterpret_cast<LPARAM>(Wide(text)));
+                                    reinterpret_cast<LPARAM>(text.c_str()));
     return row != LB_ERR && ::SendMessageW(Hwnd(list), LB_SETCURSEL, row, 0) != LB_ERR;
 }
 
@@ -343,7 +338,8 @@ bool SavePng(Window window, const std::u16string& path) {
     if (drawn && Gdiplus::GdiplusStartup(&token, &startup, nullptr) == Gdiplus::Ok) {
         using namespace Gdiplus::DllExports;
         if (GdipCreateBitmapFromHBITMAP(picture, nullptr, &bitmap) == Gdiplus::Ok) {
-            saved = GdipSaveImageToFile(bitmap, Wide(path), &kPngEncoder, nullptr) == Gdiplus::Ok;
+            saved = GdipSaveImageToFile(bitmap, reinterpret_cast<const wchar_t*>(path.c_str()),
+                                        &kPngEncoder, nullptr) == Gdiplus::Ok;
             GdipDisposeImage(bitmap);
         }
         Gdiplus::GdiplusShutdown(token);
