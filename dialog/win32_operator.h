@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,12 +15,6 @@ namespace win32op {
 
 using Window = void*;  // HWND
 
-struct MessageBoxInfo {
-    std::u16string caption;
-    std::u16string text;
-    std::vector<std::u16string> buttons;
-};
-
 // Watches the top-level windows of one thread (the one that runs the dialogs). Every wait gives
 // up after 15 seconds.
 class COperator {
@@ -30,9 +23,10 @@ class COperator {
 
     // A visible dialog box with that caption that no other window of the thread owns.
     Window WaitForDialog(const char16_t* caption) const;
-    // Waits for a message box (a dialog box owned by another), reads it, presses its first
-    // button and waits until it is gone.
-    std::optional<MessageBoxInfo> AnswerMessageBox() const;
+    // Waits for a message box (a dialog box owned by another), reads its caption, its text and
+    // its buttons' captions, in that order, presses its first button and waits until it is gone.
+    // Empty when none came.
+    std::vector<std::u16string> AnswerMessageBox() const;
     bool WaitGone(Window window) const;
     // Closes whatever the thread still shows, message boxes first; false when something was left
     // to close.
@@ -55,7 +49,7 @@ Window Item(Window dialog, int id);
 std::u16string Text(Window window);
 std::vector<std::u16string> ListRows(Window list);
 
-// Acting; each returns once the window has handled it.
+// Acting; each returns once the window has handled it (a click, at most after a wait).
 bool SelectTreeRow(Window tree, const std::u16string& text);
 bool SelectListRow(Window list, const std::u16string& text);
 void Type(Window control, const std::u16string& text);  // replaces what the field holds

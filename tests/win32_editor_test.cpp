@@ -1,8 +1,9 @@
 // win32_editor_test.cpp - the native editor as a Windows host opens it: olvane.dll loaded with
 // LoadLibrary, a scene made through the exports, SetRulesDialog called on this thread while the
-// operator works the dialog. This program holds no dialog template of its own, so the editor can
-// only open from the DLL's resources. With OLVANE_EDITOR_SCREENSHOT set, the editor is
-// photographed there (docs/editor-win32.png is made this way).
+// operator works the dialog, then the stored rule read back as text and as a record. This program
+// holds no dialog template of its own, so the editor can only open from the DLL's resources. With
+// OLVANE_EDITOR_SCREENSHOT set, the editor is photographed there (docs/editor-win32.png is made
+// this way).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,15 +19,8 @@ using namespace win32op;
 namespace {
 
 // The editor's control IDs, as the host's documentation of template 8000 gives them.
-constexpr int kOk = 1;
-constexpr int kRules = 8002;
-constexpr int kAdd = 8003;
-constexpr int kValidation = 8004;
-constexpr int kTemplates = 8005;
-constexpr int kRemove = 8006;
-constexpr int kAction = 8007;
-constexpr int kParameters = 8008;
-constexpr int kTags = 8009;
+constexpr int kOk = 1, kRules = 8002, kAdd = 8003, kValidation = 8004, kTemplates = 8005,
+              kRemove = 8006, kAction = 8007, kParameters = 8008, kTags = 8009;
 
 constexpr char16_t kCaption[] = u"Metadata Actions";
 constexpr char16_t kPushSentence[] = u"Data from tag \"dc:title\" to template \"Headline\"";
@@ -37,17 +31,10 @@ std::u16string Utf16(const std::string& ascii) {
     return std::u16string(ascii.begin(), ascii.end());
 }
 
-// Reads a message box the operator must meet, and closes it. (Whether it stays above every window
-// cannot be told under wine, which ignores MB_TOPMOST.)
-std::u16string Answer(const COperator& person) {
-    const std::optional<MessageBoxInfo> box = person.AnswerMessageBox();
-    if (!box) {
-        ADD_FAILURE() << "no message box";
-        return {};
-    }
-    EXPECT_EQ(box->caption, kCaption);
-    EXPECT_EQ(box->buttons, std::vector<std::u16string>{u"OK"});
-    return box->text;
+// A message box as the operator meets it: the dialog's caption, the text, a single OK button.
+// (Whether it stays above every window cannot be told under wine, which ignores MB_TOPMOST.)
+std::vector<std::u16string> Box(const std::u16string& text) {
+    return {kCaption, text, u"OK"};
 }
 
 }  // namespace
@@ -70,8 +57,8 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
 
     // A source without tags: the message comes before the editor; Esc cancels.
     edit("bare", [&](const COperator& person) {
-        EXPECT_EQ(Answer(person), u"No tags are available!\nScene ID = " +
-                                      Utf16(std::to_string(scene)) + u"\nGUID = bare");
+        EXPECT_EQ(person.AnswerMessageBox(), Box(u"No tags are available!\nScene ID = " +
+                                                 Utf16(std::to_string(scene)) + u"\nGUID = bare"));
         Window dialog = person.WaitForDialog(kCaption);
         ASSERT_NE(dialog, nullptr);
         person.PressEscape();
@@ -84,7 +71,7 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
         Window dialog = person.WaitForDialog(kCaption);
         ASSERT_NE(dialog, nullptr);
         ClickLater(Item(dialog, kAdd));
-        EXPECT_EQ(Answer(person), u"Must select a tag");
+        EXPECT_EQ(person.AnswerMessageBox(), Box(u"Must select a tag"));
         ASSERT_TRUE(SelectTreeRow(Item(dialog, kTags), u"  title (Harbour at dawn)"));
         ASSERT_TRUE(SelectListRow(Item(dialog, kTemplates), u"Headline"));
         Click(Item(dialog, kAdd));
@@ -100,6 +87,7 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
         }
         ASSERT_TRUE(SelectListRow(Item(dialog, kRules), kPushSentence));
         Click(Item(dialog, kRemove));
+        EXPECT_EQ(ListRows(Item(dialog, kRules)), std::vector<std::u16string>{kEqualsSentence});
         Click(Item(dialog, kOk));
         EXPECT_TRUE(person.WaitGone(dialog));
     });
@@ -109,4 +97,14 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
               u"<DataEqualsStr      tag=\"http://purl.org/dc/elements/1.1/:title\"           "
               u"to=\"abc\"          val=\"true\" />\n</Pavex-MetaData-Rules>\n");
     api.SysFreeString(xml);
+
+    // The same rule as a record in the header's layout, read across the DLL's boundary.
+    OlvaneRuleArray records{};
+    ASSERT_EQ(api.GetRules(scene, "photo-7", &records), 1);
+    ASSERT_EQ(records.size, 1);
+    const OlvaneRule& rule = *records.data[0];
+    EXPECT_EQ((std::vector<int>{rule.type, rule.reserved, rule.validation, int(rule.args.size)}),
+              (std::vector<int>{2, 1, 1, 2}));
+    EXPECT_EQ(std::u16string(rule.args.data[1], api.SysStringLen(rule.args.data[1])), u"abc");
+    EXPECT_EQ(api.FreeRules(&records), 1);
 }
