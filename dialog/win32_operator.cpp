@@ -9,7 +9,6 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <gdiplus.h>
 // clang-format on
 
 #include <algorithm>
@@ -80,10 +79,6 @@ HTREEITEM FindTreeRow(HWND tree, HTREEITEM item, const std::u16string& text) {
     }
     return nullptr;
 }
-
-// The PNG encoder's class ID, as GDI+ lists it.
-constexpr CLSID kPngEncoder = {
-    0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
 
 // Window classes, in the order of ControlKind.
 constexpr const char16_t* kClassNames[] = {u"Button",  u"Button",   u"Static",       u"Edit",
@@ -313,39 +308,6 @@ void Click(Window button) {
 
 void ClickLater(Window button) {
     ::PostMessageW(Hwnd(button), BM_CLICK, 0, 0);
-}
-
-bool SavePng(Window window, const std::u16string& path) {
-    HWND w = Hwnd(window);
-    ::RedrawWindow(w, nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT r{};
-    ::GetWindowRect(w, &r);
-    HDC source = ::GetWindowDC(w);
-    HDC copy = ::CreateCompatibleDC(source);
-    HBITMAP picture = ::CreateCompatibleBitmap(source, r.right - r.left, r.bottom - r.top);
-    HGDIOBJ previous = ::SelectObject(copy, picture);
-    const bool drawn =
-        ::BitBlt(copy, 0, 0, r.right - r.left, r.bottom - r.top, source, 0, 0, SRCCOPY) != FALSE;
-    ::SelectObject(copy, previous);
-    ::DeleteDC(copy);
-    ::ReleaseDC(w, source);
-
-    Gdiplus::GdiplusStartupInput startup;
-    ULONG_PTR token = 0;
-    bool saved = false;
-    Gdiplus::GpBitmap* bitmap = nullptr;
-    if (drawn && Gdiplus::GdiplusStartup(&token, &startup, nullptr) == Gdiplus::Ok) {
-        using namespace Gdiplus::DllExports;
-        if (GdipCreateBitmapFromHBITMAP(picture, nullptr, &bitmap) == Gdiplus::Ok) {
-            saved = GdipSaveImageToFile(bitmap, reinterpret_cast<const wchar_t*>(path.c_str()),
-                                        &kPngEncoder, nullptr) == Gdiplus::Ok;
-            GdipDisposeImage(bitmap);
-        }
-        Gdiplus::GdiplusShutdown(token);
-    }
-    ::DeleteObject(picture);
-    return saved;
 }
 
 void ExpectWindowMatchesTemplate(Window window, const DialogTemplate& dialogTemplate,

@@ -57,9 +57,6 @@ void Click(Window button);
 // Returns at once: for clicks that open a message box.
 void ClickLater(Window button);
 
-// Draws the window, frame included, into a PNG file.
-bool SavePng(Window window, const std::u16string& path);
-
 // Reports a test failure for each way the open dialog differs from the template: font, size,
 // each control's window class, ID, caption, position and size in dialog units, styles, the tab
 // order and the combo boxes' items. Controls whose text the logic sets at opening are passed with

@@ -1,12 +1,9 @@
 // win32_editor_test.cpp - the native editor as a Windows host opens it: olvane.dll loaded with
 // LoadLibrary, a scene made through the exports, SetRulesDialog called on this thread while the
 // operator works the dialog, then the stored rule read back as text and as a record. This program
-// holds no dialog template of its own, so the editor can only open from the DLL's resources. With
-// OLVANE_EDITOR_SCREENSHOT set, the editor is photographed there (docs/editor-win32.png is made
-// this way).
+// holds no dialog template of its own, so the editor can only open from the DLL's resources.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,9 +79,6 @@ TEST(Win32EditorPlugin, OpensFromTheDllAndWritesTheRulesBack) {
         Click(Item(dialog, kAdd));
         EXPECT_EQ(ListRows(Item(dialog, kRules)),
                   (std::vector<std::u16string>{kPushSentence, kEqualsSentence}));
-        if (const char* path = std::getenv("OLVANE_EDITOR_SCREENSHOT")) {
-            EXPECT_TRUE(SavePng(dialog, Utf16(path)));
-        }
         ASSERT_TRUE(SelectListRow(Item(dialog, kRules), kPushSentence));
         Click(Item(dialog, kRemove));
         EXPECT_EQ(ListRows(Item(dialog, kRules)), std::vector<std::u16string>{kEqualsSentence});
