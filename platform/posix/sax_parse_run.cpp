@@ -229,9 +229,6 @@ void ParseRun::Flush(bool runGoesOn) {
 
 bool ParseRun::ReadAttributes(const XML_Char** atts) {
     m_utf8Attributes.clear();
-    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
-        return true;  // most elements
-    }
     size_t count = m_pendingDeclarations.size();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
@@ -264,16 +261,20 @@ void ParseRun::Deliver(HRESULT hr) {
 }
 
 void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
-    Flush(false);
-    if (m_stopped) {
-        return;
+    if (m_pending.size() != 0) {
+        Flush(false);
+        if (m_stopped) {
+            return;
+        }
     }
     if (++m_depth > kSaxMaxElementDepth) {
         Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
         return;
     }
     m_runLength = 0;
-    if (!ReadAttributes(atts)) {
+    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+        m_utf8Attributes.clear();  // most elements
+    } else if (!ReadAttributes(atts)) {
         return;
     }
     DeliverStart(SplitName(name));
@@ -333,9 +334,11 @@ void ParseRun::DeclineText(bool declined) {
 }
 
 void ParseRun::OnEndElement(const XML_Char* /*name*/) {
-    Flush(false);
-    if (m_stopped) {
-        return;
+    if (m_pending.size() != 0) {
+        Flush(false);
+        if (m_stopped) {
+            return;
+        }
     }
     --m_depth;
     m_runLength = 0;

@@ -83,8 +83,8 @@ class ParseRun {
 
     // Hands the gathered character data over; runGoesOn when no tag ends the run here.
     void Flush(bool runGoesOn);
-    // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes;
-    // false when a limit stopped the parse.
+    // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes
+    // (an element with neither needs no call); false when a limit stopped the parse.
     bool ReadAttributes(const XML_Char** atts);
     void DeliverStart(const SaxUtf8Name& element);
     // Records whether the handler declined the text up to the next tag (its answer was S_FALSE).
