@@ -131,25 +131,21 @@ class Flattener {
     bool m_inCharacters = false;  // the last event was character data
     bool m_rootSeen = false;
     WideText m_wideKey;  // a key converted for the pairs (UTF-8 only)
-    // An attribute's name and value, end to end in m_attributeText: a string each would cost an
-    // allocation per attribute, and a Description can carry tens of thousands.
+    // An attribute's name, in m_attributeNames with the others: a string each would cost an
+    // allocation per attribute, and a Description can carry tens of thousands. Its value is taken
+    // from the event when it is set.
     struct Attribute {
         size_t at;
-        uint32_t qNameLength;
-        uint32_t valueLength;
+        size_t length;
         UINT bucket;  // of the mirror's attribute map
     };
     std::u16string_view QName(const Attribute& a) const {
-        return m_attributeText.view().substr(a.at, a.qNameLength);
-    }
-    std::u16string_view Value(const Attribute& a) const {
-        return m_attributeText.view().substr(a.at + a.qNameLength, a.valueLength);
+        return m_attributeNames.view().substr(a.at, a.length);
     }
     std::vector<Attribute> m_attributes;  // reused scratch
     std::vector<size_t> m_order;
-    WideText m_attributeText;
+    WideText m_attributeNames;
     WideText m_qName;
-    WideText m_value;
 };
 
 // The part a new child element plays, from its parent's. Counts the child.
@@ -237,21 +233,17 @@ template <class Attributes>
 HRESULT Flattener<Char>::CopyAttributes(const Attributes& attributes) {
     const auto n = static_cast<size_t>(attributes.count);
     m_attributes.resize(n);
-    m_attributeText.Clear();
+    m_attributeNames.Clear();
     size_t starts[kAttributeBuckets + 1] = {};
     for (size_t i = 0; i < n; ++i) {
-        const HRESULT hr = attributes.Get(i, m_qName, m_value);
+        const HRESULT hr = attributes.GetQName(i, m_qName);
         if (FAILED(hr)) {
             return hr;
         }
-        Attribute& a = m_attributes[i];
-        a.at = m_attributeText.size();
-        a.qNameLength = static_cast<uint32_t>(m_qName.size());
-        a.valueLength = static_cast<uint32_t>(m_value.size());
-        a.bucket = platform::HashKey(m_qName.view()) % kAttributeBuckets;
-        m_attributeText.Append(m_qName.view());
-        m_attributeText.Append(m_value.view());
-        ++starts[a.bucket + 1];
+        const UINT bucket = platform::HashKey(m_qName.view()) % kAttributeBuckets;
+        m_attributes[i] = {m_attributeNames.size(), m_qName.size(), bucket};
+        m_attributeNames.Append(m_qName.view());
+        ++starts[bucket + 1];
     }
     // By bucket first (a counting sort), then each bucket on its own: a Description can carry
     // tens of thousands of attributes, and names sharing long beginnings are slow to compare.
@@ -276,14 +268,19 @@ HRESULT Flattener<Char>::CopyAttributes(const Attributes& attributes) {
     for (size_t k = 0; k < n; ++k) {
         const Attribute& a = m_attributes[m_order[k]];
         if (k == 0 || QName(a) != QName(m_attributes[m_order[k - 1]])) {
-            m_pairs.Add(QName(a), Value(a));
+            typename Attributes::Value value;
+            const HRESULT hr = attributes.GetValue(m_order[k], value);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            m_pairs.Add(QName(a), value);
         }
     }
     // The scratch is kept for the next element, unless this one was outsized.
     if (n > kKeptAttributes) {
         m_attributes = std::vector<Attribute>();
         m_order = std::vector<size_t>();
-        m_attributeText = WideText();
+        m_attributeNames = WideText();
     }
     return S_OK;
 }
