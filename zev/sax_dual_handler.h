@@ -13,7 +13,8 @@
 // then skips it; the UTF-16 events still carry it, and the reading must ignore it there too)
 //   HRESULT Characters(View text);
 // where Attributes (SaxUtf16Attributes or SaxUtf8Attributes) has count, Get(index, qName, value)
-// into UTF-16, and GetQName and GetValue (the value as it came) for one part. The qualified name is prefix ":" localName, or localName.
+// into UTF-16, and GetQName and GetValue (the value as it came, a view of type Value) for one
+// part. The qualified name is prefix ":" localName, or localName.
 #pragma once
 
 #include <cstddef>
