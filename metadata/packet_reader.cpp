@@ -131,13 +131,21 @@ class Flattener {
     bool m_inCharacters = false;  // the last event was character data
     bool m_rootSeen = false;
     WideText m_wideKey;  // a key converted for the pairs (UTF-8 only)
+    // An attribute's name, in m_attributeNames with the others: a string each would cost an
+    // allocation per attribute, and a Description can carry tens of thousands. Its value is taken
+    // from the event when it is set.
     struct Attribute {
-        WideText qName;
-        WideText value;
-        UINT bucket = 0;  // of the mirror's attribute map
+        size_t at;
+        size_t length;
+        UINT bucket;  // of the mirror's attribute map
     };
+    std::u16string_view QName(const Attribute& a) const {
+        return m_attributeNames.view().substr(a.at, a.length);
+    }
     std::vector<Attribute> m_attributes;  // reused scratch
     std::vector<size_t> m_order;
+    WideText m_attributeNames;
+    WideText m_qName;
 };
 
 // The part a new child element plays, from its parent's. Counts the child.
@@ -224,18 +232,18 @@ template <class Char>
 template <class Attributes>
 HRESULT Flattener<Char>::CopyAttributes(const Attributes& attributes) {
     const auto n = static_cast<size_t>(attributes.count);
-    if (m_attributes.size() < n) {
-        m_attributes.resize(n);
-    }
+    m_attributes.resize(n);
+    m_attributeNames.Clear();
     size_t starts[kAttributeBuckets + 1] = {};
     for (size_t i = 0; i < n; ++i) {
-        Attribute& a = m_attributes[i];
-        const HRESULT hr = attributes.Get(i, a.qName, a.value);
+        const HRESULT hr = attributes.GetQName(i, m_qName);
         if (FAILED(hr)) {
             return hr;
         }
-        a.bucket = platform::HashKey(a.qName.view()) % kAttributeBuckets;
-        ++starts[a.bucket + 1];
+        const UINT bucket = platform::HashKey(m_qName.view()) % kAttributeBuckets;
+        m_attributes[i] = {m_attributeNames.size(), m_qName.size(), bucket};
+        m_attributeNames.Append(m_qName.view());
+        ++starts[bucket + 1];
     }
     // By bucket first (a counting sort), then each bucket on its own: a Description can carry
     // tens of thousands of attributes, and names sharing long beginnings are slow to compare.
@@ -253,20 +261,26 @@ HRESULT Flattener<Char>::CopyAttributes(const Attributes& attributes) {
                   m_order.begin() + static_cast<std::ptrdiff_t>(starts[b + 1]),
                   [this](size_t i, size_t j) {
                       const int order =
-                          CompareUnits(m_attributes[i].qName.view(), m_attributes[j].qName.view());
+                          CompareUnits(QName(m_attributes[i]), QName(m_attributes[j]));
                       return order != 0 ? order > 0 : i > j;
                   });
     }
     for (size_t k = 0; k < n; ++k) {
         const Attribute& a = m_attributes[m_order[k]];
-        if (k == 0 || a.qName.view() != m_attributes[m_order[k - 1]].qName.view()) {
-            m_pairs.Add(a.qName.view(), a.value.view());
+        if (k == 0 || QName(a) != QName(m_attributes[m_order[k - 1]])) {
+            typename Attributes::Value value;
+            const HRESULT hr = attributes.GetValue(m_order[k], value);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            m_pairs.Add(QName(a), value);
         }
     }
     // The scratch is kept for the next element, unless this one was outsized.
     if (n > kKeptAttributes) {
         m_attributes = std::vector<Attribute>();
         m_order = std::vector<size_t>();
+        m_attributeNames = WideText();
     }
     return S_OK;
 }

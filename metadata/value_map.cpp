@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/codepage.h"
+#include "platform/text_buffer.h"
 
 #include "platform/cmap.h"
 
@@ -30,7 +31,7 @@ class ValueMap::Texts {
     std::u16string_view Store(std::u16string_view text, size_t lane) {
         char16_t* copy = Room(text.size() + 1, lane);
         if (text.size() <= 16) {
-            std::copy(text.begin(), text.end(), copy);  // most keys: no call for a few units
+            CopyFew(copy, text.data(), text.size() * sizeof(char16_t));  // most keys: no call
         } else {
             std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
         }

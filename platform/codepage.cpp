@@ -89,6 +89,20 @@ uint64_t SpreadFour(uint64_t word) {
     return (word | (word << 8)) & 0x00FF00FF00FF00FFULL;
 }
 
+bool FourAscii(const unsigned char* s) {
+    uint32_t word = 0;
+    std::memcpy(&word, s, sizeof word);
+    return (word & 0x80808080U) == 0;
+}
+
+// Four ASCII bytes into four UTF-16 units.
+void WidenFour(const unsigned char* s, char16_t* w) {
+    uint32_t word = 0;
+    std::memcpy(&word, s, sizeof word);
+    const uint64_t units = SpreadFour(word);
+    std::memcpy(w, &units, sizeof units);
+}
+
 // Copies the ASCII units at the start of s[0..n) into w as bytes, a block at a time, and returns
 // how many it copied.
 size_t NarrowAscii(const char16_t* s, size_t n, unsigned char* w) {
@@ -174,6 +188,14 @@ size_t NarrowToWideUnits(const char* text, size_t bytes, char16_t* out) {
         const size_t ascii = WidenAscii(s + i, bytes - i, w);
         w += ascii;
         i += ascii;
+        // Most names and many values end in four to seven ASCII bytes past the blocks: two
+        // overlapping words instead of a unit at a time.
+        const size_t rest = bytes - i;
+        if (rest >= 4 && rest < 8 && FourAscii(s + i) && FourAscii(s + bytes - 4)) {
+            WidenFour(s + i, w);
+            WidenFour(s + bytes - 4, w + rest - 4);
+            return static_cast<size_t>(w - out) + rest;
+        }
         // Fewer than eight bytes remain, or a sequence starts within the next eight.
         while (i < bytes && s[i] < 0x80) {
             *w++ = s[i++];

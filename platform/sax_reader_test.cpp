@@ -209,6 +209,15 @@ TEST_F(SaxReader, Utf8EventsAndDeclinedText) {
     const std::string tail(static_cast<size_t>(kSaxMaxValueLength) - 4'000'000, 'x');
     EXPECT_EQ(ParseUtf8(head + tail + "</quiet></a>"), S_OK);
     EXPECT_EQ(ParseUtf8(head + tail + "x</quiet></a>"), SAX_E_VALUE_TOO_LONG);
+
+    // A document's own entity can make a run longer than the document itself.
+    std::string refs;
+    for (int i = 0; i < 11; ++i) {
+        refs += "&e;";
+    }
+    EXPECT_EQ(ParseUtf8("<!DOCTYPE a [<!ENTITY e '" + std::string(1'000'000, 'x') +
+                        "'>]><a><quiet>" + refs + "</quiet></a>"),
+              SAX_E_VALUE_TOO_LONG);
 }
 
 }  // namespace

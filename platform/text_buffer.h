@@ -3,11 +3,57 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
 #include "platform/codepage.h"
+
+// Copies bytes (at most 32) with a few overlapping word loads and stores instead of a loop.
+// Inlined where the source is a short literal, GCC warns of the word loads in branches that
+// length never takes.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+#endif
+inline void CopyFew(void* to, const void* from, size_t bytes) {
+    auto* d = static_cast<unsigned char*>(to);
+    const auto* s = static_cast<const unsigned char*>(from);
+    if (bytes >= 8) {
+        uint64_t a = 0;
+        uint64_t b = 0;
+        uint64_t c = 0;
+        uint64_t e = 0;
+        const size_t half = bytes >= 16 ? 8 : 0;  // the second and third words, when needed
+        std::memcpy(&a, s, 8);
+        std::memcpy(&b, s + half, 8);
+        std::memcpy(&c, s + bytes - 8 - half, 8);
+        std::memcpy(&e, s + bytes - 8, 8);
+        std::memcpy(d, &a, 8);
+        std::memcpy(d + half, &b, 8);
+        std::memcpy(d + bytes - 8 - half, &c, 8);
+        std::memcpy(d + bytes - 8, &e, 8);
+    } else if (bytes >= 4) {
+        uint32_t a = 0;
+        uint32_t b = 0;
+        std::memcpy(&a, s, 4);
+        std::memcpy(&b, s + bytes - 4, 4);
+        std::memcpy(d, &a, 4);
+        std::memcpy(d + bytes - 4, &b, 4);
+    } else if (bytes > 0) {
+        const unsigned char first = s[0];
+        const unsigned char middle = s[bytes / 2];
+        const unsigned char last = s[bytes - 1];
+        d[0] = first;
+        d[bytes / 2] = middle;
+        d[bytes - 1] = last;
+    }
+}
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 // Text whose storage only grows: for text converted or copied over and over (the names, values and
 // runs of text of a parse), where resizing a string each time (zeroing it, then cutting it back)
@@ -31,9 +77,7 @@ class TextBuffer {
         // Most texts are a few units (a line break, an indent, a prefix): copied in place, as a
         // call to copy them costs more.
         if (text.size() <= kShort) {
-            for (size_t i = 0; i < text.size(); ++i) {
-                to[i] = text[i];
-            }
+            CopyFew(to, text.data(), text.size() * sizeof(Char));
         } else {
             std::copy(text.begin(), text.end(), to);
         }

@@ -12,8 +12,9 @@
 // (Start and End answer S_FALSE when the text up to the next tag is not wanted: the UTF-8 reader
 // then skips it; the UTF-16 events still carry it, and the reading must ignore it there too)
 //   HRESULT Characters(View text);
-// where Attributes (SaxUtf16Attributes or SaxUtf8Attributes) has count and
-// Get(index, qName, value) into UTF-16. The qualified name is prefix ":" localName, or localName.
+// where Attributes (SaxUtf16Attributes or SaxUtf8Attributes) has count, Get(index, qName, value)
+// into UTF-16, and GetQName and GetValue (the value as it came, a view of type Value) for one
+// part. The qualified name is prefix ":" localName, or localName.
 #pragma once
 
 #include <cstddef>
@@ -39,32 +40,44 @@ std::basic_string_view<Char> SaxView(const Char* text, int length) {
                : std::basic_string_view<Char>(text, static_cast<size_t>(length));
 }
 
-// An element's attributes, read one by one into UTF-16, whichever way they came.
+// An element's attributes, read one by one: names into UTF-16, values into UTF-16 or as they came.
 struct SaxUtf16Attributes {
+    using Value = std::u16string_view;
     ISAXAttributes* list;
     size_t count;
 
-    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+    HRESULT GetQName(size_t i, WideText& qName) const {
         const char16_t* q = nullptr;
-        const char16_t* v = nullptr;
         int qLength = 0;
-        int vLength = 0;
-        HRESULT hr = list->getQName(static_cast<int>(i), &q, &qLength);
-        if (SUCCEEDED(hr)) {
-            hr = list->getValue(static_cast<int>(i), &v, &vLength);
-        }
+        const HRESULT hr = list->getQName(static_cast<int>(i), &q, &qLength);
         if (SUCCEEDED(hr)) {
             qName.Assign(SaxView(q, qLength));
-            value.Assign(SaxView(v, vLength));
         }
+        return hr;
+    }
+    HRESULT GetValue(size_t i, std::u16string_view& value) const {
+        const char16_t* v = nullptr;
+        int vLength = 0;
+        const HRESULT hr = list->getValue(static_cast<int>(i), &v, &vLength);
+        value = SaxView(v, vLength);
+        return hr;
+    }
+    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+        std::u16string_view v;
+        HRESULT hr = GetQName(i, qName);
+        if (SUCCEEDED(hr)) {
+            hr = GetValue(i, v);
+        }
+        value.Assign(v);
         return hr;
     }
 };
 struct SaxUtf8Attributes {
+    using Value = std::string_view;
     const SaxUtf8Attribute* list;
     size_t count;
 
-    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+    HRESULT GetQName(size_t i, WideText& qName) const {
         const SaxUtf8Attribute& a = list[i];
         qName.Clear();
         if (!a.name.prefix.empty()) {
@@ -72,7 +85,15 @@ struct SaxUtf8Attributes {
             qName.Append(u":");
         }
         qName.AppendUtf8(a.name.localName);
-        value.AssignUtf8(a.value);
+        return S_OK;
+    }
+    HRESULT GetValue(size_t i, std::string_view& value) const {
+        value = list[i].value;
+        return S_OK;
+    }
+    HRESULT Get(size_t i, WideText& qName, WideText& value) const {
+        GetQName(i, qName);
+        value.AssignUtf8(list[i].value);
         return S_OK;
     }
 };

@@ -107,6 +107,7 @@ HRESULT ParseRun::Parse(const char* bytes, size_t count) {
             return Report(hr, u"The content handler refused the document.");
         }
     }
+    m_documentBytes = count;
     const unsigned allocationFailures = ExpatAllocationFailures();
     const XML_Status status = ParseInPieces(bytes, count);
     if (m_exception) {
@@ -228,9 +229,6 @@ void ParseRun::Flush(bool runGoesOn) {
 
 bool ParseRun::ReadAttributes(const XML_Char** atts) {
     m_utf8Attributes.clear();
-    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
-        return true;  // most elements
-    }
     size_t count = m_pendingDeclarations.size();
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
@@ -263,16 +261,20 @@ void ParseRun::Deliver(HRESULT hr) {
 }
 
 void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
-    Flush(false);
-    if (m_stopped) {
-        return;
+    if (m_pending.size() != 0) {
+        Flush(false);
+        if (m_stopped) {
+            return;
+        }
     }
     if (++m_depth > kSaxMaxElementDepth) {
         Fail(SAX_E_TOO_DEEP, u"Elements are nested too deeply.");
         return;
     }
     m_runLength = 0;
-    if (!ReadAttributes(atts)) {
+    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+        m_utf8Attributes.clear();  // most elements
+    } else if (!ReadAttributes(atts)) {
         return;
     }
     DeliverStart(SplitName(name));
@@ -289,7 +291,7 @@ void ParseRun::DeliverStart(const SaxUtf8Name& element) {
     if (m_utf8) {
         const HRESULT hr =
             m_utf8->startElement(element, m_utf8Attributes.data(), m_utf8Attributes.size());
-        m_skipText = hr == S_FALSE;
+        DeclineText(hr == S_FALSE);
         Deliver(hr);
         return;
     }
@@ -312,16 +314,37 @@ void ParseRun::DeliverStart(const SaxUtf8Name& element) {
                                     &m_attributesObject));
 }
 
+// Declined text is only counted, at a call per piece (most of them the indentation between
+// elements). Where no run can be too long, expat is not asked for it at all: UTF-8 never has fewer
+// bytes than UTF-16 units, so a run is no longer than the bytes left, unless an entity of the
+// document's own expands a reference to more text than the reference (the document type, with its
+// entities, comes before the first element).
+void ParseRun::DeclineText(bool declined) {
+    m_skipText = declined;
+    if (declined && !m_shortRest && m_entities.empty()) {
+        const auto at = static_cast<size_t>(XML_GetCurrentByteIndex(m_parser));
+        m_shortRest = m_documentBytes - at <= static_cast<size_t>(kSaxMaxValueLength);
+    }
+    const bool unread = declined && m_shortRest;
+    if (unread != m_textUnread) {
+        m_textUnread = unread;
+        XML_SetCharacterDataHandler(
+            m_parser, unread ? nullptr : &Guard<&ParseRun::OnCharacters, const XML_Char*, int>);
+    }
+}
+
 void ParseRun::OnEndElement(const XML_Char* /*name*/) {
-    Flush(false);
-    if (m_stopped) {
-        return;
+    if (m_pending.size() != 0) {
+        Flush(false);
+        if (m_stopped) {
+            return;
+        }
     }
     --m_depth;
     m_runLength = 0;
     if (m_utf8) {
         const HRESULT hr = m_utf8->endElement();
-        m_skipText = hr == S_FALSE;
+        DeclineText(hr == S_FALSE);
         Deliver(hr);
         return;
     }

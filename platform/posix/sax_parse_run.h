@@ -83,10 +83,12 @@ class ParseRun {
 
     // Hands the gathered character data over; runGoesOn when no tag ends the run here.
     void Flush(bool runGoesOn);
-    // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes;
-    // false when a limit stopped the parse.
+    // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes
+    // (an element with neither needs no call); false when a limit stopped the parse.
     bool ReadAttributes(const XML_Char** atts);
     void DeliverStart(const SaxUtf8Name& element);
+    // Records whether the handler declined the text up to the next tag (its answer was S_FALSE).
+    void DeclineText(bool declined);
     void Deliver(HRESULT hr);
     void OnStartElement(const XML_Char* name, const XML_Char** atts);
     void OnEndElement(const XML_Char* name);
@@ -122,8 +124,11 @@ class ParseRun {
     std::exception_ptr m_exception;
 
     int m_depth = 0;
-    bool m_skipText = false;  // the handler declined the text up to the next tag
-    size_t m_runLength = 0;   // UTF-16 units of the current run handed over so far
+    bool m_skipText = false;    // the handler declined the text up to the next tag
+    bool m_textUnread = false;  // and expat does not hand it over at all
+    bool m_shortRest = false;   // no run of the rest of the document can be too long
+    size_t m_documentBytes = 0;
+    size_t m_runLength = 0;  // UTF-16 units of the current run handed over so far
     static constexpr size_t kUncounted = ~size_t{0};
     TextBuffer<char> m_pending;          // the run's character data not yet handed over
     size_t m_pendingUnits = kUncounted;  // its UTF-16 units, once counted
