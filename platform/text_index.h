@@ -36,6 +36,12 @@ inline uint64_t TextHash(std::u16string_view key) {
     return h ^ (h >> 32);  // the probe starts from the low bits: fold the well-mixed high ones in
 }
 
+// Equality of two texts by memcmp: char_traits<char16_t> compares a unit at a time, twice.
+inline bool SameText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
+}
+
 // Ref is a pointer or an integer; a value-initialised Ref (null, 0) never goes in. A 32-bit Ref
 // is kept with the low half of its hash, so that a slot takes eight bytes: a large index is
 // probed at random, and half the size is half the cache it misses.
@@ -55,7 +61,7 @@ class TextIndex {
             if (slot.ref == Ref{}) {
                 return Ref{};
             }
-            if (slot.hash == static_cast<StoredHash>(hash) && keyOf(slot.ref) == key) {
+            if (slot.hash == static_cast<StoredHash>(hash) && SameText(keyOf(slot.ref), key)) {
                 return slot.ref;
             }
         }
@@ -68,7 +74,7 @@ class TextIndex {
         for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
             const Slot& slot = m_slots[i];
             if (slot.ref == Ref{} ||
-                (slot.hash == static_cast<StoredHash>(hash) && keyOf(slot.ref) == key)) {
+                (slot.hash == static_cast<StoredHash>(hash) && SameText(keyOf(slot.ref), key))) {
                 return i;
             }
         }
