@@ -63,9 +63,12 @@ class PrefixIndex {
             m_scratch.resize(limit);
         }
         bool found = false;
+        size_t folded = 0;  // the key is folded only up to the last colon tried
         for (size_t i = 0; i < limit; ++i) {
-            const char16_t c = key[i];
-            if (c == u':') {
+            if (key[i] == u':') {
+                for (; folded < i; ++folded) {
+                    m_scratch[folded] = FoldAscii(key[folded]);
+                }
                 const std::u16string_view prefix(m_scratch.data(), i);
                 const uint32_t ref = m_index.Find(prefix, platform::TextHash(prefix),
                                                   [this](uint32_t r) { return Folded(r); });
@@ -75,7 +78,6 @@ class PrefixIndex {
                     found = true;
                 }
             }
-            m_scratch[i] = FoldAscii(c);
         }
         return found;
     }

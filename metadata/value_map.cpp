@@ -12,11 +12,17 @@
 
 namespace {
 
-// Room for one more element, doubling as push_back would, so that the push cannot fail.
 template <class T>
-void GrowFor(std::vector<T>& v) {
-    if (v.size() == v.capacity()) {
-        v.reserve(v.empty() ? 16 : v.size() * 2);
+[[gnu::noinline]] void Grow(std::vector<T>& v) {
+    v.reserve(v.empty() ? 16 : v.size() * 2);
+}
+
+// Room for one more element, doubling as push_back would, so that the push cannot fail. Called
+// for every value: the test stays inline, the growth does not.
+template <class T>
+inline void GrowFor(std::vector<T>& v) {
+    if (v.size() == v.capacity()) [[unlikely]] {
+        Grow(v);
     }
 }
 
@@ -47,15 +53,19 @@ class ValueMap::Texts {
     // Room for need units at the end of the lane's last block, or in a new one.
     char16_t* Room(size_t need, size_t lane) {
         Lane& l = m_lanes[lane];
-        if (need > l.freeLength) {
-            const size_t length = std::max(need, l.nextLength);
-            GrowFor(l.blocks);
-            l.blocks.emplace_back(new char16_t[length]);
-            l.free = l.blocks.back().get();
-            l.freeLength = length;
-            l.nextLength = std::min(l.nextLength * 2, kMaxBlockLength);
+        if (need > l.freeLength) [[unlikely]] {
+            NewBlock(l, need);
         }
         return l.free;
+    }
+    struct Lane;
+    [[gnu::noinline]] static void NewBlock(Lane& l, size_t need) {
+        const size_t length = std::max(need, l.nextLength);
+        GrowFor(l.blocks);
+        l.blocks.emplace_back(new char16_t[length]);
+        l.free = l.blocks.back().get();
+        l.freeLength = length;
+        l.nextLength = std::min(l.nextLength * 2, kMaxBlockLength);
     }
     std::u16string_view Commit(char16_t* text, size_t length, size_t lane) {
         Lane& l = m_lanes[lane];
@@ -90,10 +100,13 @@ void ValueMap::SetShared(std::u16string_view key, std::u16string_view value) {
 }
 
 void ValueMap::Set(std::u16string_view key, std::u16string_view value, bool copy) {
-    const uint64_t hash = platform::TextHash(key);
-    const size_t found =
-        m_index.Find(key, hash, [this](uint32_t ref) { return At(ref - 1).key(); });
-    const size_t bucket = found != 0 ? (found - 1) % kBuckets : platform::HashKey(key) % kBuckets;
+    // Room for a new key before the probe, so that the slot it finds stays where it is.
+    m_index.Reserve(m_count + 1);
+    const platform::KeyHashes hashes = platform::HashKeys(key);
+    const size_t slot =
+        m_index.Probe(key, hashes.index, [this](uint32_t ref) { return At(ref - 1).key(); });
+    const size_t found = m_index.At(slot);
+    const size_t bucket = found != 0 ? (found - 1) % kBuckets : hashes.bucket % kBuckets;
     if (copy && m_texts == nullptr) {
         m_texts = std::make_shared<Texts>();
     }
@@ -108,13 +121,13 @@ void ValueMap::Set(std::u16string_view key, std::u16string_view value, bool copy
     // Everything that can fail comes before the entry is added.
     std::vector<Entry>& entries = m_buckets[bucket];
     GrowFor(entries);
-    m_index.Reserve(m_count + 1);
     if (copy) {
         key = m_texts->Store(key, bucket);
     }
     entries.push_back(Entry{key, value});
     ++m_count;
-    m_index.Insert(static_cast<uint32_t>((entries.size() - 1) * kBuckets + bucket + 1), hash);
+    m_index.InsertAt(slot, static_cast<uint32_t>((entries.size() - 1) * kBuckets + bucket + 1),
+                     hashes.index);
 }
 
 void ValueMap::Add(std::u16string_view key, std::u16string_view value) {
@@ -130,11 +143,18 @@ void ValueMap::Append(std::u16string_view key, ValueText value) {
     if (m_texts == nullptr) {
         m_texts = std::make_shared<Texts>();
     }
-    const size_t bucket = platform::HashKey(key) % kBuckets;
+    if (m_addedHashes == nullptr) {
+        m_addedHashes = std::make_unique<std::vector<uint32_t>[]>(kBuckets);
+    }
+    const platform::KeyHashes hashes = platform::HashKeys(key);
+    const size_t bucket = hashes.bucket % kBuckets;
     std::vector<Entry>& entries = m_buckets[bucket];
+    std::vector<uint32_t>& added = m_addedHashes[bucket];
     GrowFor(entries);
+    GrowFor(added);
     const std::u16string_view storedValue = m_texts->Store(value, bucket);
     entries.push_back(Entry{m_texts->Store(key, bucket), storedValue});
+    added.push_back(static_cast<uint32_t>(hashes.index));
     ++m_count;
 }
 
@@ -151,22 +171,29 @@ void ValueMap::Settle() {
     m_count = 0;
     for (size_t b = 0; b < kBuckets; ++b) {
         std::vector<Entry>& entries = m_buckets[b];
+        const std::vector<uint32_t>* added = m_addedHashes != nullptr ? &m_addedHashes[b] : nullptr;
+        if (added != nullptr && added->size() != entries.size()) {
+            added = nullptr;
+        }
         size_t kept = 0;
-        for (const Entry& entry : entries) {
-            const uint64_t hash = platform::TextHash(entry.key());
-            const uint32_t found =
-                m_index.Find(entry.key(), hash, [this](uint32_t ref) { return At(ref - 1).key(); });
+        for (size_t i = 0; i < entries.size(); ++i) {
+            const Entry entry = entries[i];
+            const uint64_t hash = added != nullptr ? (*added)[i] : platform::TextHash(entry.key());
+            const size_t slot = m_index.Probe(entry.key(), hash,
+                                              [this](uint32_t ref) { return At(ref - 1).key(); });
+            const uint32_t found = m_index.At(slot);
             if (found != 0) {
                 entries[(found - 1) / kBuckets].SetValue(entry.value());
                 continue;
             }
             entries[kept] = entry;
-            m_index.Insert(static_cast<uint32_t>(kept * kBuckets + b + 1), hash);
+            m_index.InsertAt(slot, static_cast<uint32_t>(kept * kBuckets + b + 1), hash);
             ++kept;
         }
         entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
         m_count += kept;
     }
+    m_addedHashes.reset();
 }
 
 void ValueMap::ReserveKeys(size_t count) {
@@ -207,4 +234,5 @@ void ValueMap::RemoveAll() {
     m_count = 0;
     m_index.Clear();
     m_texts.reset();
+    m_addedHashes.reset();
 }

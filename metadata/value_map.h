@@ -105,4 +105,7 @@ class ValueMap {
     size_t m_count = 0;
     platform::TextIndex<uint32_t> m_index;  // handle + 1, handle = index * kBuckets + bucket
     std::shared_ptr<Texts> m_texts;
+    // From Add to Settle: each added entry's index hash (the low half, all the index keeps), in
+    // the entries' places, so that settling does not hash every key again.
+    std::unique_ptr<std::vector<uint32_t>[]> m_addedHashes;
 };

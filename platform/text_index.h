@@ -14,10 +14,12 @@
 
 namespace platform {
 
+inline constexpr uint64_t kTextHashMul = 0x9E3779B97F4A7C15ull;
+
 // 64-bit hash of UTF-16 text, four units at a time. Not the framework's bucket hash, which is
 // too weak to probe by.
 inline uint64_t TextHash(std::u16string_view key) {
-    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    constexpr uint64_t kMul = kTextHashMul;
     uint64_t h = key.size() * kMul;
     const char16_t* p = key.data();
     size_t n = key.size();
@@ -32,6 +34,12 @@ inline uint64_t TextHash(std::u16string_view key) {
     }
     h *= kMul;
     return h ^ (h >> 32);  // the probe starts from the low bits: fold the well-mixed high ones in
+}
+
+// Equality of two texts by memcmp: char_traits<char16_t> compares a unit at a time, twice.
+inline bool SameText(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
 // Ref is a pointer or an integer; a value-initialised Ref (null, 0) never goes in. A 32-bit Ref
@@ -53,10 +61,30 @@ class TextIndex {
             if (slot.ref == Ref{}) {
                 return Ref{};
             }
-            if (slot.hash == static_cast<StoredHash>(hash) && keyOf(slot.ref) == key) {
+            if (slot.hash == static_cast<StoredHash>(hash) && SameText(keyOf(slot.ref), key)) {
                 return slot.ref;
             }
         }
+    }
+
+    // Find and Insert in one probe: the slot of the entry whose key is key, or else of the free
+    // one where it would go. Reserve first; the slot stays good until the index next changes.
+    template <class KeyOf>
+    size_t Probe(std::u16string_view key, uint64_t hash, KeyOf&& keyOf) const {
+        for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.ref == Ref{} ||
+                (slot.hash == static_cast<StoredHash>(hash) && SameText(keyOf(slot.ref), key))) {
+                return i;
+            }
+        }
+    }
+    // The entry in a slot Probe gave, Ref{} if it is free.
+    Ref At(size_t slot) const { return m_slots[slot].ref; }
+    // Fills the free slot Probe gave for this key.
+    void InsertAt(size_t slot, Ref ref, uint64_t hash) {
+        m_slots[slot] = Slot{static_cast<StoredHash>(hash), ref};
+        ++m_count;
     }
 
     // Room for count entries in all; throws std::bad_alloc, leaving the index as it was.
