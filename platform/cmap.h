@@ -30,36 +30,7 @@ namespace platform {
 
 extern const void* const kMapTable;
 
-// A text key's two hashes from one pass over it: the framework's bucket hash and TextHash, for
-// the index beside the buckets. Each is the same value as computed alone.
-struct KeyHashes {
-    UINT bucket;
-    uint64_t index;
-};
-inline KeyHashes HashKeys(std::u16string_view key) {
-    // Bucket: h = h * 33 + c, four units a step (33^2 = 1089, 33^3 = 35937, 33^4 = 1185921): the
-    // same value, with the multiplications of a step independent of one another. Index: as
-    // TextHash, whose four-unit chunks are the same steps.
-    constexpr uint64_t kMul = kTextHashMul;
-    UINT h = 0;
-    uint64_t t = key.size() * kMul;
-    size_t i = 0;
-    for (; i + 4 <= key.size(); i += 4) {
-        h = h * 1185921u + key[i] * 35937u + key[i + 1] * 1089u + key[i + 2] * 33u + key[i + 3];
-        uint64_t chunk = 0;
-        std::memcpy(&chunk, key.data() + i, sizeof chunk);
-        t = (t ^ chunk) * kMul;
-        t ^= t >> 29;
-    }
-    for (; i < key.size(); ++i) {
-        h = h * 33 + key[i];
-        t = (t ^ key[i]) * kMul;
-    }
-    t *= kMul;
-    return {h, t ^ (t >> 32)};
-}
-
-// Alone, the index half is dead code and goes.
+// The framework's bucket hash; alone, HashKeys' index half is dead code and goes.
 inline UINT HashKey(std::u16string_view key) {
     return HashKeys(key).bucket;
 }

@@ -14,26 +14,37 @@
 
 namespace platform {
 
-inline constexpr uint64_t kTextHashMul = 0x9E3779B97F4A7C15ull;
-
-// 64-bit hash of UTF-16 text, four units at a time. Not the framework's bucket hash, which is
-// too weak to probe by.
-inline uint64_t TextHash(std::u16string_view key) {
-    constexpr uint64_t kMul = kTextHashMul;
-    uint64_t h = key.size() * kMul;
-    const char16_t* p = key.data();
-    size_t n = key.size();
-    for (; n >= 4; n -= 4, p += 4) {
+// A text key's two hashes from one pass over it: the framework map's bucket hash (h = h * 33 + c)
+// and the index's 64-bit hash, which is not the bucket hash, as that is too weak to probe by.
+struct KeyHashes {
+    uint32_t bucket;
+    uint64_t index;
+};
+inline KeyHashes HashKeys(std::u16string_view key) {
+    // Bucket: four units a step (33^2 = 1089, 33^3 = 35937, 33^4 = 1185921), the same value with
+    // the multiplications of a step independent of one another. Index: four units a chunk.
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    uint32_t h = 0;
+    uint64_t t = key.size() * kMul;
+    size_t i = 0;
+    for (; i + 4 <= key.size(); i += 4) {
+        h = h * 1185921u + key[i] * 35937u + key[i + 1] * 1089u + key[i + 2] * 33u + key[i + 3];
         uint64_t chunk = 0;
-        std::memcpy(&chunk, p, sizeof chunk);
-        h = (h ^ chunk) * kMul;
-        h ^= h >> 29;
+        std::memcpy(&chunk, key.data() + i, sizeof chunk);
+        t = (t ^ chunk) * kMul;
+        t ^= t >> 29;
     }
-    for (; n > 0; --n, ++p) {
-        h = (h ^ *p) * kMul;
+    for (; i < key.size(); ++i) {
+        h = h * 33 + key[i];
+        t = (t ^ key[i]) * kMul;
     }
-    h *= kMul;
-    return h ^ (h >> 32);  // the probe starts from the low bits: fold the well-mixed high ones in
+    t *= kMul;
+    return {h, t ^ (t >> 32)};  // the probe starts from the low bits: fold the high ones in
+}
+
+// The index's hash alone; the bucket half is dead code and goes.
+inline uint64_t TextHash(std::u16string_view key) {
+    return HashKeys(key).index;
 }
 
 // Equality of two texts by memcmp: char_traits<char16_t> compares a unit at a time, twice.
@@ -53,18 +64,7 @@ class TextIndex {
     // The entry whose key is key; keyOf(ref) gives an entry's key. Ref{} when none.
     template <class KeyOf>
     Ref Find(std::u16string_view key, uint64_t hash, KeyOf&& keyOf) const {
-        if (m_slots == nullptr) {
-            return Ref{};
-        }
-        for (size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
-            const Slot& slot = m_slots[i];
-            if (slot.ref == Ref{}) {
-                return Ref{};
-            }
-            if (slot.hash == static_cast<StoredHash>(hash) && SameText(keyOf(slot.ref), key)) {
-                return slot.ref;
-            }
-        }
+        return m_slots == nullptr ? Ref{} : At(Probe(key, hash, keyOf));
     }
 
     // Find and Insert in one probe: the slot of the entry whose key is key, or else of the free
