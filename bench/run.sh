@@ -2,11 +2,15 @@
 # Builds the benchmarks (default preset), generates the packets of 100 to 100,000 properties into
 # the build tree, runs the benchmarks and the peak-memory probe, and writes bench/RESULTS.md.
 #
-#   bench/run.sh            # 5 repetitions per benchmark, medians reported
-#   OLVANE_BENCH_REPETITIONS=9 bench/run.sh
+#   bench/run.sh             # 9 repetitions per benchmark, interleaved, medians reported
+#   OLVANE_BENCH_REPETITIONS=15 bench/run.sh
+#
+# The repetitions of all benchmarks run in a random order, not one benchmark's after another: on
+# a shared machine the load changes over minutes, and a ratio of two medians taken minutes apart
+# measures the load as much as the code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-reps=${OLVANE_BENCH_REPETITIONS:-5}
+reps=${OLVANE_BENCH_REPETITIONS:-9}
 samples=tests/data/xmp
 packets=build/bench/packets
 out=bench/RESULTS.md
@@ -21,7 +25,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 raw=$(mktemp)
 trap 'rm -f "$raw"' EXIT
 build/bench/olvane_bench --samples="$samples" --generated="$packets" \
-  --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true | tee "$raw"
+  --benchmark_repetitions="$reps" --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true | tee "$raw"
 editor=$(build/bench/olvane_editor_bench "$packets/synth_n1000.xmp" 5000 5 2>/dev/null)
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
@@ -52,7 +57,8 @@ done
   echo "- expat $(pkg-config --modversion expat), exempi $(pkg-config --modversion exempi-2.0 2>/dev/null || echo 'absent'), Google Benchmark $(pkg-config --modversion benchmark 2>/dev/null || echo '?')"
   echo "- commit: $(git rev-parse --short HEAD)$(git diff --quiet HEAD -- . ':!bench/RESULTS.md' || echo ' (with local changes)'), $(date -u '+%Y-%m-%d %H:%M UTC')"
   echo "- load average (1, 5, 15 min) before the run: $load_before; after: $load_after. The machine is"
-  echo "  shared, so every figure is the median CPU time of $reps repetitions."
+  echo "  shared, so every figure is the median CPU time of $reps repetitions (3 for exempi on the"
+  echo "  packets above 1 MiB), the repetitions of all benchmarks run in a random order."
   echo
   echo "## Summary"
   sed -n '/^### Packets/,$p' "$raw"
