@@ -14,8 +14,11 @@ inline constexpr const char* kExpat = "expat";
 inline constexpr const char* kExempi = "exempi";
 inline constexpr const char* kSetMetaData = "SetMetaData";
 inline constexpr const char* kSetMetaDataAll = "SetMetaData+GetAllNamespaces";
+// SetMetaData and the floor in turn; its counter kRatio is SetMetaData's time over the floor's.
+inline constexpr const char* kPaired = "SetMetaData/expat";
+inline constexpr const char* kRatio = "ratio";
 
-// Registers the four kinds for every packet (exempi only when it was built in). The packets must
+// Registers the five kinds for every packet (exempi only when it was built in). The packets must
 // outlive the run.
 void RegisterPacketBenchmarks(const std::vector<Packet>& packets);
 bool HaveExempi();

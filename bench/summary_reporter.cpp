@@ -13,22 +13,38 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
         const std::string name = run.run_name.str();
         const double seconds =
             run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        if (run.run_type == Run::RT_Aggregate) {
-            if (run.aggregate_name == "median") {
-                m_medians[name] = seconds;
+        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (run.run_type == Run::RT_Aggregate && !median) {
+            continue;
+        }
+        const auto keep = [&](const std::string& key, double value) {
+            if (median) {
+                m_medians[key] = value;
+            } else {
+                m_samples[key].push_back(value);
             }
-        } else {
-            m_samples[name].push_back(seconds);
+        };
+        keep(name, seconds);
+        for (const auto& [counter, value] : run.counters) {
+            keep(name + "#" + counter, value.value);
         }
     }
     ConsoleReporter::ReportRuns(reports);
 }
 
 double SummaryReporter::Seconds(const std::string& name) const {
-    if (const auto it = m_medians.find(name); it != m_medians.end()) {
+    return Median(name);
+}
+
+double SummaryReporter::Counter(const std::string& name, const std::string& counter) const {
+    return Median(name + "#" + counter);
+}
+
+double SummaryReporter::Median(const std::string& key) const {
+    if (const auto it = m_medians.find(key); it != m_medians.end()) {
         return it->second;
     }
-    const auto it = m_samples.find(name);
+    const auto it = m_samples.find(key);
     if (it == m_samples.end() || it->second.empty()) {
         return -1;
     }

@@ -1,5 +1,5 @@
-// summary_reporter.h - a console reporter that also keeps each benchmark's median CPU time, so that
-// the run can end with the tables of ratios the targets are stated in.
+// summary_reporter.h - a console reporter that also keeps each benchmark's median CPU time and
+// counters, so that the run can end with the tables of ratios the targets are stated in.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -19,10 +19,16 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     // The median CPU seconds per iteration of a benchmark, or a negative value when it did not
     // run (or failed).
     double Seconds(const std::string& name) const;
+    // The median of a benchmark's counter over its repetitions, negative when there is none.
+    double Counter(const std::string& name, const std::string& counter) const;
 
   private:
-    std::map<std::string, std::vector<double>> m_samples;  // each repetition's seconds
-    std::map<std::string, double> m_medians;               // the library's own median aggregate
+    // Each repetition's value, and the library's own median aggregate, by benchmark name (and
+    // counter name after a '#').
+    std::map<std::string, std::vector<double>> m_samples;
+    std::map<std::string, double> m_medians;
+
+    double Median(const std::string& key) const;
 };
 
 }  // namespace bench
