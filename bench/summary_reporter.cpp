@@ -10,7 +10,11 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
         if (run.error_occurred) {
             continue;
         }
-        const std::string name = run.run_name.str();
+        // A benchmark given its own repetitions is named with them; it is looked up without.
+        std::string name = run.run_name.str();
+        if (const size_t at = name.find("/repeats:"); at != std::string::npos) {
+            name.erase(at, name.find('/', at + 1) - at);
+        }
         const double seconds =
             run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
