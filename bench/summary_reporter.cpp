@@ -30,7 +30,9 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
         };
         keep(name, seconds);
         for (const auto& [counter, value] : run.counters) {
-            keep(name + "#" + counter, value.value);
+            std::string key = name;
+            key.append("#").append(counter);
+            keep(key, value.value);
         }
     }
     ConsoleReporter::ReportRuns(reports);
