@@ -2,8 +2,19 @@
 #include "bench/summary_reporter.h"
 
 #include <algorithm>
+#include <string>
 
 namespace bench {
+namespace {
+
+// A counter's values are kept under its benchmark's name and its own.
+std::string CounterKey(const std::string& name, const std::string& counter) {
+    std::string key = name;
+    key.append("#").append(counter);
+    return key;
+}
+
+}  // namespace
 
 void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
     for (const Run& run : reports) {
@@ -30,9 +41,7 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& reports) {
         };
         keep(name, seconds);
         for (const auto& [counter, value] : run.counters) {
-            std::string key = name;
-            key.append("#").append(counter);
-            keep(key, value.value);
+            keep(CounterKey(name, counter), value.value);
         }
     }
     ConsoleReporter::ReportRuns(reports);
@@ -43,7 +52,7 @@ double SummaryReporter::Seconds(const std::string& name) const {
 }
 
 double SummaryReporter::Counter(const std::string& name, const std::string& counter) const {
-    return Median(name + "#" + counter);
+    return Median(CounterKey(name, counter));
 }
 
 double SummaryReporter::Median(const std::string& key) const {
