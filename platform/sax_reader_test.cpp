@@ -150,6 +150,67 @@ TEST_F(SaxReader, MalformedTextEndsWithOneFatalErrorAndItsCode) {
     EXPECT_EQ(reader->parse(empty), E_INVALIDARG);
 }
 
+// The reader binds prefixes itself: a declaration holds for its element and what it contains,
+// hides an outer one of the same prefix, and ends with the element.
+TEST_F(SaxReader, NamespacesAreScopedAndCheckedAsTheRecommendationSays) {
+    ASSERT_EQ(Parse(u"<r xmlns='urn:d' xmlns:p='urn:1'><p:b xmlns:p='urn:2' p:x='1' x='2'>"
+                    u"<c xmlns=''/></p:b><p:d xml:a='3'/></r>"),
+              S_OK);
+    EXPECT_EQ(Log(),
+              "{\nprefix =urn:d\nprefix p=urn:1\n<urn:d|r|r [http://www.w3.org/2000/xmlns/|xmlns|"
+              "xmlns=urn:d] [http://www.w3.org/2000/xmlns/|p|xmlns:p=urn:1]\nprefix p=urn:2\n"
+              "<urn:2|b|p:b [http://www.w3.org/2000/xmlns/|p|xmlns:p=urn:2] [urn:2|x|p:x=1] "
+              "[|x|x=2]\nprefix =\n<|c|c [http://www.w3.org/2000/xmlns/|xmlns|xmlns=]\n>c\n/\n"
+              ">p:b\n/p\n<urn:1|d|p:d [http://www.w3.org/XML/1998/namespace|a|xml:a=3]\n>p:d\n"
+              ">r\n/p\n/\n}\n");
+    // Past a handful of bindings the prefixes are found another way, with the same scoping.
+    std::u16string many = u"<r";
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        many += u" xmlns:p" + NarrowToWide(n.c_str()) + u"='urn:" + NarrowToWide(n.c_str()) + u"'";
+    }
+    ASSERT_EQ(Parse(many + u"><p3:a xmlns:p3='urn:x'/><p3:b p19:y='1'/></r>"), S_OK);
+    EXPECT_NE(Log().find("<urn:x|a|p3:a [http://www.w3.org/2000/xmlns/|p3|xmlns:p3=urn:x]\n>p3:a\n"
+                         "/p3\n<urn:3|b|p3:b [urn:19|y|p19:y=1]\n"),
+              std::string::npos);
+    struct Case {
+        const char16_t* document;
+        HRESULT result;  // expat's, with its own namespace processing
+    };
+    constexpr HRESULT kBase = SAX_E_PARSE_BASE;
+    for (const Case& c : std::initializer_list<Case>{
+             {u"<r xmlns:xml='http://www.w3.org/XML/1998/namespace'/>", S_OK},
+             {u"<!DOCTYPE r [<!ATTLIST r xmlns:p CDATA 'urn:p'>]><r p:x='1'/>", S_OK},
+             {u"<r xmlns:a='u' xmlns:b='v' a:x='1' b:x='2' x='3'/>", S_OK},
+             {u"<!DOCTYPE a:r><a:r xmlns:a='u'><a:r/></a:r>", S_OK},
+             {u"<r><p:x/></r>", kBase + XML_ERROR_UNBOUND_PREFIX},
+             {u"<r p:x='1'/>", kBase + XML_ERROR_UNBOUND_PREFIX},
+             {u"<r><a xmlns:p='u'/><p:b/></r>", kBase + XML_ERROR_UNBOUND_PREFIX},
+             {u"<xmlns:a/>", kBase + XML_ERROR_UNBOUND_PREFIX},
+             {u"<r xmlns:p='u'><p:a xmlns:q='u' p:x='1' q:x='2'/></r>",
+              kBase + XML_ERROR_DUPLICATE_ATTRIBUTE},
+             {u"<r xmlns:p=''/>", kBase + XML_ERROR_UNDECLARING_PREFIX},
+             {u"<r xmlns:xmlns='u'/>", kBase + XML_ERROR_RESERVED_PREFIX_XMLNS},
+             {u"<r xmlns:xml='urn:x'/>", kBase + XML_ERROR_RESERVED_PREFIX_XML},
+             {u"<r xmlns='http://www.w3.org/XML/1998/namespace'/>",
+              kBase + XML_ERROR_RESERVED_NAMESPACE_URI},
+             {u"<r xmlns:a='http://www.w3.org/2000/xmlns/'/>",
+              kBase + XML_ERROR_RESERVED_NAMESPACE_URI},
+             {u"<a:b:c xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<:a/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<a: xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<a:1 xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<a:\u00b7 xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<r a:='1'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<r xmlns:a='u' a:.x='1'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<r xmlns:='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<?a:b x?><r/>", kBase + XML_ERROR_INVALID_TOKEN},
+             {u"<!DOCTYPE r [<!ENTITY a:b 'x'>]><r>&a:b;</r>", kBase + XML_ERROR_SYNTAX},
+         }) {
+        EXPECT_EQ(Parse(c.document), c.result) << WideToUtf8(c.document);
+    }
+}
+
 TEST_F(SaxReader, Utf8TextGivesTheEventsOfTheSameTextInUtf16) {
     for (const char16_t* document :
          {u"<r:a xmlns:r='urn:\u00e9' x='caf\u00e9'><b \u00f1='\U0001F600&#x1F600;'>plain ascii "

@@ -1,27 +1,11 @@
-// sax_attributes.cpp - expat's names split the way SAX hands them over, and the attribute list.
+// sax_attributes.cpp - the attribute list as ISAXAttributes shows it.
 #include "platform/posix/sax_attributes.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "platform/codepage.h"
 
 namespace platform::posix {
-
-SaxUtf8Name SplitName(const XML_Char* name) {
-    const char* first = std::strchr(name, kNsSeparator);
-    if (first == nullptr) {
-        return {{}, name, {}};
-    }
-    const char* local = first + 1;
-    const char* second = std::strchr(local, kNsSeparator);
-    if (second == nullptr) {
-        return {{name, static_cast<size_t>(first - name)}, local, {}};
-    }
-    return {{name, static_cast<size_t>(first - name)},
-            {local, static_cast<size_t>(second - local)},
-            second + 1};
-}
 
 HRESULT SaxAttributes::getLength(int* length) {
     if (length == nullptr) {

@@ -54,13 +54,6 @@ struct AttributeList {
     const Attribute& operator[](size_t i) const { return slots[i]; }
 };
 
-// U+0001 cannot occur in an XML 1.0 document, not even as a character reference, so it can never
-// be part of a namespace URI or a name.
-constexpr XML_Char kNsSeparator = '\x01';
-
-// Splits an expat name ("uri SEP local SEP prefix", "uri SEP local" or "local") into its parts.
-SaxUtf8Name SplitName(const XML_Char* name);
-
 // The list seen through ISAXAttributes; lives inside one parse, on the reader's references.
 class SaxAttributes final : public ComPart<ISAXAttributes, IID_ISAXAttributes> {
   public:

@@ -9,8 +9,6 @@
 namespace platform::posix {
 namespace {
 
-constexpr std::string_view kXmlnsUri = "http://www.w3.org/2000/xmlns/";
-
 static_assert(sizeof(XML_Char) == 1, "the reader expects expat's UTF-8 build");
 
 int ClampToInt(size_t n) {
@@ -63,15 +61,14 @@ HRESULT SaxLocator::getSystemId(const char16_t** systemId) {
     return S_OK;
 }
 
+// Expat reads names as written; the namespaces are ours (NamespaceScope).
 HRESULT ParseRun::Create(const XML_Char* encoding) {
-    const XML_Char separator[] = {kNsSeparator, '\0'};
-    m_parser = XML_ParserCreate_MM(encoding, &kExpatMemory, separator);
+    m_parser = XML_ParserCreate_MM(encoding, &kExpatMemory, nullptr);
     if (m_parser == nullptr) {
         return E_OUTOFMEMORY;
     }
     m_locator.SetParser(m_parser);
     XML_SetUserData(m_parser, this);
-    XML_SetReturnNSTriplet(m_parser, XML_TRUE);
     // External DTD subsets and parameter entities are never read; an external general entity
     // is refused by the handler below. Expat's amplification protection stays at its
     // defaults.
@@ -83,9 +80,6 @@ HRESULT ParseRun::Create(const XML_Char* encoding) {
     XML_SetCharacterDataHandler(m_parser, &Guard<&ParseRun::OnCharacters, const XML_Char*, int>);
     XML_SetProcessingInstructionHandler(
         m_parser, &Guard<&ParseRun::OnProcessingInstruction, const XML_Char*, const XML_Char*>);
-    XML_SetNamespaceDeclHandler(
-        m_parser, &Guard<&ParseRun::OnStartNamespace, const XML_Char*, const XML_Char*>,
-        &Guard<&ParseRun::OnEndNamespace, const XML_Char*>);
     XML_SetSkippedEntityHandler(m_parser, &Guard<&ParseRun::OnSkippedEntity, const XML_Char*, int>);
     XML_SetEntityDeclHandler(
         m_parser, &Guard<&ParseRun::OnEntityDecl, const XML_Char*, int, const XML_Char*, int,
@@ -227,9 +221,47 @@ void ParseRun::Flush(bool runGoesOn) {
     m_pendingUnits = kUncounted;
 }
 
+void ParseRun::FailXml(XML_Error error) {
+    // The message lives as long as the run: Report hands it over after the parse.
+    m_xmlMessage = NarrowToWide(XML_ErrorString(error));
+    Fail(SAX_E_PARSE_BASE + static_cast<HRESULT>(error), m_xmlMessage.c_str());
+}
+
+bool ParseRun::ReadDeclaration(std::string_view qName, std::string_view uri) {
+    SaxUtf8Name name{kXmlnsUri, "xmlns", {}};
+    if (qName.size() > 5) {
+        if (!SplitQName(qName, name)) {
+            FailXml(XML_ERROR_INVALID_TOKEN);
+            return false;
+        }
+        name.uri = kXmlnsUri;
+    }
+    if (WideLength(uri.data(), uri.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
+        Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
+        return false;
+    }
+    const std::string_view prefix = name.prefix.empty() ? std::string_view() : name.localName;
+    const XML_Error error = m_scope.Bind(prefix, uri, m_depth);
+    if (error != XML_ERROR_NONE) {
+        FailXml(error);
+        return false;
+    }
+    m_utf8Attributes.push_back({name, uri});
+    if (m_content != nullptr) {
+        const std::u16string widePrefix = NarrowToWide(prefix.data(), prefix.size());
+        const std::u16string wideUri = NarrowToWide(uri.data(), uri.size());
+        Deliver(m_content->startPrefixMapping(widePrefix.c_str(),
+                                              static_cast<int>(widePrefix.size()), wideUri.c_str(),
+                                              static_cast<int>(wideUri.size())));
+    }
+    return !m_stopped;
+}
+
+// A declaration is an attribute named "xmlns" or "xmlns:" and a prefix. Declarations come first,
+// in their order, and bind before any name of the element is resolved.
 bool ParseRun::ReadAttributes(const XML_Char** atts) {
     m_utf8Attributes.clear();
-    size_t count = m_pendingDeclarations.size();
+    size_t count = 0;
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
         ++count;
     }
@@ -237,19 +269,40 @@ bool ParseRun::ReadAttributes(const XML_Char** atts) {
         Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
         return false;
     }
-    for (const auto& [prefix, uri] : m_pendingDeclarations) {
-        const SaxUtf8Name name = prefix.empty() ? SaxUtf8Name{kXmlnsUri, "xmlns", {}}
-                                                : SaxUtf8Name{kXmlnsUri, prefix, "xmlns"};
-        m_utf8Attributes.push_back({name, uri});
-    }
+    const auto isDeclaration = [](std::string_view qName) {
+        return qName.substr(0, 5) == "xmlns" && (qName.size() == 5 || qName[5] == ':');
+    };
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
+        if (isDeclaration(atts[i]) && !ReadDeclaration(atts[i], atts[i + 1])) {
+            return false;
+        }
+    }
+    const size_t declarations = m_utf8Attributes.size();
+    for (size_t i = 0; atts[i] != nullptr; i += 2) {
+        if (isDeclaration(atts[i])) {
+            continue;
+        }
         const std::string_view value(atts[i + 1]);
         if (value.size() > static_cast<size_t>(kSaxMaxValueLength) &&
             WideLength(value.data(), value.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
             Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
             return false;
         }
-        m_utf8Attributes.push_back({SplitName(atts[i]), value});
+        SaxUtf8Name name;
+        if (!SplitQName(atts[i], name)) {
+            FailXml(XML_ERROR_INVALID_TOKEN);
+            return false;
+        }
+        if (!m_scope.Resolve(name, false)) {
+            FailXml(XML_ERROR_UNBOUND_PREFIX);
+            return false;
+        }
+        m_utf8Attributes.push_back({name, value});
+    }
+    if (HasExpandedDuplicate(m_utf8Attributes.data() + declarations,
+                             m_utf8Attributes.size() - declarations)) {
+        FailXml(XML_ERROR_DUPLICATE_ATTRIBUTE);
+        return false;
     }
     return true;
 }
@@ -272,13 +325,21 @@ void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
         return;
     }
     m_runLength = 0;
-    if (atts[0] == nullptr && m_pendingDeclarations.empty()) {
+    if (atts[0] == nullptr) {
         m_utf8Attributes.clear();  // most elements
     } else if (!ReadAttributes(atts)) {
         return;
     }
-    DeliverStart(SplitName(name));
-    m_pendingDeclarations.clear();
+    SaxUtf8Name element;
+    if (!SplitQName(name, element)) {
+        FailXml(XML_ERROR_INVALID_TOKEN);
+        return;
+    }
+    if (!m_scope.Resolve(element, true)) {
+        FailXml(XML_ERROR_UNBOUND_PREFIX);
+        return;
+    }
+    DeliverStart(element);
     // The attributes' storage is kept for the next element, unless it was an outsized one (a
     // packet's Description can carry tens of thousands): that storage goes.
     if (m_utf8Attributes.size() > kKeptAttributes) {
@@ -340,21 +401,25 @@ void ParseRun::OnEndElement(const XML_Char* /*name*/) {
             return;
         }
     }
-    --m_depth;
+    const int depth = m_depth--;
     m_runLength = 0;
     if (m_utf8) {
         const HRESULT hr = m_utf8->endElement();
         DeclineText(hr == S_FALSE);
         Deliver(hr);
-        return;
+    } else if (m_content != nullptr) {
+        // An end tag names its start tag: the start's conversion is handed over again.
+        const ElementName& wide = m_names[static_cast<size_t>(m_depth)];
+        Deliver(m_content->endElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
+                                      wide.localName.length(), wide.qName.data(),
+                                      wide.qName.length()));
     }
-    if (m_content == nullptr) {
-        return;
-    }
-    // An end tag names its start tag: the start's conversion is handed over again.
-    const ElementName& wide = m_names[static_cast<size_t>(m_depth)];
-    Deliver(m_content->endElement(wide.uri.data(), wide.uri.length(), wide.localName.data(),
-                                  wide.localName.length(), wide.qName.data(), wide.qName.length()));
+    m_scope.End(depth, [this](std::string_view prefix) {
+        if (m_content != nullptr && !m_stopped) {
+            const std::u16string p = NarrowToWide(prefix.data(), prefix.size());
+            Deliver(m_content->endPrefixMapping(p.c_str(), static_cast<int>(p.size())));
+        }
+    });
 }
 
 // Character data is gathered and handed over a run at a time, at the next tag, processing
@@ -384,8 +449,12 @@ void ParseRun::OnCharacters(const XML_Char* s, int length) {
     }
 }
 
+// Namespaces leave no colon to the names of processing instructions and entities.
 void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* data) {
     Flush(true);
+    if (!m_stopped && std::strchr(target, ':') != nullptr) {
+        FailXml(XML_ERROR_INVALID_TOKEN);
+    }
     if (m_content == nullptr || m_stopped) {
         return;
     }
@@ -398,40 +467,11 @@ void ParseRun::OnProcessingInstruction(const XML_Char* target, const XML_Char* d
     }
 }
 
-void ParseRun::OnStartNamespace(const XML_Char* prefix, const XML_Char* uri) {
-    Flush(false);
-    if (m_stopped) {
-        return;
-    }
-    const std::string_view p = prefix == nullptr ? "" : prefix;
-    const std::string_view u = uri == nullptr ? "" : uri;
-    if (WideLength(u.data(), u.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
-        Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
-        return;
-    }
-    m_pendingDeclarations.emplace_back(p, u);
-    if (m_content == nullptr) {
-        return;
-    }
-    const std::u16string widePrefix = NarrowToWide(p.data(), p.size());
-    const std::u16string wideUri = NarrowToWide(u.data(), u.size());
-    Deliver(m_content->startPrefixMapping(widePrefix.c_str(), static_cast<int>(widePrefix.size()),
-                                          wideUri.c_str(), static_cast<int>(wideUri.size())));
-}
-
-void ParseRun::OnEndNamespace(const XML_Char* prefix) {
-    if (m_content == nullptr) {
-        return;
-    }
-    const std::u16string p = NarrowToWide(prefix);
-    const HRESULT hr = m_content->endPrefixMapping(p.c_str(), static_cast<int>(p.size()));
-    if (FAILED(hr)) {
-        FailHandler(hr);
-    }
-}
-
 void ParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
     Flush(true);
+    if (!m_stopped && std::strchr(name, ':') != nullptr) {
+        FailXml(XML_ERROR_INVALID_TOKEN);
+    }
     if (m_content == nullptr || m_stopped) {
         return;
     }
@@ -446,6 +486,10 @@ void ParseRun::OnSkippedEntity(const XML_Char* name, int isParameterEntity) {
 void ParseRun::OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
                             int valueLength, const XML_Char* /*base*/, const XML_Char* /*systemId*/,
                             const XML_Char* /*publicId*/, const XML_Char* /*notationName*/) {
+    if (std::strchr(name, ':') != nullptr) {
+        FailXml(XML_ERROR_SYNTAX);
+        return;
+    }
     if (!isParameterEntity && value != nullptr) {
         m_entities.emplace(name, std::string(value, static_cast<size_t>(valueLength)));
     }

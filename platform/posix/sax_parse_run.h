@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/com_object.h"
+#include "platform/posix/namespace_scope.h"
 #include "platform/posix/sax_attributes.h"
 #include "platform/sax.h"
 
@@ -84,8 +85,12 @@ class ParseRun {
     // Hands the gathered character data over; runGoesOn when no tag ends the run here.
     void Flush(bool runGoesOn);
     // Reads the element's attributes, its namespace declarations first, into m_utf8Attributes
-    // (an element with neither needs no call); false when a limit stopped the parse.
+    // (an element with neither needs no call), binding the declared prefixes; false when a limit
+    // or a namespace error stopped the parse.
     bool ReadAttributes(const XML_Char** atts);
+    bool ReadDeclaration(std::string_view qName, std::string_view uri);
+    // Stops the parse with expat's error (one of its namespace errors).
+    void FailXml(XML_Error error);
     void DeliverStart(const SaxUtf8Name& element);
     // Records whether the handler declined the text up to the next tag (its answer was S_FALSE).
     void DeclineText(bool declined);
@@ -94,8 +99,6 @@ class ParseRun {
     void OnEndElement(const XML_Char* name);
     void OnCharacters(const XML_Char* s, int length);
     void OnProcessingInstruction(const XML_Char* target, const XML_Char* data);
-    void OnStartNamespace(const XML_Char* prefix, const XML_Char* uri);
-    void OnEndNamespace(const XML_Char* prefix);
     void OnSkippedEntity(const XML_Char* name, int isParameterEntity);
     void OnEntityDecl(const XML_Char* name, int isParameterEntity, const XML_Char* value,
                       int valueLength, const XML_Char* /*base*/, const XML_Char* /*systemId*/,
@@ -121,6 +124,7 @@ class ParseRun {
     bool m_stopped = false;
     HRESULT m_failure = S_OK;
     const char16_t* m_failureMessage = u"";
+    std::u16string m_xmlMessage;  // expat's message for an error found here
     std::exception_ptr m_exception;
 
     int m_depth = 0;
@@ -132,7 +136,7 @@ class ParseRun {
     static constexpr size_t kUncounted = ~size_t{0};
     TextBuffer<char> m_pending;          // the run's character data not yet handed over
     size_t m_pendingUnits = kUncounted;  // its UTF-16 units, once counted
-    std::vector<std::pair<std::string, std::string>> m_pendingDeclarations;  // prefix, URI
+    NamespaceScope m_scope;
     static constexpr size_t kKeptAttributes = 1024;
     std::vector<SaxUtf8Attribute> m_utf8Attributes;
     std::map<std::string, std::string, std::less<>> m_entities;
