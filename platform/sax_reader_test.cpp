@@ -3,6 +3,9 @@
 #include <expat.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -173,42 +176,67 @@ TEST_F(SaxReader, NamespacesAreScopedAndCheckedAsTheRecommendationSays) {
     EXPECT_NE(Log().find("<urn:x|a|p3:a [http://www.w3.org/2000/xmlns/|p3|xmlns:p3=urn:x]\n>p3:a\n"
                          "/p3\n<urn:3|b|p3:b [urn:19|y|p19:y=1]\n"),
               std::string::npos);
-    struct Case {
-        const char16_t* document;
-        HRESULT result;  // expat's, with its own namespace processing
-    };
+    // What the random tags below do not reach; the codes are expat's with its own processing.
     constexpr HRESULT kBase = SAX_E_PARSE_BASE;
-    for (const Case& c : std::initializer_list<Case>{
-             {u"<r xmlns:xml='http://www.w3.org/XML/1998/namespace'/>", S_OK},
+    for (const auto& [document, result] :
+         std::initializer_list<std::pair<const char16_t*, HRESULT>>{
              {u"<!DOCTYPE r [<!ATTLIST r xmlns:p CDATA 'urn:p'>]><r p:x='1'/>", S_OK},
-             {u"<r xmlns:a='u' xmlns:b='v' a:x='1' b:x='2' x='3'/>", S_OK},
              {u"<!DOCTYPE a:r><a:r xmlns:a='u'><a:r/></a:r>", S_OK},
-             {u"<r><p:x/></r>", kBase + XML_ERROR_UNBOUND_PREFIX},
-             {u"<r p:x='1'/>", kBase + XML_ERROR_UNBOUND_PREFIX},
-             {u"<r><a xmlns:p='u'/><p:b/></r>", kBase + XML_ERROR_UNBOUND_PREFIX},
-             {u"<xmlns:a/>", kBase + XML_ERROR_UNBOUND_PREFIX},
              {u"<r xmlns:p='u'><p:a xmlns:q='u' p:x='1' q:x='2'/></r>",
               kBase + XML_ERROR_DUPLICATE_ATTRIBUTE},
-             {u"<r xmlns:p=''/>", kBase + XML_ERROR_UNDECLARING_PREFIX},
-             {u"<r xmlns:xmlns='u'/>", kBase + XML_ERROR_RESERVED_PREFIX_XMLNS},
-             {u"<r xmlns:xml='urn:x'/>", kBase + XML_ERROR_RESERVED_PREFIX_XML},
-             {u"<r xmlns='http://www.w3.org/XML/1998/namespace'/>",
-              kBase + XML_ERROR_RESERVED_NAMESPACE_URI},
-             {u"<r xmlns:a='http://www.w3.org/2000/xmlns/'/>",
-              kBase + XML_ERROR_RESERVED_NAMESPACE_URI},
-             {u"<a:b:c xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
-             {u"<:a/>", kBase + XML_ERROR_INVALID_TOKEN},
-             {u"<a: xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
-             {u"<a:1 xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
              {u"<a:\u00b7 xmlns:a='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
-             {u"<r a:='1'/>", kBase + XML_ERROR_INVALID_TOKEN},
              {u"<r xmlns:a='u' a:.x='1'/>", kBase + XML_ERROR_INVALID_TOKEN},
-             {u"<r xmlns:='u'/>", kBase + XML_ERROR_INVALID_TOKEN},
              {u"<?a:b x?><r/>", kBase + XML_ERROR_INVALID_TOKEN},
              {u"<!DOCTYPE r [<!ENTITY a:b 'x'>]><r>&a:b;</r>", kBase + XML_ERROR_SYNTAX},
          }) {
-        EXPECT_EQ(Parse(c.document), c.result) << WideToUtf8(c.document);
+        EXPECT_EQ(Parse(document), result) << WideToUtf8(document);
     }
+}
+
+TEST_F(SaxReader, AcceptsAndRefusesWhatExpatsOwnNamespaceProcessingDoes) {
+    std::mt19937 random(7);
+    const auto pick = [&](const auto& choices) {
+        return std::string(choices[random() % std::size(choices)]);
+    };
+    const char* names[] = {"r",  "a:r", "b:r", "xml:r",      "xmlns:r",    "a:b:c",
+                           ":r", "a:",  "a:1", "\xc3\xa9:r", "a:\xc3\xa9", "a:\xcc\x80"};
+    const char* attributes[] = {"x", "a:x", "b:x", "xml:x", "a:", "a:1", "a:b:c", "b:y", ":x"};
+    const char* declared[] = {"xmlns", "xmlns:a", "xmlns:b", "xmlns:xml", "xmlns:xmlns", "xmlns:"};
+    const char* uris[] = {"", "u", "v", "http://www.w3.org/XML/1998/namespace",
+                          "http://www.w3.org/2000/xmlns/"};
+    std::function<std::string(int)> element = [&](int depth) {
+        const std::string name = pick(names);
+        std::string tag = "<" + name;
+        for (int n = static_cast<int>(random() % 3); n-- > 0;) {
+            tag += " " + pick(declared) + "='" + pick(uris) + "'";
+        }
+        for (int n = static_cast<int>(random() % 3); n-- > 0;) {
+            tag += " " + pick(attributes) + "='1'";
+        }
+        if (depth == 3 || random() % 3 == 0) {
+            return tag + "/>";
+        }
+        tag += random() % 5 == 0 ? "><?a:p?>" : ">";
+        for (int n = static_cast<int>(random() % 3); n-- > 0;) {
+            tag += element(depth + 1);
+        }
+        return tag + "</" + name + ">";
+    };
+    int accepted = 0;
+    for (int i = 0; i < 20'000; ++i) {
+        const std::string document = element(0);
+        XML_Parser expat = XML_ParserCreateNS(nullptr, '\x01');
+        const bool ok = XML_Parse(expat, document.data(), static_cast<int>(document.size()),
+                                  XML_TRUE) == XML_STATUS_OK;
+        const HRESULT expected = ok ? S_OK : SAX_E_PARSE_BASE + XML_GetErrorCode(expat);
+        XML_ParserFree(expat);
+        const HRESULT result = ParseUtf8(document);
+        accepted += result == S_OK;
+        if (result != SAX_E_PARSE_BASE + XML_ERROR_DUPLICATE_ATTRIBUTE || ok) {
+            ASSERT_EQ(result, expected) << document;
+        }
+    }
+    EXPECT_GT(accepted, 200);  // the mix reaches both answers
 }
 
 TEST_F(SaxReader, Utf8TextGivesTheEventsOfTheSameTextInUtf16) {

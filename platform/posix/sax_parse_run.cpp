@@ -230,10 +230,7 @@ void ParseRun::FailXml(XML_Error error) {
 bool ParseRun::ReadDeclaration(std::string_view qName, std::string_view uri) {
     SaxUtf8Name name{kXmlnsUri, "xmlns", {}};
     if (qName.size() > 5) {
-        if (!SplitQName(qName, name)) {
-            FailXml(XML_ERROR_INVALID_TOKEN);
-            return false;
-        }
+        SplitQName(qName, name);  // its form was checked with the tag's other names
         name.uri = kXmlnsUri;
     }
     if (WideLength(uri.data(), uri.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
@@ -261,8 +258,14 @@ bool ParseRun::ReadDeclaration(std::string_view qName, std::string_view uri) {
 // in their order, and bind before any name of the element is resolved.
 bool ParseRun::ReadAttributes(const XML_Char** atts) {
     m_utf8Attributes.clear();
+    // A name out of form is found first, as expat's own processing finds it when it reads the tag.
     size_t count = 0;
+    SaxUtf8Name name;
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
+        if (!SplitQName(atts[i], name)) {
+            FailXml(XML_ERROR_INVALID_TOKEN);
+            return false;
+        }
         ++count;
     }
     if (count > kSaxMaxAttributes) {
@@ -288,11 +291,7 @@ bool ParseRun::ReadAttributes(const XML_Char** atts) {
             Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
             return false;
         }
-        SaxUtf8Name name;
-        if (!SplitQName(atts[i], name)) {
-            FailXml(XML_ERROR_INVALID_TOKEN);
-            return false;
-        }
+        SplitQName(atts[i], name);
         if (!m_scope.Resolve(name, false)) {
             FailXml(XML_ERROR_UNBOUND_PREFIX);
             return false;
@@ -325,16 +324,17 @@ void ParseRun::OnStartElement(const XML_Char* name, const XML_Char** atts) {
         return;
     }
     m_runLength = 0;
-    if (atts[0] == nullptr) {
-        m_utf8Attributes.clear();  // most elements
-    } else if (!ReadAttributes(atts)) {
-        return;
-    }
     SaxUtf8Name element;
     if (!SplitQName(name, element)) {
         FailXml(XML_ERROR_INVALID_TOKEN);
         return;
     }
+    if (atts[0] == nullptr) {
+        m_utf8Attributes.clear();  // most elements
+    } else if (!ReadAttributes(atts)) {
+        return;
+    }
+    // Declarations may have moved the bindings; the prefix resolves after them.
     if (!m_scope.Resolve(element, true)) {
         FailXml(XML_ERROR_UNBOUND_PREFIX);
         return;
