@@ -2,8 +2,7 @@
 #include "platform/posix/namespace_scope.h"
 
 #include <algorithm>
-#include <cstring>
-#include <tuple>
+#include <utility>
 
 namespace platform::posix {
 namespace {
@@ -118,14 +117,23 @@ bool HasExpandedDuplicate(const SaxUtf8Attribute* attributes, size_t count) {
     // names, or expat would have refused them; only prefixes bound to the same URI by different
     // declarations can collide. Each binding's URI has storage of its own, so distinct bindings
     // show as distinct pointers.
+    // Most tags use one binding at most (xml:lang, a Description's rdf:about): nothing to sort.
+    const char* first = nullptr;
+    bool several = false;
+    for (size_t i = 0; i < count && !several; ++i) {
+        if (!attributes[i].name.prefix.empty()) {
+            first = first == nullptr ? attributes[i].name.uri.data() : first;
+            several = attributes[i].name.uri.data() != first;
+        }
+    }
+    if (!several) {
+        return false;
+    }
     std::vector<std::string_view> uris;
     for (size_t i = 0; i < count; ++i) {
         if (!attributes[i].name.prefix.empty()) {
             uris.push_back(attributes[i].name.uri);
         }
-    }
-    if (uris.size() < 2) {
-        return false;
     }
     const auto byPointer = [](std::string_view a, std::string_view b) {
         return std::less<>{}(a.data(), b.data());

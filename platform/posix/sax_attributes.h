@@ -1,8 +1,6 @@
-// sax_attributes.h - the attributes of the element being started, as expat hands them over and as
-// ISAXAttributes shows them.
+// sax_attributes.h - the attributes of the element being started in UTF-16, as ISAXAttributes
+// shows them.
 #pragma once
-
-#include <expat.h>
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
 // sax_parse_run.cpp - one parse over expat: events turned into SAX calls, the limits, errors.
 #include "platform/posix/sax_parse_run.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/codepage.h"
@@ -227,23 +228,15 @@ void ParseRun::FailXml(XML_Error error) {
     Fail(SAX_E_PARSE_BASE + static_cast<HRESULT>(error), m_xmlMessage.c_str());
 }
 
-bool ParseRun::ReadDeclaration(std::string_view qName, std::string_view uri) {
-    SaxUtf8Name name{kXmlnsUri, "xmlns", {}};
-    if (qName.size() > 5) {
-        SplitQName(qName, name);  // its form was checked with the tag's other names
-        name.uri = kXmlnsUri;
-    }
-    if (WideLength(uri.data(), uri.size()) > static_cast<size_t>(kSaxMaxValueLength)) {
-        Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
-        return false;
-    }
+bool ParseRun::ReadDeclaration(const SaxUtf8Attribute& declaration) {
+    const SaxUtf8Name& name = declaration.name;
     const std::string_view prefix = name.prefix.empty() ? std::string_view() : name.localName;
+    const std::string_view uri = declaration.value;
     const XML_Error error = m_scope.Bind(prefix, uri, m_depth);
     if (error != XML_ERROR_NONE) {
         FailXml(error);
         return false;
     }
-    m_utf8Attributes.push_back({name, uri});
     if (m_content != nullptr) {
         const std::u16string widePrefix = NarrowToWide(prefix.data(), prefix.size());
         const std::u16string wideUri = NarrowToWide(uri.data(), uri.size());
@@ -254,36 +247,27 @@ bool ParseRun::ReadDeclaration(std::string_view qName, std::string_view uri) {
     return !m_stopped;
 }
 
-// A declaration is an attribute named "xmlns" or "xmlns:" and a prefix. Declarations come first,
-// in their order, and bind before any name of the element is resolved.
+// Every name and value of the tag is read before any declaration binds: a name out of form is
+// found first, as expat's own processing finds it when it reads the tag. A declaration is an
+// attribute named "xmlns", or "xmlns:" and a prefix; the declarations bind in their order, before
+// any other name of the element is resolved, and are handed over first.
 bool ParseRun::ReadAttributes(const XML_Char** atts) {
     m_utf8Attributes.clear();
-    // A name out of form is found first, as expat's own processing finds it when it reads the tag.
     size_t count = 0;
-    SaxUtf8Name name;
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
-        if (!SplitQName(atts[i], name)) {
-            FailXml(XML_ERROR_INVALID_TOKEN);
-            return false;
-        }
         ++count;
     }
     if (count > kSaxMaxAttributes) {
         Fail(SAX_E_TOO_MANY_ATTRIBUTES, u"An element has too many attributes.");
         return false;
     }
-    const auto isDeclaration = [](std::string_view qName) {
-        return qName.substr(0, 5) == "xmlns" && (qName.size() == 5 || qName[5] == ':');
-    };
+    const auto isDeclaration = [](const SaxUtf8Attribute& a) { return a.name.uri == kXmlnsUri; };
+    size_t declarations = 0;
     for (size_t i = 0; atts[i] != nullptr; i += 2) {
-        if (isDeclaration(atts[i]) && !ReadDeclaration(atts[i], atts[i + 1])) {
+        SaxUtf8Name name;
+        if (!SplitQName(atts[i], name)) {
+            FailXml(XML_ERROR_INVALID_TOKEN);
             return false;
-        }
-    }
-    const size_t declarations = m_utf8Attributes.size();
-    for (size_t i = 0; atts[i] != nullptr; i += 2) {
-        if (isDeclaration(atts[i])) {
-            continue;
         }
         const std::string_view value(atts[i + 1]);
         if (value.size() > static_cast<size_t>(kSaxMaxValueLength) &&
@@ -291,15 +275,28 @@ bool ParseRun::ReadAttributes(const XML_Char** atts) {
             Fail(SAX_E_VALUE_TOO_LONG, u"An attribute value is too long.");
             return false;
         }
-        SplitQName(atts[i], name);
-        if (!m_scope.Resolve(name, false)) {
-            FailXml(XML_ERROR_UNBOUND_PREFIX);
-            return false;
+        if (name.prefix == "xmlns" || (name.prefix.empty() && name.localName == "xmlns")) {
+            name.uri = kXmlnsUri;
+            ++declarations;
         }
         m_utf8Attributes.push_back({name, value});
     }
-    if (HasExpandedDuplicate(m_utf8Attributes.data() + declarations,
-                             m_utf8Attributes.size() - declarations)) {
+    if (declarations > 0) {
+        for (const SaxUtf8Attribute& a : m_utf8Attributes) {
+            if (isDeclaration(a) && !ReadDeclaration(a)) {
+                return false;
+            }
+        }
+        std::stable_partition(m_utf8Attributes.begin(), m_utf8Attributes.end(), isDeclaration);
+    }
+    const auto others = m_utf8Attributes.begin() + static_cast<std::ptrdiff_t>(declarations);
+    for (auto a = others; a != m_utf8Attributes.end(); ++a) {
+        if (!m_scope.Resolve(a->name, false)) {
+            FailXml(XML_ERROR_UNBOUND_PREFIX);
+            return false;
+        }
+    }
+    if (HasExpandedDuplicate(m_utf8Attributes.data() + declarations, count - declarations)) {
         FailXml(XML_ERROR_DUPLICATE_ATTRIBUTE);
         return false;
     }

@@ -88,7 +88,8 @@ class ParseRun {
     // (an element with neither needs no call), binding the declared prefixes; false when a limit
     // or a namespace error stopped the parse.
     bool ReadAttributes(const XML_Char** atts);
-    bool ReadDeclaration(std::string_view qName, std::string_view uri);
+    // Binds a declaration and tells the handler; false when that stopped the parse.
+    bool ReadDeclaration(const SaxUtf8Attribute& declaration);
     // Stops the parse with expat's error (one of its namespace errors).
     void FailXml(XML_Error error);
     void DeliverStart(const SaxUtf8Name& element);
